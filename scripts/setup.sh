@@ -1,0 +1,32 @@
+# Shared set-up of run.sh, test.sh and bench.sh: installs the Debian packages that are
+# missing, then configures and builds. Sourced, not run.
+
+kivo_packages=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+
+kivo_install_missing() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || {
+            echo "Please install as root: apt-get install ${missing[*]}" >&2
+            return 1
+        }
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+}
+
+# kivo_configure <build-dir> [cmake options...]
+kivo_configure() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}

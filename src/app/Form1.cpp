@@ -1,0 +1,141 @@
+#include "Form1.h"
+
+#include "ConnectionFile.h"
+#include "Pictures.h"
+#include "Twips.h"
+#include "frmLogin.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTimer>
+
+namespace kivo {
+namespace {
+
+QLabel* statusPicture(QWidget* parent, const QString& name, const QColor& fill) {
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(name);
+    picture->setGeometry(twipsRect(0, 4200, 240, 240));
+    picture->setPixmap(Pictures::disc(fill).pixmap(QSize(16, 16), parent->devicePixelRatioF()));
+    return picture;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent)
+    : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowIcon(Pictures::application());
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(twipsSize(6735, 4500));
+    setCentralWidget(client);
+    buildMenus();
+    buildStatusRow(client);
+
+    connect(&connection_, &ConnectionController::displayChanged, this, &Form1::applyDisplay);
+    connect(&connection_, &ConnectionController::loginAccepted, this, &Form1::onLoginAccepted);
+    connect(&connection_, &ConnectionController::loginRefused, this, &Form1::onLoginRefused);
+    connect(&connection_, &ConnectionController::connectionLost, this, &Form1::onConnectionLost);
+    applyDisplay();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildMenus() {
+    mnuFile = menuBar()->addMenu(tr("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuConnect = mnuFile->addAction(tr("&Connect"), this, &Form1::mnuConnect_Click);
+    mnuConnect->setObjectName(QStringLiteral("mnuConnect"));
+}
+
+void Form1::buildStatusRow(QWidget* client) {
+    StatusPictureOn = statusPicture(client, QStringLiteral("StatusPictureOn"),
+                                    Pictures::OnlineYellow);
+    StatusPictureOff = statusPicture(client, QStringLiteral("StatusPictureOff"),
+                                     Pictures::OfflineGrey);
+    lblConnectionState = new QLabel(client);
+    lblConnectionState->setObjectName(QStringLiteral("lblConnectionState"));
+    lblConnectionState->setTextFormat(Qt::PlainText);
+    lblConnectionState->setGeometry(twipsRect(270, 4230, 6135, 255));
+    QPalette palette = lblConnectionState->palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 192));
+    lblConnectionState->setPalette(palette);
+    QFont font = lblConnectionState->font();
+    font.setPointSizeF(8.25);
+    lblConnectionState->setFont(font);
+}
+
+void Form1::applyDisplay() {
+    const ConnectionController::Display& display = connection_.display();
+    mnuConnect->setText(display.connectCaption);
+    lblConnectionState->setText(display.stateCaption);
+    setWindowTitle(display.windowCaption);
+    if (display.online)
+        ShowStatusOn();
+    else
+        ShowStatusOff();
+}
+
+void Form1::ShowStatusOn() {
+    StatusPictureOff->hide();
+    StatusPictureOn->show();
+    StatusPictureOn->raise();
+}
+
+void Form1::ShowStatusOff() {
+    StatusPictureOn->hide();
+    StatusPictureOff->show();
+    StatusPictureOff->raise();
+}
+
+void Form1::ShowLoginDialog() {
+    if (loginDialog_) {
+        loginDialog_->activateWindow();
+        return;
+    }
+    frmLogin dialog(connection_, this);
+    loginDialog_ = &dialog;
+    const QRect main = frameGeometry();
+    dialog.move(main.x() + (main.width() - dialog.width()) / 2,
+                main.y() + (main.height() - dialog.height()) / 2);
+    dialog.exec();
+}
+
+void Form1::mnuConnect_Click() {
+    if (connection_.Winsock1.state() == Winsock::Closed)
+        ShowLoginDialog();
+    else
+        connection_.disconnectFromServer();
+}
+
+void Form1::onLoginAccepted() {
+    if (loginDialog_) {
+        connection_.LoggedUser = loginDialog_->txtUsername->text();
+        loginDialog_->close();
+        return;
+    }
+    // A login started without the dialog (back to the home server) uses the saved data.
+    QString username, password, host;
+    ConnectionFile::LoadConnectionData(username, password, host);
+    connection_.LoggedUser = username;
+}
+
+void Form1::onLoginRefused() {
+    if (loginDialog_) {
+        loginDialog_->loginRefused();
+        return;
+    }
+    // The saved login was refused: offer the dialog to correct it, once this event is over.
+    QTimer::singleShot(0, this, &Form1::ShowLoginDialog);
+}
+
+void Form1::onConnectionLost() {
+    if (loginDialog_)
+        loginDialog_->UpdateOKButton();
+}
+
+} // namespace kivo

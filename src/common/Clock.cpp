@@ -1,0 +1,21 @@
+#include "Clock.h"
+
+namespace kivo {
+namespace {
+const Clock systemClock;
+const Clock* installed = nullptr;
+} // namespace
+
+QDateTime Clock::now() const {
+    return QDateTime::currentDateTime();
+}
+
+const Clock& Clock::current() {
+    return installed ? *installed : systemClock;
+}
+
+void Clock::install(const Clock* clock) {
+    installed = clock;
+}
+
+} // namespace kivo

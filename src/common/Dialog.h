@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace kivo {
+
+// Base of the program's small dialogs: no button reacts to Enter or Escape by itself (the
+// dialogs decide in their own key handlers), and controls are placed in twips.
+class Dialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit Dialog(QWidget* parent = nullptr);
+
+protected:
+    void setClientSizeTwips(int width, int height);
+    QPushButton* addButton(const QString& name, const QString& caption, QRect twips);
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace kivo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace kivo {
+
+inline const QString AppTitle = QStringLiteral("Kivo");
+
+// Every message box of the program goes through this seam, so that tests can script the
+// answers. The desktop installs a QMessageBox-backed implementation at start-up.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Exclamation icon, OK button; returns when the box is closed.
+    virtual void warning(const QString& text, const QString& title) = 0;
+    // Question icon, Yes and No buttons; true means Yes.
+    virtual bool question(const QString& text, const QString& title) = 0;
+
+    static MessageBoxes& current();
+    // Does not take ownership; nullptr restores the console fallback.
+    static void install(MessageBoxes* boxes);
+};
+
+void warn(const QString& text, const QString& title = AppTitle);
+bool ask(const QString& text, const QString& title = AppTitle);
+
+} // namespace kivo

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+
+namespace kivo {
+
+// The program's own pictures, painted in code at whatever size and pixel density the screen
+// asks for, so they stay crisp on high-DPI screens.
+namespace Pictures {
+
+QIcon triangleRight(); // collapsed category
+QIcon triangleDown();  // expanded category
+QIcon disc(const QColor& fill);
+QIcon addContact();     // toolbar "icon11"
+QIcon joinConference(); // toolbar "icon18"
+QIcon application();
+
+inline const QColor OnlineYellow{255, 220, 120};
+inline const QColor OfflineGrey{200, 200, 200};
+
+} // namespace Pictures
+} // namespace kivo

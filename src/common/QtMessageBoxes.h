@@ -1,0 +1,15 @@
+#pragma once
+
+#include "MessageBoxes.h"
+
+namespace kivo {
+
+// The desktop's message boxes: modal over the active window, text always shown as plain
+// text (a receiver's name from the server must never be taken for markup).
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    void warning(const QString& text, const QString& title) override;
+    bool question(const QString& text, const QString& title) override;
+};
+
+} // namespace kivo

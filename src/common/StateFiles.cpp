@@ -1,0 +1,144 @@
+#include "StateFiles.h"
+
+#include "MessageBoxes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+namespace kivo {
+namespace {
+
+QString& overridePath() {
+    static QString folder;
+    return folder;
+}
+
+QString defaultFolder() {
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    if (!executableFolder.isEmpty() && QFileInfo(executableFolder).isWritable())
+        return executableFolder;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(config);
+    return config;
+}
+
+// Windows-1252 differs from Latin-1 only in 0x80 to 0x9F; the five unassigned bytes keep
+// their C1 code points.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeWindows1252(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        *out++ = (value >= 0x80 && value < 0xA0) ? QChar(Cp1252High[value - 0x80]) : QChar(value);
+    }
+    return text;
+}
+
+} // namespace
+
+QString StateFolder::path() {
+    return overridePath().isEmpty() ? defaultFolder() : overridePath();
+}
+
+void StateFolder::setPath(const QString& folder) {
+    overridePath() = folder;
+}
+
+QString StateFolder::filePath(const QString& fileName) {
+    return QDir(path()).filePath(fileName);
+}
+
+QString decodeFileText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return decodeWindows1252(bytes);
+    return text;
+}
+
+QStringList splitLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar ch = text.at(i);
+        if (ch != u'\r' && ch != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (ch == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+TextFileContents readStateFile(const QString& fileName) {
+    TextFileContents contents;
+    const QString path = StateFolder::filePath(fileName);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return contents;
+    contents.status = TextFileContents::Status::Failed;
+    if (info.isDir()) {
+        contents.error = QStringLiteral("it is a folder, not a file");
+        return contents;
+    }
+    if (info.size() > MaxStateFileSize) {
+        contents.error = QStringLiteral("it is too large (%1 bytes)").arg(info.size());
+        return contents;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        contents.error = file.errorString();
+        return contents;
+    }
+    const QByteArray bytes = file.read(MaxStateFileSize + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > MaxStateFileSize) {
+        contents.error = file.error() != QFileDevice::NoError ? file.errorString()
+                                                              : QStringLiteral("it is too large");
+        return contents;
+    }
+    contents.status = TextFileContents::Status::Read;
+    contents.lines = splitLines(decodeFileText(bytes));
+    return contents;
+}
+
+bool writeStateFile(const QString& fileName, const QStringList& lines, FileAccess access) {
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    const QString path = StateFolder::filePath(fileName);
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && access == FileAccess::OwnerOnly)
+        written = file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // QSaveFile can commit a short file after a failed write (full disk, size limit); a
+    // failed flush is the one sign of it, so it is checked before the rename.
+    if (written)
+        written = file.write(bytes) == bytes.size() && file.flush();
+    if (written)
+        written = file.commit();
+    else
+        file.cancelWriting();
+    if (!written) {
+        warn(QStringLiteral("Could not save %1: %2\nThe file on disk was left as it was.")
+                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    return written;
+}
+
+} // namespace kivo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kivo {
+
+// The folder that holds the four state files: the executable's folder when it is writable
+// (a copied or portable program), otherwise the per-user configuration folder.
+class StateFolder {
+public:
+    static QString path();
+    // Tests and the --state-folder option use their own folder; empty restores the rule.
+    static void setPath(const QString& folder);
+    static QString filePath(const QString& fileName);
+};
+
+struct TextFileContents {
+    enum class Status { Missing, Read, Failed };
+    Status status = Status::Missing;
+    QStringList lines;
+    QString error; // why it failed, for the user
+
+    bool exists() const { return status != Status::Missing; }
+};
+
+// Files larger than this are not ours: they are refused rather than read into memory.
+inline constexpr qint64 MaxStateFileSize = 64 * 1024 * 1024;
+
+// Reads a state file line by line: CR LF, CR or LF end a line; UTF-8, or Windows-1252 when
+// the bytes are not valid UTF-8 (files made on Windows). Reports nothing itself.
+TextFileContents readStateFile(const QString& fileName);
+
+enum class FileAccess { Shared, OwnerOnly };
+
+// Writes the lines as UTF-8, each ended by CR LF, atomically: a failure leaves the old file as
+// it was and is reported in a message box. Returns whether the file was written.
+bool writeStateFile(const QString& fileName, const QStringList& lines,
+                    FileAccess access = FileAccess::Shared);
+
+QString decodeFileText(const QByteArray& bytes);
+QStringList splitLines(const QString& text);
+
+} // namespace kivo

@@ -1,0 +1,192 @@
+#include "ConnectionController.h"
+
+#include "Codec.h"
+#include "ConnectionFile.h"
+#include "MessageBoxes.h"
+#include "Protocol.h"
+
+#include <QElapsedTimer>
+
+namespace kivo {
+namespace {
+constexpr qint64 ReadChunk = 64 * 1024;
+} // namespace
+
+ConnectionController::ConnectionController(QObject* parent)
+    : QObject(parent) {
+    tmrPing.setObjectName(QStringLiteral("tmrPing"));
+    tmrPing.setInterval(KeepAliveInterval);
+    tmrPing.start(); // ticks from the start; finds the socket closed until the first login
+    connect(&tmrPing, &QTimer::timeout, this, &ConnectionController::tmrPing_Timer);
+
+    tailTimer_.setSingleShot(true);
+    tailTimer_.setInterval(TailWait);
+    connect(&tailTimer_, &QTimer::timeout, this, &ConnectionController::flushTail);
+
+    connect(&Winsock1, &Winsock::connected, this, &ConnectionController::Winsock1_Connect);
+    connect(&Winsock1, &Winsock::closedByServer, this, &ConnectionController::Winsock1_Close);
+    connect(&Winsock1, &Winsock::dataArrived, this, &ConnectionController::Winsock1_DataArrival);
+    connect(&Winsock1, &Winsock::failed, this, &ConnectionController::onFailed);
+}
+
+bool ConnectionController::SendMessageToUser(const QString& /*username*/, const QString& message) {
+    if (!isConnected())
+        return false;
+    Winsock1.send(commandLine(message));
+    return true;
+}
+
+bool ConnectionController::checkPort(qint64 port) {
+    if (ConnectionFile::isValidPort(port))
+        return true;
+    warn(tr("The saved server port %1 is not a valid port.\n"
+            "Choose a port from 1 to 65535 with Details... in the login dialog.")
+             .arg(port));
+    return false;
+}
+
+void ConnectionController::connectTo(const QString& host, quint16 port) {
+    if (Winsock1.state() != Winsock::Closed)
+        Winsock1.close();
+    receiver_.reset();
+    tailTimer_.stop();
+    endOfStream_ = false;
+    Winsock1.connectToHost(host, port);
+}
+
+void ConnectionController::disconnectFromServer() {
+    Winsock1.close();
+    receiver_.reset();
+    tailTimer_.stop();
+    showOffline();
+}
+
+void ConnectionController::showOffline() {
+    display_.connectCaption = QStringLiteral("Connect...");
+    display_.stateCaption = QStringLiteral("Disconnected!");
+    display_.windowCaption = AppTitle;
+    display_.online = false;
+    LoggedUser.clear();
+    tmrPing.stop();
+    Q_EMIT displayChanged();
+}
+
+void ConnectionController::Winsock1_Connect() {
+    display_.connectCaption = QStringLiteral("Disconnect");
+    display_.stateCaption = QStringLiteral("Connected!");
+    // Sent without the state test of the send path: the socket has just said it is connected.
+    Winsock1.send(commandLine(Command::login(LoginUser, LoginPass)));
+    LoggedUser = LoginUser;
+    display_.windowCaption = AppTitle + QStringLiteral(" - ") + LoginUser;
+    display_.online = true;
+    tmrPing.start();
+    Q_EMIT displayChanged();
+}
+
+void ConnectionController::Winsock1_Close() {
+    // Lines that arrived before the close are still routed, the unterminated last one too.
+    endOfStream_ = true;
+    pump();
+    showOffline();
+    Q_EMIT connectionLost();
+}
+
+void ConnectionController::onFailed(const QString& reason) {
+    const bool wasConnected = display_.online;
+    const QString host = Winsock1.remoteHost();
+    const quint16 port = Winsock1.remotePort();
+    endOfStream_ = true;
+    pump();
+    Winsock1.close();
+    receiver_.reset();
+    WaitingForLogin = false;
+    showOffline();
+    Q_EMIT connectionLost();
+    const QString text = wasConnected
+                             ? tr("The connection to %1 on port %2 was lost: %3.")
+                             : tr("Could not connect to %1 on port %2: %3.");
+    warn(text.arg(host).arg(port).arg(reason), tr("Connection Error"));
+}
+
+void ConnectionController::tmrPing_Timer() {
+    if (isConnected())
+        Winsock1.send(Command::KeepAlive);
+}
+
+void ConnectionController::Winsock1_DataArrival() {
+    pump();
+}
+
+void ConnectionController::pump() {
+    // Routing may open a modal box whose event loop delivers more data: it waits its turn.
+    if (routing_)
+        return;
+    routing_ = true;
+    QElapsedTimer slice;
+    slice.start();
+    bool more = false;
+    for (;;) {
+        if (std::optional<QString> message = receiver_.next()) {
+            handleMessage(*message);
+            if (slice.elapsed() >= RoutingSlice) {
+                more = true;
+                break;
+            }
+            continue;
+        }
+        if (Winsock1.bytesAvailable() > 0) {
+            receiver_.feed(Winsock1.read(ReadChunk));
+            continue;
+        }
+        break;
+    }
+    routing_ = false;
+    if (more) {
+        if (!continuationQueued_) {
+            continuationQueued_ = true;
+            QTimer::singleShot(0, this, [this] {
+                continuationQueued_ = false;
+                pump();
+            });
+        }
+        return;
+    }
+    if (!receiver_.hasTail())
+        tailTimer_.stop();
+    else if (endOfStream_)
+        flushTail();
+    else
+        tailTimer_.start();
+}
+
+void ConnectionController::flushTail() {
+    if (routing_) {
+        tailTimer_.start();
+        return;
+    }
+    if (std::optional<QString> message = receiver_.takeTail()) {
+        routing_ = true;
+        handleMessage(*message);
+        routing_ = false;
+    }
+}
+
+void ConnectionController::handleMessage(const QString& message) {
+    const ServerReply* reply = recogniseReply(message, WaitingForLogin);
+    if (reply && reply->outcome == ReplyOutcome::LoginRefused) {
+        warn(QStringLiteral("Invalid username or password!"), QStringLiteral("Login Error"));
+        Q_EMIT loginRefused();
+        WaitingForLogin = false;
+        display_.windowCaption = AppTitle;
+        Q_EMIT displayChanged();
+        return;
+    }
+    if (reply && reply->outcome == ReplyOutcome::LoginAccepted) {
+        Q_EMIT loginAccepted();
+        WaitingForLogin = false;
+        return;
+    }
+    Q_EMIT messageReceived(message);
+}
+
+} // namespace kivo

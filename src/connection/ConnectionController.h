@@ -1,0 +1,81 @@
+#pragma once
+
+#include "LineReceiver.h"
+#include "Winsock.h"
+
+#include <QObject>
+#include <QTimer>
+
+namespace kivo {
+
+// The connection to the chat server: the socket, the login exchange, the keep-alive, the one
+// send path and the one receive path. The main window shows its display state.
+class ConnectionController : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int KeepAliveInterval = 5000;
+    static constexpr int TailWait = 100;     // ms an unterminated line waits for its end
+    static constexpr int RoutingSlice = 20;  // ms of routing before the event loop runs again
+
+    struct Display {
+        QString connectCaption = QStringLiteral("&Connect");
+        QString stateCaption = QStringLiteral("Disconnected!");
+        QString windowCaption = QStringLiteral("Kivo");
+        bool online = false;
+    };
+
+    explicit ConnectionController(QObject* parent = nullptr);
+
+    // Connection fields.
+    bool WaitingForLogin = false;
+    QString LoginUser;
+    QString LoginPass;
+    QString LoggedUser; // empty: not connected
+
+    Winsock Winsock1;
+    QTimer tmrPing;
+
+    const Display& display() const { return display_; }
+    bool isConnected() const { return Winsock1.state() == Winsock::Connected; }
+
+    // The one send path for commands; drops the line when not connected and says so.
+    bool SendMessageToUser(const QString& username, const QString& message);
+
+    // A port outside 1 to 65535 is refused with a message box.
+    static bool checkPort(qint64 port);
+    // Closes a socket that is not closed, then starts connecting.
+    void connectTo(const QString& host, quint16 port);
+    // The disconnect branch of the Connect command.
+    void disconnectFromServer();
+
+    void Winsock1_Connect();
+    void Winsock1_Close();
+    void Winsock1_DataArrival();
+    void tmrPing_Timer();
+
+Q_SIGNALS:
+    void displayChanged();
+    // A server message that the login phase did not consume, in arrival order.
+    void messageReceived(const QString& message);
+    void loginRefused();
+    // The receiver sets LoggedUser from the login dialog and closes the dialog.
+    void loginAccepted();
+    // The connection failed or the server closed it: the socket is closed again.
+    void connectionLost();
+
+private:
+    void onFailed(const QString& reason);
+    void showOffline();
+    void handleMessage(const QString& message);
+    void pump();
+    void flushTail();
+
+    Display display_;
+    LineReceiver receiver_;
+    QTimer tailTimer_;
+    bool routing_ = false;
+    bool continuationQueued_ = false;
+    bool endOfStream_ = false;
+};
+
+} // namespace kivo

@@ -1,0 +1,72 @@
+#include "Router.h"
+
+#include "Protocol.h"
+#include "Text.h"
+
+namespace kivo {
+namespace {
+
+constexpr qsizetype SendFailedPrefixLength = 34;  // "Failed to send private message to "
+constexpr qsizetype PrivatePrefixLength = 10;     // "(Private) "
+
+RouteDecision privateMessage(const QString& message) {
+    const QString rest = message.mid(PrivatePrefixLength);
+    const qsizetype colon = rest.indexOf(u':');
+    if (colon < 0)
+        return {};
+    return {.action = RouteDecision::Action::PrivateMessage,
+            .text = trimSpaces(rest.mid(colon + 1)),
+            .sender = rest.left(colon)};
+}
+
+QString failedReceiver(const QString& message) {
+    QString receiver = message.mid(SendFailedPrefixLength);
+    receiver.remove(u'.');
+    return trimSpaces(receiver);
+}
+
+} // namespace
+
+RouteDecision decideRoute(const QString& message) {
+    using Action = RouteDecision::Action;
+    const ServerReply* reply = recogniseReply(message, false);
+    if (!reply)
+        return {.action = Action::ConferenceLine, .text = message};
+    switch (reply->outcome) {
+    case ReplyOutcome::Warning:
+        return {.action = Action::Warning,
+                .text = reply->boxText.toString(),
+                .title = reply->boxTitle.toString()};
+    case ReplyOutcome::SendFailed:
+        return {.action = Action::Warning,
+                .text = QStringLiteral("Failed to send private message to ") +
+                        failedReceiver(message) + u'.',
+                .title = reply->boxTitle.toString()};
+    case ReplyOutcome::IgnoreList:
+        return {.action = Action::IgnoreList, .text = message};
+    case ReplyOutcome::IgnoreListEmpty:
+        return {.action = Action::IgnoreListEmpty};
+    case ReplyOutcome::PrivateMessage:
+        return privateMessage(message);
+    case ReplyOutcome::Swallow:
+    case ReplyOutcome::LoginRefused:
+    case ReplyOutcome::LoginAccepted:
+        break;
+    }
+    return {};
+}
+
+ConferenceLine classifyConferenceLine(const QString& message) {
+    using Form = ConferenceLine::Form;
+    if (message.startsWith(QStringLiteral("*** ")))
+        return {.form = Form::System};
+    const qsizetype colon = message.indexOf(u':');
+    if (colon < 0)
+        return {.form = Form::Plain};
+    const QString user = message.left(colon);
+    if (user.isEmpty() || user.contains(u' '))
+        return {.form = Form::Plain};
+    return {.form = Form::User, .user = user, .text = trimSpaces(message.mid(colon + 1))};
+}
+
+} // namespace kivo

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+
+class QTcpSocket;
+
+namespace kivo {
+
+// The client's one TCP connection, with the small state model the program relies on:
+// 0 closed, 7 connected, anything else neither.
+class Winsock : public QObject {
+    Q_OBJECT
+public:
+    enum State {
+        Closed = 0,
+        ResolvingHost = 4,
+        Connecting = 6,
+        Connected = 7,
+        Closing = 8,
+        Error = 9,
+    };
+
+    explicit Winsock(QObject* parent = nullptr);
+    ~Winsock() override;
+
+    int state() const;
+    QString remoteHost() const { return remoteHost_; }
+    quint16 remotePort() const { return remotePort_; }
+
+    void connectToHost(const QString& host, quint16 port);
+    // Closes at once, dropping unread data; raises no closedByServer.
+    void close();
+    void send(const QByteArray& bytes);
+    QByteArray read(qint64 maxBytes);
+    qint64 bytesAvailable() const;
+
+    // How long a connect may take before it counts as failed.
+    void setConnectTimeout(int milliseconds) { connectTimer_.setInterval(milliseconds); }
+
+Q_SIGNALS:
+    void connected();
+    void closedByServer();
+    void dataArrived();
+    // A failed connect or a broken connection; the socket stays in Error until closed.
+    void failed(const QString& reason);
+
+private:
+    void onError();
+    void onDisconnected();
+    void fail(const QString& reason);
+
+    QTcpSocket* socket_;
+    QTimer connectTimer_;
+    QString remoteHost_;
+    quint16 remotePort_ = 0;
+    QByteArray leftover_; // bytes that were still unread when the server closed
+    bool failed_ = false;
+};
+
+} // namespace kivo

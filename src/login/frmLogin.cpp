@@ -1,0 +1,126 @@
+#include "frmLogin.h"
+
+#include "ConnectionController.h"
+#include "ConnectionFile.h"
+#include "MessageBoxes.h"
+#include "Text.h"
+#include "Twips.h"
+#include "frmDetails.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kivo {
+namespace {
+
+QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption, QRect twips) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return label;
+}
+
+QLineEdit* addTextBox(QWidget* parent, const QString& name, QRect twips) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return box;
+}
+
+} // namespace
+
+frmLogin::frmLogin(ConnectionController& connection, QWidget* parent)
+    : Dialog(parent)
+    , connection_(connection) {
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(tr("Login"));
+    setClientSizeTwips(2715, 1920);
+
+    Label1 = addLabel(this, QStringLiteral("Label1"), tr("Username:"), {120, 120, 855, 255});
+    txtUsername = addTextBox(this, QStringLiteral("txtUsername"), {990, 90, 1695, 285});
+    Label2[0] = addLabel(this, QStringLiteral("Label2"), tr("Password:"), {120, 390, 855, 255});
+    txtPassword = addTextBox(this, QStringLiteral("txtPassword"), {990, 390, 1695, 285});
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    Label2[1] = addLabel(this, QStringLiteral("Label2"), tr("Host:"), {120, 660, 855, 255});
+    txtHost = addTextBox(this, QStringLiteral("txtHost"), {990, 660, 1695, 285});
+    cmdDetails = addButton(QStringLiteral("cmdDetails"), tr("Details..."), {1800, 990, 885, 345});
+
+    Line1 = new QFrame(this);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setGeometry(0, twipsToPixels(1440), twipsToPixels(2760), 1);
+    Line1->setStyleSheet(QStringLiteral("background-color: #404040; border: none;"));
+
+    cmdOK = addButton(QStringLiteral("cmdOK"), tr("OK"), {840, 1560, 855, 315});
+    cmdCancel = addButton(QStringLiteral("cmdCancel"), tr("Cancel"), {1800, 1560, 855, 315});
+
+    setTabOrder(txtUsername, txtPassword);
+    setTabOrder(txtPassword, cmdCancel);
+    setTabOrder(cmdCancel, cmdOK);
+    setTabOrder(cmdOK, txtHost);
+    setTabOrder(txtHost, cmdDetails);
+
+    for (QLineEdit* box : {txtUsername, txtPassword, txtHost})
+        connect(box, &QLineEdit::textChanged, this, &frmLogin::UpdateOKButton);
+    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+    connect(cmdDetails, &QPushButton::clicked, this, &frmLogin::cmdDetails_Click);
+
+    Form_Load();
+    txtUsername->setFocus();
+}
+
+void frmLogin::Form_Load() {
+    cmdOK->setEnabled(false);
+    QString username, password, host;
+    ConnectionFile::LoadConnectionData(username, password, host);
+    txtUsername->setText(username);
+    txtPassword->setText(password);
+    txtHost->setText(host);
+    UpdateOKButton();
+}
+
+void frmLogin::UpdateOKButton() {
+    cmdOK->setEnabled(!isBlank(txtUsername->text()) && !isBlank(txtPassword->text()) &&
+                      !isBlank(txtHost->text()));
+}
+
+void frmLogin::cmdOK_Click() {
+    if (isBlank(txtUsername->text()) || isBlank(txtPassword->text()) ||
+        isBlank(txtHost->text())) {
+        warn(tr("Please fill all fields."));
+        return;
+    }
+    // A port that cannot be used is refused before anything changes.
+    if (!ConnectionController::checkPort(ConnectionFile::GetSavedPort()))
+        return;
+    const QString username = trimSpaces(txtUsername->text());
+    const QString password = trimSpaces(txtPassword->text());
+    const QString host = trimSpaces(txtHost->text());
+    connection_.LoginUser = username;
+    connection_.LoginPass = password;
+    ConnectionFile::SaveConnectionData(username, password, host);
+    connection_.WaitingForLogin = true;
+    connection_.connectTo(host, static_cast<quint16>(ConnectionFile::GetSavedPort()));
+    cmdOK->setEnabled(false);
+}
+
+void frmLogin::cmdCancel_Click() {
+    close();
+}
+
+void frmLogin::cmdDetails_Click() {
+    frmDetails details;
+    details.exec();
+}
+
+void frmLogin::loginRefused() {
+    txtPassword->setText(QString());
+    txtPassword->setFocus();
+    cmdOK->setEnabled(true);
+}
+
+} // namespace kivo

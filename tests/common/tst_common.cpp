@@ -1,0 +1,200 @@
+#include "StateFiles.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <cmath>
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace kivo;
+
+class TestCommon : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void trimmingRemovesSpacesOnly_data();
+    void trimmingRemovesSpacesOnly();
+    void numericText_data();
+    void numericText();
+    void roundingGoesHalfToEven_data();
+    void roundingGoesHalfToEven();
+    void storableNames_data();
+    void storableNames();
+
+    void writesUtf8WithCrLfAtomically();
+    void readsAnyLineEndAndWindowsFiles_data();
+    void readsAnyLineEndAndWindowsFiles();
+    void ownerOnlyFilesArePrivate();
+    void failedWriteIsReportedAndKeepsTheOldFile();
+    void unreadableFilesFailWithAReason();
+};
+
+void TestCommon::trimmingRemovesSpacesOnly_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("trimmed");
+    QTest::newRow("spaces") << "  a b  " << "a b";
+    QTest::newRow("tabs are content") << "\t a \t" << "\t a \t";
+    QTest::newRow("line ends are content") << " a\r\n " << "a\r\n";
+    QTest::newRow("only spaces") << "    " << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("no-break space kept") << QString::fromUtf8("\xC2\xA0x ") << QString::fromUtf8("\xC2\xA0x");
+}
+
+void TestCommon::trimmingRemovesSpacesOnly() {
+    QFETCH(QString, text);
+    QFETCH(QString, trimmed);
+    QCOMPARE(trimSpaces(text), trimmed);
+    QCOMPARE(isBlank(text), trimmed.isEmpty());
+}
+
+void TestCommon::numericText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<double>("value");
+    QTest::newRow("integer") << "6000" << true << 6000.0;
+    QTest::newRow("surrounded by spaces") << " 6000 " << true << 6000.0;
+    QTest::newRow("exponent") << "1e3" << true << 1000.0;
+    QTest::newRow("capital exponent with sign") << "+2.5E+2" << true << 250.0;
+    QTest::newRow("fraction") << "8000.5" << true << 8000.5;
+    QTest::newRow("leading point") << ".5" << true << 0.5;
+    QTest::newRow("trailing point") << "5." << true << 5.0;
+    QTest::newRow("negative") << "-7" << true << -7.0;
+    QTest::newRow("word") << "port" << false << 0.0;
+    QTest::newRow("empty") << "" << false << 0.0;
+    QTest::newRow("spaces only") << "   " << false << 0.0;
+    QTest::newRow("dangling exponent") << "1e" << false << 0.0;
+    QTest::newRow("inner space") << "60 00" << false << 0.0;
+    QTest::newRow("thousands separator") << "6,000" << false << 0.0;
+    QTest::newRow("hexadecimal") << "0x10" << false << 0.0;
+    QTest::newRow("tab is not a space") << "\t6000" << false << 0.0;
+}
+
+void TestCommon::numericText() {
+    QFETCH(QString, text);
+    QFETCH(bool, numeric);
+    QFETCH(double, value);
+    const std::optional<double> parsed = numericValue(text);
+    QCOMPARE(parsed.has_value(), numeric);
+    if (numeric)
+        QCOMPARE(*parsed, value);
+}
+
+void TestCommon::roundingGoesHalfToEven_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<qint64>("rounded");
+    QTest::newRow("8000.5") << 8000.5 << qint64(8000);
+    QTest::newRow("8001.5") << 8001.5 << qint64(8002);
+    QTest::newRow("-2.5") << -2.5 << qint64(-2);
+    QTest::newRow("0.4999") << 0.4999 << qint64(0);
+    QTest::newRow("beyond 64 bits") << 1e300 << std::numeric_limits<qint64>::max();
+    QTest::newRow("infinite negative") << -std::numeric_limits<double>::infinity() << std::numeric_limits<qint64>::min();
+}
+
+void TestCommon::roundingGoesHalfToEven() {
+    QFETCH(double, value);
+    QFETCH(qint64, rounded);
+    QCOMPARE(roundHalfEven(value), rounded);
+}
+
+void TestCommon::storableNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("storable");
+    QTest::newRow("plain") << "alice" << true;
+    QTest::newRow("spaces and accents") << QString::fromUtf8(" Zoë (old) ") << true;
+    QTest::newRow("field separator") << "a|b" << false;
+    QTest::newRow("line feed") << "a\nb" << false;
+    QTest::newRow("carriage return") << "a\rb" << false;
+    QTest::newRow("tab") << "a\tb" << false;
+    QTest::newRow("NUL") << QString(QChar(0)) << false;
+    QTest::newRow("line separator") << QString(QChar(0x2028)) << false;
+}
+
+void TestCommon::storableNames() {
+    QFETCH(QString, name);
+    QFETCH(bool, storable);
+    QCOMPARE(isStorableName(name), storable);
+}
+
+void TestCommon::writesUtf8WithCrLfAtomically() {
+    test::Sandbox sandbox;
+    QVERIFY(writeStateFile("state.dat", {QString::fromUtf8("café"), "", "x"}));
+    QCOMPARE(sandbox.readFile("state.dat"), QByteArray("caf\xC3\xA9\r\n\r\nx\r\n"));
+    QVERIFY(writeStateFile("state.dat", {}));
+    QCOMPARE(sandbox.readFile("state.dat"), QByteArray());
+    // Nothing but the file itself is left behind in the folder.
+    QCOMPARE(QDir(sandbox.path(".")).entryList(QDir::Files), QStringList{"state.dat"});
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+}
+
+void TestCommon::readsAnyLineEndAndWindowsFiles_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("mixed ends, last unterminated")
+        << QByteArray("a\rb\nc\r\n\r\nd") << QStringList{"a", "b", "c", "", "d"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("one empty line") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("UTF-8") << QByteArray("Zo\xC3\xAB\r\n") << QStringList{QString::fromUtf8("Zoë")};
+    QTest::newRow("byte-order mark dropped") << QByteArray("\xEF\xBB\xBFx\r\n") << QStringList{"x"};
+    QTest::newRow("Windows-1252") << QByteArray("caf\xE9 \x80\x96\r\n")
+                                  << QStringList{QString::fromUtf8("café €–")};
+}
+
+void TestCommon::readsAnyLineEndAndWindowsFiles() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    test::Sandbox sandbox;
+    QCOMPARE(readStateFile("f.dat").status, TextFileContents::Status::Missing);
+    sandbox.writeFile("f.dat", bytes);
+    const TextFileContents contents = readStateFile("f.dat");
+    QCOMPARE(contents.status, TextFileContents::Status::Read);
+    QCOMPARE(contents.lines, lines);
+}
+
+void TestCommon::ownerOnlyFilesArePrivate() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("secret.dat", "old\r\n");
+    QFile::setPermissions(sandbox.path("secret.dat"), QFile::Permissions(0x6644));
+    QVERIFY(writeStateFile("secret.dat", {"new"}, FileAccess::OwnerOnly));
+    QCOMPARE(QFile::permissions(sandbox.path("secret.dat")),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    QVERIFY(writeStateFile("shared.dat", {"x"}));
+    QVERIFY(QFile::permissions(sandbox.path("shared.dat")) & QFile::ReadOther);
+}
+
+void TestCommon::failedWriteIsReportedAndKeepsTheOldFile() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("contacts.dat", "C|general|General (0)|\r\n");
+    // A full disk, even for root: the process may not write more than 1 KiB to any file.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = writeStateFile("contacts.dat", QStringList(100, QString(40, 'x')));
+    setrlimit(RLIMIT_FSIZE, &old);
+    QVERIFY(!written);
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QVERIFY(sandbox.boxes.boxes[0].text.contains("contacts.dat"));
+    QCOMPARE(sandbox.readFile("contacts.dat"), QByteArray("C|general|General (0)|\r\n"));
+    QCOMPARE(QDir(sandbox.path(".")).entryList(QDir::Files), QStringList{"contacts.dat"});
+}
+
+void TestCommon::unreadableFilesFailWithAReason() {
+    test::Sandbox sandbox;
+    QDir(sandbox.path(".")).mkdir("settings.dat");
+    const TextFileContents contents = readStateFile("settings.dat");
+    QCOMPARE(contents.status, TextFileContents::Status::Failed);
+    QVERIFY(!contents.error.isEmpty());
+    // Writing over a folder fails, is reported, and leaves the folder as it was.
+    QVERIFY(!writeStateFile("settings.dat", {"True"}));
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QVERIFY(sandbox.boxes.boxes[0].text.startsWith("Could not save "));
+    QVERIFY(QFileInfo(sandbox.path("settings.dat")).isDir());
+}
+
+QTEST_GUILESS_MAIN(TestCommon)
+#include "tst_common.moc"

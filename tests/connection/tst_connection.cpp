@@ -1,0 +1,308 @@
+#include "ConnectionFile.h"
+#include "Form1.h"
+#include "TestSupport.h"
+#include "frmLogin.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace kivo;
+
+namespace {
+
+// Starts a login the way the conference window's close does: no dialog involved.
+void startLogin(ConnectionController& connection, quint16 port, const QString& user = "bob") {
+    connection.LoginUser = user;
+    connection.LoginPass = "pw";
+    connection.WaitingForLogin = true;
+    connection.connectTo("127.0.0.1", port);
+}
+
+void writeConnectionFile(test::Sandbox& sandbox, quint16 port) {
+    sandbox.writeFile(ConnectionFile::FileName,
+                      "bob\r\npw\r\n127.0.0.1\r\n" + QByteArray::number(port) + "\r\n");
+}
+
+} // namespace
+
+class TestConnection : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void offlineDisplayBeforeTheFirstConnection();
+    void connectSendsTheLoginAndShowsTheUser();
+    void loginAcceptedThroughTheDialog();
+    void loginRefusedKeepsTheConnection();
+    void refusalWinsWhenBothRepliesCome();
+    void loginRepliesCountOnlyWhileWaiting();
+    void keepAliveIsOneBytePerTick();
+    void keepAliveSendsNothingWhileConnecting();
+    void disconnectThroughTheMenu();
+    void closeByTheServer();
+    void refusedConnectionIsReported();
+    void unterminatedLastLineIsRouted();
+    void nothingIsSentWhileNotConnected();
+};
+
+void TestConnection::offlineDisplayBeforeTheFirstConnection() {
+    test::Sandbox sandbox;
+    Form1 form;
+    QCOMPARE(form.windowTitle(), QString("Kivo"));
+    QCOMPARE(form.mnuConnect->text(), QString("&Connect"));
+    QCOMPARE(form.lblConnectionState->text(), QString("Disconnected!"));
+    QVERIFY(form.StatusPictureOff->isVisibleTo(&form));
+    QVERIFY(!form.StatusPictureOn->isVisibleTo(&form));
+    QCOMPARE(form.StatusPictureOn->geometry(), form.StatusPictureOff->geometry());
+    QCOMPARE(form.connection().LoggedUser, QString());
+    QVERIFY(form.connection().tmrPing.isActive());
+    QCOMPARE(form.connection().tmrPing.interval(), 5000);
+    // The two pictures: light grey offline, warm yellow online, grey edge.
+    const QImage off = form.StatusPictureOff->pixmap().toImage();
+    const QImage on = form.StatusPictureOn->pixmap().toImage();
+    QCOMPARE(off.pixelColor(off.width() / 2, off.height() / 2), QColor(200, 200, 200));
+    QCOMPARE(on.pixelColor(on.width() / 2, on.height() / 2), QColor(255, 220, 120));
+    QCOMPARE(on.pixelColor(0, 0).alpha(), 0);
+}
+
+void TestConnection::connectSendsTheLoginAndShowsTheUser() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    Form1 form;
+    ConnectionController& connection = form.connection();
+    startLogin(connection, server.port(), "Ann Lee");
+    QVERIFY(server.waitForReceived("/login Ann Lee pw\r\n"));
+    QCOMPARE(connection.LoggedUser, QString("Ann Lee"));
+    QCOMPARE(form.windowTitle(), QString("Kivo - Ann Lee"));
+    QCOMPARE(form.mnuConnect->text(), QString("Disconnect"));
+    QCOMPARE(form.lblConnectionState->text(), QString("Connected!"));
+    QVERIFY(form.StatusPictureOn->isVisibleTo(&form));
+    QVERIFY(!form.StatusPictureOff->isVisibleTo(&form));
+    QVERIFY(connection.WaitingForLogin);
+    QVERIFY(connection.tmrPing.isActive());
+}
+
+void TestConnection::loginAcceptedThroughTheDialog() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    writeConnectionFile(sandbox, server.port());
+    Form1 form;
+    test::whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<frmLogin*>(modal);
+        QVERIFY(dialog);
+        dialog->txtUsername->setText(" bob ");
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    });
+    test::when([&] { return server.received() == "/login bob pw\r\n"; },
+               [&] { server.send("Login successful.\r\n"); });
+    form.ShowLoginDialog(); // returns when the accepted login closes the dialog
+    QVERIFY(!form.loginDialog());
+    QCOMPARE(form.connection().LoggedUser, QString(" bob ")); // as the box held it
+    QVERIFY(!form.connection().WaitingForLogin);
+    QCOMPARE(form.windowTitle(), QString("Kivo - bob"));
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+}
+
+void TestConnection::loginRefusedKeepsTheConnection() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    writeConnectionFile(sandbox, server.port());
+    Form1 form;
+    ConnectionController& connection = form.connection();
+    bool waitingWhileBoxOpen = false;
+    sandbox.boxes.whileOpen = [&] { waitingWhileBoxOpen = connection.WaitingForLogin; };
+    frmLogin* dialog = nullptr;
+    test::whenModal([&](QWidget* modal) {
+        dialog = qobject_cast<frmLogin*>(modal);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    });
+    test::when([&] { return server.received() == "/login bob pw\r\n"; },
+               [&] { server.send("Invalid username or password.\r\n"); });
+    test::when([&] { return !sandbox.boxes.boxes.isEmpty(); },
+               [&] {
+                   QCOMPARE(dialog->txtPassword->text(), QString());
+                   QCOMPARE(dialog->focusWidget(), dialog->txtPassword);
+                   QVERIFY(dialog->cmdOK->isEnabled());
+                   dialog->close();
+               });
+    form.ShowLoginDialog();
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QCOMPARE(sandbox.boxes.boxes[0].text, QString("Invalid username or password!"));
+    QCOMPARE(sandbox.boxes.boxes[0].title, QString("Login Error"));
+    QVERIFY(waitingWhileBoxOpen);
+    QVERIFY(!connection.WaitingForLogin);
+    QCOMPARE(form.windowTitle(), QString("Kivo"));
+    QCOMPARE(form.mnuConnect->text(), QString("Disconnect"));
+    QCOMPARE(form.lblConnectionState->text(), QString("Connected!"));
+    QCOMPARE(connection.LoggedUser, QString("bob"));
+    QVERIFY(connection.isConnected());
+    server.clearReceived();
+    connection.tmrPing_Timer();
+    QVERIFY(server.waitForReceived("/"));
+}
+
+void TestConnection::refusalWinsWhenBothRepliesCome() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    QSignalSpy accepted(&connection, &ConnectionController::loginAccepted);
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForClient());
+    server.send("Login successful. Invalid username or password.\r\n");
+    QTRY_COMPARE(sandbox.boxes.texts(), QStringList{"Invalid username or password!"});
+    QCOMPARE(accepted.count(), 0);
+}
+
+void TestConnection::loginRepliesCountOnlyWhileWaiting() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    QSignalSpy accepted(&connection, &ConnectionController::loginAccepted);
+    QSignalSpy routed(&connection, &ConnectionController::messageReceived);
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForClient());
+    server.send("*Ping!*\r\nLogin successful.\r\nLogin successful.\r\n");
+    QTRY_COMPARE(routed.count(), 2);
+    QCOMPARE(accepted.count(), 1); // the first one, while waiting
+    QCOMPARE(routed[0][0].toString(), QString("*Ping!*"));
+    QCOMPARE(routed[1][0].toString(), QString("Login successful."));
+    QVERIFY(!connection.WaitingForLogin);
+}
+
+void TestConnection::keepAliveIsOneBytePerTick() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForReceived("/login bob pw\r\n"));
+    server.clearReceived();
+    connection.tmrPing_Timer();
+    QVERIFY(server.waitForReceived("/"));
+    connection.tmrPing_Timer();
+    QVERIFY(server.waitForReceived("//"));
+}
+
+void TestConnection::keepAliveSendsNothingWhileConnecting() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    connection.tmrPing_Timer(); // closed: nothing
+    startLogin(connection, server.port());
+    QVERIFY(connection.Winsock1.state() != Winsock::Connected);
+    QVERIFY(connection.Winsock1.state() != Winsock::Closed);
+    connection.tmrPing_Timer();
+    QVERIFY(server.waitForReceived("/login bob pw\r\n"));
+    QTest::qWait(50);
+    QCOMPARE(server.received(), QByteArray("/login bob pw\r\n"));
+}
+
+void TestConnection::disconnectThroughTheMenu() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    Form1 form;
+    ConnectionController& connection = form.connection();
+    QSignalSpy accepted(&connection, &ConnectionController::loginAccepted);
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForReceived("/login bob pw\r\n"));
+    form.mnuConnect->trigger();
+    QCOMPARE(connection.Winsock1.state(), int(Winsock::Closed));
+    QCOMPARE(form.mnuConnect->text(), QString("Connect..."));
+    QCOMPARE(form.lblConnectionState->text(), QString("Disconnected!"));
+    QCOMPARE(form.windowTitle(), QString("Kivo"));
+    QCOMPARE(connection.LoggedUser, QString());
+    QVERIFY(form.StatusPictureOff->isVisibleTo(&form));
+    QVERIFY(!connection.tmrPing.isActive());
+    QVERIFY(connection.WaitingForLogin); // untouched
+    QTRY_VERIFY(server.clientGone());
+
+    // The reply on the next connection is still taken as the login reply.
+    connection.connectTo("127.0.0.1", server.port());
+    QVERIFY(server.waitForClient(2));
+    server.send("Login successful.\r\n");
+    QTRY_COMPARE(accepted.count(), 1);
+}
+
+void TestConnection::closeByTheServer() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    Form1 form;
+    ConnectionController& connection = form.connection();
+    QSignalSpy routed(&connection, &ConnectionController::messageReceived);
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForReceived("/login bob pw\r\n"));
+    connection.WaitingForLogin = false;
+    server.send("hello\r\nlast words");
+    server.dropClient();
+    QTRY_COMPARE(form.lblConnectionState->text(), QString("Disconnected!"));
+    QCOMPARE(routed.count(), 2); // what came before the close is still routed
+    QCOMPARE(routed[1][0].toString(), QString("last words"));
+    QCOMPARE(form.mnuConnect->text(), QString("Connect..."));
+    QCOMPARE(form.windowTitle(), QString("Kivo"));
+    QCOMPARE(connection.LoggedUser, QString());
+    QVERIFY(!connection.tmrPing.isActive());
+    QCOMPARE(connection.Winsock1.state(), int(Winsock::Closed));
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+
+    // The socket is closed, so Connect opens the login dialog at once.
+    bool sawLogin = false;
+    test::whenModal([&](QWidget* modal) {
+        sawLogin = qobject_cast<frmLogin*>(modal) != nullptr;
+        modal->close();
+    });
+    form.mnuConnect->trigger();
+    QVERIFY(sawLogin);
+}
+
+void TestConnection::refusedConnectionIsReported() {
+    test::Sandbox sandbox;
+    const quint16 port = test::closedPort();
+    writeConnectionFile(sandbox, port);
+    Form1 form;
+    frmLogin* dialog = nullptr;
+    bool okEnabledAfterFailure = false;
+    test::whenModal([&](QWidget* modal) {
+        dialog = qobject_cast<frmLogin*>(modal);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    });
+    sandbox.boxes.whileOpen = [&] {
+        okEnabledAfterFailure = dialog->cmdOK->isEnabled();
+        dialog->close();
+    };
+    form.ShowLoginDialog();
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    const QString expected = QString("Could not connect to 127.0.0.1 on port %1: ").arg(port);
+    QVERIFY2(sandbox.boxes.boxes[0].text.startsWith(expected),
+             qPrintable(sandbox.boxes.boxes[0].text));
+    QCOMPARE(sandbox.boxes.boxes[0].title, QString("Connection Error"));
+    QVERIFY(okEnabledAfterFailure);
+    ConnectionController& connection = form.connection();
+    QCOMPARE(connection.Winsock1.state(), int(Winsock::Closed));
+    QVERIFY(!connection.WaitingForLogin);
+    QCOMPARE(form.lblConnectionState->text(), QString("Disconnected!"));
+    QCOMPARE(form.windowTitle(), QString("Kivo"));
+}
+
+void TestConnection::unterminatedLastLineIsRouted() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    QSignalSpy routed(&connection, &ConnectionController::messageReceived);
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForClient());
+    connection.WaitingForLogin = false;
+    server.send("no line end ");
+    QTRY_COMPARE(routed.count(), 1);
+    QCOMPARE(routed[0][0].toString(), QString("no line end"));
+}
+
+void TestConnection::nothingIsSentWhileNotConnected() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    QVERIFY(!connection.SendMessageToUser("", "/ignore-list"));
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+}
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"

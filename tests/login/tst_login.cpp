@@ -1,0 +1,139 @@
+#include "ConnectionController.h"
+#include "ConnectionFile.h"
+#include "TestSupport.h"
+#include "frmLogin.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace kivo;
+
+class TestLogin : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void layoutAndFocusOrder();
+    void okFollowsTheBlankRule();
+    void fieldsComeFromTheFile();
+    void blankFieldAtOkIsRefused();
+    void okTrimsSavesAndConnects();
+    void unusablePortIsRefusedBeforeAnythingChanges_data();
+    void unusablePortIsRefusedBeforeAnythingChanges();
+};
+
+void TestLogin::layoutAndFocusOrder() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    frmLogin dialog(connection, nullptr);
+    QCOMPARE(dialog.windowTitle(), QString("Login"));
+    QCOMPARE(dialog.size(), QSize(181, 128));
+    QCOMPARE(dialog.txtHost->geometry(), QRect(66, 44, 113, 19));
+    QCOMPARE(dialog.Label2[0]->text(), QString("Password:"));
+    QCOMPARE(dialog.Label2[1]->text(), QString("Host:"));
+    QCOMPARE(dialog.cmdDetails->text(), QString("Details..."));
+    QList<QWidget*> order;
+    QWidget* widget = dialog.txtUsername;
+    for (int i = 0; i < 6; ++i, widget = widget->nextInFocusChain()) {
+        while (widget->focusPolicy() == Qt::NoFocus)
+            widget = widget->nextInFocusChain();
+        order.append(widget);
+    }
+    QCOMPARE(order, (QList<QWidget*>{dialog.txtUsername, dialog.txtPassword, dialog.cmdCancel,
+                                     dialog.cmdOK, dialog.txtHost, dialog.cmdDetails}));
+    for (QPushButton* button : {dialog.cmdOK, dialog.cmdCancel, dialog.cmdDetails})
+        QVERIFY(!button->isDefault() && !button->autoDefault());
+    QCOMPARE(dialog.txtPassword->echoMode(), QLineEdit::Password);
+}
+
+void TestLogin::okFollowsTheBlankRule() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    frmLogin dialog(connection, nullptr);
+    QCOMPARE(dialog.txtUsername->text(), QString());
+    QVERIFY(!dialog.cmdOK->isEnabled());
+    QTest::keyClicks(dialog.txtUsername, "ann");
+    QTest::keyClicks(dialog.txtPassword, "pw");
+    QVERIFY(!dialog.cmdOK->isEnabled());
+    QTest::keyClicks(dialog.txtHost, "   ");
+    QVERIFY(!dialog.cmdOK->isEnabled()); // spaces only is blank
+    QTest::keyClicks(dialog.txtHost, "h");
+    QVERIFY(dialog.cmdOK->isEnabled());
+    dialog.txtPassword->setText("\t"); // a tab is content
+    QVERIFY(dialog.cmdOK->isEnabled());
+    dialog.txtPassword->clear();
+    QVERIFY(!dialog.cmdOK->isEnabled());
+}
+
+void TestLogin::fieldsComeFromTheFile() {
+    test::Sandbox sandbox;
+    sandbox.writeFile(ConnectionFile::FileName, "ann\r\nsecret\r\nchat.example\r\n6000\r\n");
+    ConnectionController connection;
+    frmLogin dialog(connection, nullptr);
+    QCOMPARE(dialog.txtUsername->text(), QString("ann"));
+    QCOMPARE(dialog.txtPassword->text(), QString("secret"));
+    QCOMPARE(dialog.txtHost->text(), QString("chat.example"));
+    QVERIFY(dialog.cmdOK->isEnabled());
+}
+
+void TestLogin::blankFieldAtOkIsRefused() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    frmLogin dialog(connection, nullptr);
+    dialog.txtUsername->setText("ann");
+    dialog.txtHost->setText("h");
+    dialog.cmdOK->setEnabled(true); // as after a refused login
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+    QCOMPARE(sandbox.boxes.texts(), QStringList{"Please fill all fields."});
+    QCOMPARE(sandbox.boxes.boxes[0].title, QString("Kivo"));
+    QVERIFY(!sandbox.exists(ConnectionFile::FileName));
+    QVERIFY(!connection.WaitingForLogin);
+}
+
+void TestLogin::okTrimsSavesAndConnects() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    sandbox.writeFile(ConnectionFile::FileName,
+                      QByteArray("x\r\ny\r\nz\r\n") + QByteArray::number(server.port()) + "\r\n");
+    ConnectionController connection;
+    frmLogin dialog(connection, nullptr);
+    dialog.txtUsername->setText(" ann ");
+    dialog.txtPassword->setText(" two words ");
+    dialog.txtHost->setText(" 127.0.0.1 ");
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+    QCOMPARE(connection.LoginUser, QString("ann"));
+    QCOMPARE(connection.LoginPass, QString("two words"));
+    QVERIFY(connection.WaitingForLogin);
+    QVERIFY(!dialog.cmdOK->isEnabled());
+    QCOMPARE(dialog.txtUsername->text(), QString(" ann ")); // the box keeps what was typed
+    QCOMPARE(sandbox.readFile(ConnectionFile::FileName),
+             "ann\r\ntwo words\r\n127.0.0.1\r\n" + QByteArray::number(server.port()) + "\r\n");
+    QVERIFY(server.waitForReceived("/login ann two words\r\n"));
+}
+
+void TestLogin::unusablePortIsRefusedBeforeAnythingChanges_data() {
+    QTest::addColumn<QByteArray>("port");
+    QTest::newRow("above 65535") << QByteArray("70000");
+    QTest::newRow("zero") << QByteArray("0");
+    QTest::newRow("beyond 32 bits") << QByteArray("1e12");
+}
+
+void TestLogin::unusablePortIsRefusedBeforeAnythingChanges() {
+    QFETCH(QByteArray, port);
+    test::Sandbox sandbox;
+    const QByteArray file = "ann\r\npw\r\nold.host\r\n" + port + "\r\n";
+    sandbox.writeFile(ConnectionFile::FileName, file);
+    ConnectionController connection;
+    frmLogin dialog(connection, nullptr);
+    dialog.txtHost->setText("127.0.0.1");
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QVERIFY(sandbox.boxes.boxes[0].text.contains("from 1 to 65535"));
+    QCOMPARE(sandbox.readFile(ConnectionFile::FileName), file);
+    QVERIFY(!connection.WaitingForLogin);
+    QCOMPARE(connection.Winsock1.state(), int(Winsock::Closed));
+    QVERIFY(dialog.cmdOK->isEnabled());
+}
+
+QTEST_MAIN(TestLogin)
+#include "tst_login.moc"

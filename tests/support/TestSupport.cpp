@@ -1,0 +1,146 @@
+#include "TestSupport.h"
+
+#include "StateFiles.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+namespace kivo::test {
+
+void ScriptedBoxes::warning(const QString& text, const QString& title) {
+    boxes.append({Kind::Warning, text, title});
+    if (whileOpen)
+        whileOpen();
+}
+
+bool ScriptedBoxes::question(const QString& text, const QString& title) {
+    boxes.append({Kind::Question, text, title});
+    if (whileOpen)
+        whileOpen();
+    return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
+}
+
+QStringList ScriptedBoxes::texts() const {
+    QStringList result;
+    for (const Box& box : boxes)
+        result.append(box.text);
+    return result;
+}
+
+Sandbox::Sandbox() {
+    StateFolder::setPath(dir_.path());
+    MessageBoxes::install(&boxes);
+    Clock::install(&clock);
+}
+
+Sandbox::~Sandbox() {
+    Clock::install(nullptr);
+    MessageBoxes::install(nullptr);
+    StateFolder::setPath(QString());
+}
+
+QString Sandbox::path(const QString& fileName) const {
+    return dir_.filePath(fileName);
+}
+
+void Sandbox::writeFile(const QString& fileName, const QByteArray& bytes) const {
+    QFile file(path(fileName));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path(fileName)));
+}
+
+QByteArray Sandbox::readFile(const QString& fileName) const {
+    QFile file(path(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+bool Sandbox::exists(const QString& fileName) const {
+    return QFile::exists(path(fileName));
+}
+
+LoopbackServer::LoopbackServer() {
+    if (!server_.listen(QHostAddress::LocalHost, 0))
+        qFatal("cannot listen on 127.0.0.1");
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = server_.nextPendingConnection()) {
+            auto client = std::make_shared<Client>();
+            client->socket = socket;
+            connect(socket, &QTcpSocket::readyRead, this,
+                    [socket, client] { client->received += socket->readAll(); });
+            clients_.append(client);
+        }
+    });
+}
+
+bool LoopbackServer::waitForClient(int count, int timeoutMs) {
+    return QTest::qWaitFor([&] { return clients_.size() >= count; }, timeoutMs);
+}
+
+QByteArray LoopbackServer::received() const {
+    return clients_.isEmpty() ? QByteArray() : clients_.last()->received;
+}
+
+bool LoopbackServer::waitForReceived(const QByteArray& expected, int timeoutMs) {
+    return QTest::qWaitFor([&] { return received().size() >= expected.size(); }, timeoutMs) &&
+           received() == expected;
+}
+
+void LoopbackServer::clearReceived() {
+    if (!clients_.isEmpty())
+        clients_.last()->received.clear();
+}
+
+void LoopbackServer::send(const QByteArray& bytes) {
+    if (!clients_.isEmpty() && clients_.last()->socket) {
+        clients_.last()->socket->write(bytes);
+        clients_.last()->socket->flush();
+    }
+}
+
+void LoopbackServer::dropClient() {
+    if (!clients_.isEmpty() && clients_.last()->socket)
+        clients_.last()->socket->disconnectFromHost();
+}
+
+bool LoopbackServer::clientGone() const {
+    return clients_.isEmpty() || !clients_.last()->socket ||
+           clients_.last()->socket->state() == QAbstractSocket::UnconnectedState;
+}
+
+void whenModal(std::function<void(QWidget*)> action, int timeoutMs) {
+    when([] { return QApplication::activeModalWidget() != nullptr; },
+         [action] { action(QApplication::activeModalWidget()); }, timeoutMs);
+}
+
+void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs) {
+    auto* timer = new QTimer;
+    auto deadline = QDeadlineTimer(timeoutMs);
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        const bool ready = condition();
+        if (!ready && !deadline.hasExpired())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (ready)
+            action();
+        else
+            qWarning("when: the condition never held");
+    });
+    timer->start(10);
+}
+
+quint16 closedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+} // namespace kivo::test

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "Clock.h"
+#include "MessageBoxes.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace kivo::test {
+
+// Records every message box and answers questions from a script.
+class ScriptedBoxes final : public MessageBoxes {
+public:
+    enum class Kind { Warning, Question };
+    struct Box {
+        Kind kind;
+        QString text;
+        QString title;
+    };
+
+    void warning(const QString& text, const QString& title) override;
+    bool question(const QString& text, const QString& title) override;
+
+    QList<Box> boxes;
+    QList<bool> answers;      // taken first to last; when empty, defaultAnswer
+    bool defaultAnswer = false;
+    std::function<void()> whileOpen; // runs "inside" each box, as a modal box's event loop would
+
+    QStringList texts() const;
+};
+
+class ManualClock final : public Clock {
+public:
+    QDateTime now() const override { return current; }
+    void advanceMs(qint64 ms) { current = current.addMSecs(ms); }
+    QDateTime current{QDate(2026, 2, 21), QTime(9, 5, 7)};
+};
+
+// A fresh state folder, scripted boxes and a manual clock for one test case.
+class Sandbox {
+public:
+    Sandbox();
+    ~Sandbox();
+    QString path(const QString& fileName) const;
+    void writeFile(const QString& fileName, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& fileName) const;
+    bool exists(const QString& fileName) const;
+
+    ScriptedBoxes boxes;
+    ManualClock clock;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// The server end of real TCP connections on 127.0.0.1, recording what each client sends.
+class LoopbackServer : public QObject {
+    Q_OBJECT
+public:
+    LoopbackServer();
+    quint16 port() const { return server_.serverPort(); }
+    bool waitForClient(int count = 1, int timeoutMs = 5000);
+    int clientCount() const { return static_cast<int>(clients_.size()); }
+    // What the newest client has sent so far, and a wait until it has sent at least n bytes.
+    QByteArray received() const;
+    bool waitForReceived(const QByteArray& expected, int timeoutMs = 5000);
+    void clearReceived();
+    void send(const QByteArray& bytes);
+    void dropClient();
+    bool clientGone() const;
+
+private:
+    struct Client {
+        QPointer<QTcpSocket> socket;
+        QByteArray received;
+    };
+    QTcpServer server_;
+    QList<std::shared_ptr<Client>> clients_;
+};
+
+// Runs an action on the next modal window that opens (a dialog's exec() or a box).
+void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
+
+// Runs an action once a condition holds, from the event loop (also inside a modal loop).
+void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 5000);
+
+// A port on 127.0.0.1 with nothing listening.
+quint16 closedPort();
+
+} // namespace kivo::test
