@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "frmLogin.h"
 
@@ -22,6 +23,8 @@ public:
     ~Form1() override;
 
     ConnectionController& connection() { return connection_; }
+    ChatRegistry& chats() { return chats_; }
+    FormChat* OpenChatWindow(const QString& contactName) { return chats_.OpenChatWindow(contactName); }
 
     QMenu* mnuFile;
     QAction* mnuConnect;
@@ -46,6 +49,7 @@ private:
     void onConnectionLost();
 
     ConnectionController connection_;
+    ChatRegistry chats_{connection_};
     QPointer<frmLogin> loginDialog_;
 };
 

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -133,6 +135,20 @@ void when(std::function<bool()> condition, std::function<void()> action, int tim
             qWarning("when: the condition never held");
     });
     timer->start(10);
+}
+
+QStringList transcriptRuns(const QPlainTextEdit* view) {
+    QStringList runs;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            runs.append(QStringLiteral("%1 {%2%3}")
+                            .arg(fragment.text(), format.foreground().color().name(),
+                                 format.fontWeight() == QFont::Bold ? " bold" : ""));
+        }
+    }
+    return runs;
 }
 
 quint16 closedPort() {

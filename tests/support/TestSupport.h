@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class QPlainTextEdit;
 class QWidget;
 
 namespace kivo::test {
@@ -92,6 +93,10 @@ void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 
 // Runs an action once a condition holds, from the event loop (also inside a modal loop).
 void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 5000);
+
+// The transcript as runs, one entry each: text, colour and weight, e.g. "<ann> {#0000ff}" or
+// "*** hi {#000000 bold}".
+QStringList transcriptRuns(const QPlainTextEdit* view);
 
 // A port on 127.0.0.1 with nothing listening.
 quint16 closedPort();

@@ -1,0 +1,65 @@
+#include "ChatRegistry.h"
+
+#include "FormChat.h"
+
+#include <QApplication>
+
+namespace kivo {
+
+ChatRegistry::ChatRegistry(ConnectionController& connection, QObject* parent)
+    : QObject(parent)
+    , connection_(connection) {}
+
+ChatRegistry::~ChatRegistry() {
+    closeAll();
+}
+
+FormChat* ChatRegistry::OpenChatWindow(const QString& contactName) {
+    if (FormChat* open = window(contactName)) {
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    auto* chat = new FormChat(*this);
+    chat->SetContact(contactName);
+    OpenChats.insert(keyOf(contactName), chat);
+    chat->show();
+    return chat;
+}
+
+FormChat* ChatRegistry::window(const QString& contactName) const {
+    return OpenChats.value(keyOf(contactName));
+}
+
+void ChatRegistry::forget(const FormChat* chat) {
+    const QString key = keyOf(chat->ContactName);
+    if (OpenChats.value(key) == chat)
+        OpenChats.remove(key);
+}
+
+FormChat* ChatRegistry::openConference(const QString& conferenceAddress) {
+    auto* chat = new FormChat(*this);
+    ServerChatWindow = chat;
+    chat->SetServer(conferenceAddress);
+    chat->show();
+    return chat;
+}
+
+void ChatRegistry::closeAll() {
+    exiting_ = true;
+    const QList<QPointer<FormChat>> open = OpenChats.values();
+    for (const QPointer<FormChat>& chat : open) {
+        if (chat)
+            chat->close();
+    }
+    if (ServerChatWindow)
+        ServerChatWindow->close();
+    // Closed windows delete themselves later; the ones left must not outlive this registry.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* chat = qobject_cast<FormChat*>(widget); chat && &chat->registry() == this)
+            delete chat;
+    }
+}
+
+} // namespace kivo

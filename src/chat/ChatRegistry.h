@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+
+namespace kivo {
+
+class ConnectionController;
+class FormChat;
+
+// The open chat windows: private ones by contact name (letter case does not count), and the
+// one conference window.
+class ChatRegistry : public QObject {
+    Q_OBJECT
+public:
+    explicit ChatRegistry(ConnectionController& connection, QObject* parent = nullptr);
+    ~ChatRegistry() override;
+
+    ConnectionController& connection() { return connection_; }
+
+    // Opens the private window for this name, or shows and focuses the open one.
+    FormChat* OpenChatWindow(const QString& contactName);
+    FormChat* window(const QString& contactName) const;
+    qsizetype openCount() const { return OpenChats.size(); }
+    void forget(const FormChat* window);
+
+    // Creates the conference window and makes it the current one.
+    FormChat* openConference(const QString& conferenceAddress);
+    QPointer<FormChat> ServerChatWindow;
+
+    // Closes every chat window, each through its own unload; the program is ending, so the
+    // conference window does not reconnect.
+    void closeAll();
+    bool exiting() const { return exiting_; }
+
+private:
+    static QString keyOf(const QString& contactName) { return contactName.toCaseFolded(); }
+
+    ConnectionController& connection_;
+    QHash<QString, QPointer<FormChat>> OpenChats;
+    bool exiting_ = false;
+};
+
+} // namespace kivo

@@ -1,0 +1,168 @@
+#include "FormChat.h"
+
+#include "ChatRegistry.h"
+#include "ConnectionController.h"
+#include "ConnectionFile.h"
+#include "Protocol.h"
+#include "Text.h"
+#include "Twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace kivo {
+namespace {
+
+QRect toPixels(const QRect& twips) {
+    return twipsRect(twips.x(), twips.y(), twips.width(), twips.height());
+}
+
+} // namespace
+
+FormChat::FormChat(ChatRegistry& registry)
+    : QWidget(nullptr)
+    , lblContact(new QLabel(tr("Contact's name"), this))
+    , txtChat(new QPlainTextEdit(this))
+    , txtMessage(new QLineEdit(this))
+    , cmdSend(new QPushButton(tr("Send"), this))
+    , registry_(registry)
+    , transcript_(txtChat) {
+    setObjectName(QStringLiteral("FormChat"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(twipsSize(ChatGeometry::DesignClientWidth, ChatGeometry::DesignClientHeight));
+
+    lblContact->setObjectName(QStringLiteral("lblContact"));
+    lblContact->setTextFormat(Qt::PlainText);
+    QFont labelFont = lblContact->font();
+    labelFont.setPointSizeF(9.75);
+    lblContact->setFont(labelFont);
+    txtChat->setObjectName(QStringLiteral("txtChat"));
+    txtChat->setReadOnly(true);
+    txtChat->setUndoRedoEnabled(false);
+    txtMessage->setObjectName(QStringLiteral("txtMessage"));
+    cmdSend->setObjectName(QStringLiteral("cmdSend"));
+    applyGeometry();
+
+    setTabOrder(txtMessage, cmdSend);
+    setTabOrder(cmdSend, txtChat);
+    txtMessage->setFocus();
+
+    connect(cmdSend, &QPushButton::clicked, this, &FormChat::cmdSend_Click);
+    txtMessage->installEventFilter(this);
+    txtChat->installEventFilter(this);
+}
+
+void FormChat::SetContact(const QString& username) {
+    ChatMode = 0;
+    ContactName = username;
+    setWindowTitle(username + QStringLiteral(" - Chat"));
+    lblContact->setText(username);
+}
+
+void FormChat::SetServer(const QString& conferenceAddress) {
+    ChatMode = 1;
+    ContactName = ServerMarker;
+    setWindowTitle(conferenceAddress + QStringLiteral(" Room"));
+    lblContact->setText(conferenceAddress);
+}
+
+void FormChat::ReceiveMessage(const QString& sender, const QString& message) {
+    if (message.startsWith(QStringLiteral("*** ")))
+        transcript_.appendSystemLine(message);
+    else
+        transcript_.appendUserLine(sender, message, registry_.connection().LoggedUser);
+}
+
+void FormChat::cmdSend_Click() {
+    const QString text = trimSpaces(txtMessage->text());
+    if (text.isEmpty())
+        return;
+    ConnectionController& connection = registry_.connection();
+    // Without a connection nothing is sent, so nothing is echoed and the text stays typed.
+    if (!connection.isConnected()) {
+        transcript_.appendSystemLine(tr("*** Not sent: there is no connection to a server."));
+        txtMessage->setFocus();
+        return;
+    }
+    if (ChatMode == 0) {
+        connection.SendMessageToUser(ContactName, Command::privateMessage(ContactName, text));
+        ReceiveMessage(connection.LoggedUser, text);
+    } else {
+        connection.SendMessageToUser(QString(), text);
+    }
+    txtMessage->clear();
+    txtMessage->setFocus();
+}
+
+bool FormChat::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtMessage && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            cmdSend_Click();
+            return true; // the input line never sees Enter
+        }
+    }
+    if (watched == txtChat && event->type() == QEvent::FocusIn)
+        txtMessage->setFocus(); // the transcript never keeps the keyboard
+    return QWidget::eventFilter(watched, event);
+}
+
+void FormChat::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FormChat::Form_Resize() {
+    layoutChat(geometry_, pixelsToTwips(width()), pixelsToTwips(height()));
+    applyGeometry();
+}
+
+void FormChat::applyGeometry() {
+    lblContact->setGeometry(toPixels(geometry_.lblContact));
+    txtChat->setGeometry(toPixels(geometry_.txtChat));
+    txtMessage->setGeometry(toPixels(geometry_.txtMessage));
+    cmdSend->setGeometry(toPixels(geometry_.cmdSend));
+}
+
+void FormChat::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void FormChat::Form_Unload() {
+    if (ChatMode == 0) {
+        registry_.forget(this);
+        return;
+    }
+    if (registry_.ServerChatWindow == this)
+        registry_.ServerChatWindow = nullptr;
+    // Leaving the room means going back to the home server, unless the program is ending.
+    if (!registry_.exiting())
+        returnToHomeServer();
+}
+
+void FormChat::returnToHomeServer() {
+    QString username, password, host;
+    ConnectionFile::LoadConnectionData(username, password, host);
+    if (host.isEmpty())
+        return;
+    // An unusable saved port is refused before the current connection is given up.
+    const qint64 port = ConnectionFile::GetSavedPort();
+    if (!ConnectionController::checkPort(port))
+        return;
+    ConnectionController& connection = registry_.connection();
+    if (connection.Winsock1.state() != Winsock::Closed)
+        connection.Winsock1.close();
+    QCoreApplication::processEvents();
+    connection.WaitingForLogin = true;
+    connection.LoginUser = username;
+    connection.LoginPass = password;
+    connection.connectTo(host, static_cast<quint16>(ConnectionFile::GetSavedPort()));
+}
+
+} // namespace kivo

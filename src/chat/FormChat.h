@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ChatLayout.h"
+#include "Transcript.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kivo {
+
+class ChatRegistry;
+
+// One conversation: a private chat with a contact (mode 0) or the conference room (mode 1).
+class FormChat : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QString ServerMarker = QStringLiteral("__SERVER__");
+
+    explicit FormChat(ChatRegistry& registry);
+
+    QString ContactName;
+    qint16 ChatMode = 0;
+
+    QLabel* lblContact;
+    QPlainTextEdit* txtChat;
+    QLineEdit* txtMessage;
+    QPushButton* cmdSend;
+
+    void SetContact(const QString& username);
+    void SetServer(const QString& conferenceAddress);
+    void ReceiveMessage(const QString& sender, const QString& message);
+    Transcript& transcript() { return transcript_; }
+    ChatRegistry& registry() const { return registry_; }
+
+    void cmdSend_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Resize();
+    void Form_Unload();
+    void returnToHomeServer();
+    void applyGeometry();
+
+    ChatRegistry& registry_;
+    Transcript transcript_;
+    ChatGeometry geometry_ = ChatGeometry::design();
+};
+
+} // namespace kivo

@@ -1,0 +1,266 @@
+#include "ChatLayout.h"
+#include "ChatRegistry.h"
+#include "ConnectionController.h"
+#include "ConnectionFile.h"
+#include "FormChat.h"
+#include "TestSupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace kivo;
+
+namespace {
+
+const QString Stamp = "[09:05:07]  {#969696}";
+
+// A logged-in connection as "ann" to a loopback server, with the chat registry on top.
+struct Session {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    ChatRegistry chats{connection};
+
+    bool logIn() {
+        connection.LoginUser = "ann";
+        connection.LoginPass = "pw";
+        connection.WaitingForLogin = true;
+        connection.connectTo("127.0.0.1", server.port());
+        if (!server.waitForReceived("/login ann pw\r\n"))
+            return false;
+        server.clearReceived();
+        return true;
+    }
+};
+
+void type(FormChat* chat, const QString& text) {
+    chat->txtMessage->setText(text);
+    QTest::keyClick(chat->txtMessage, Qt::Key_Return);
+}
+
+} // namespace
+
+class TestChat : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void privateWindowSendsPmAndEchoes();
+    void conferenceSendsTheTextUnchanged();
+    void blankInputSendsNothing();
+    void nothingIsEchoedWithoutAConnection();
+    void transcriptLineStyles();
+    void markupIsShownLiterally();
+    void registryIgnoresLetterCase();
+    void conferenceCloseGoesBackToTheHomeServer();
+    void conferenceCloseWithoutSavedDataTouchesNothing();
+    void exitingDoesNotReconnect();
+    void layoutAtTheOpeningSize();
+    void layoutBelowTheLimits();
+    void focusStaysOnTheInputLine();
+};
+
+void TestChat::privateWindowSendsPmAndEchoes() {
+    Session s;
+    QVERIFY(s.logIn());
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    QCOMPARE(chat->windowTitle(), QString("bob - Chat"));
+    QCOMPARE(chat->lblContact->text(), QString("bob"));
+    QCOMPARE(chat->ChatMode, qint16(0));
+    type(chat, "   hello  there ");
+    QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n"));
+    QCOMPARE(chat->txtMessage->text(), QString());
+    QCOMPARE(test::transcriptRuns(chat->txtChat),
+             (QStringList{Stamp, "<ann>  {#0000ff}", "hello  there {#000000}"}));
+    // A typed "*** " line is sent normally and echoed as a system line.
+    QTest::mouseClick(chat->cmdSend, Qt::LeftButton); // empty: nothing
+    chat->txtMessage->setText("*** waves");
+    QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
+    QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n/pm bob *** waves\r\n"));
+    QCOMPARE(test::transcriptRuns(chat->txtChat).mid(3),
+             (QStringList{Stamp, "*** waves {#000000 bold}"}));
+}
+
+void TestChat::conferenceSendsTheTextUnchanged() {
+    Session s;
+    QVERIFY(s.logIn());
+    FormChat* room = s.chats.openConference("lobby@far.example");
+    QCOMPARE(room->windowTitle(), QString("lobby@far.example Room"));
+    QCOMPARE(room->lblContact->text(), QString("lobby@far.example"));
+    QCOMPARE(room->ContactName, QString("__SERVER__"));
+    QCOMPARE(room->ChatMode, qint16(1));
+    type(room, " /pm carl psst ");
+    QVERIFY(s.server.waitForReceived("/pm carl psst\r\n"));
+    QCOMPARE(room->txtChat->toPlainText(), QString()); // no echo in the room
+    QCOMPARE(s.chats.openCount(), 0);
+}
+
+void TestChat::blankInputSendsNothing() {
+    Session s;
+    QVERIFY(s.logIn());
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    type(chat, "    ");
+    QCOMPARE(chat->txtMessage->text(), QString("    "));
+    QTest::qWait(50);
+    QCOMPARE(s.server.received(), QByteArray());
+    QCOMPARE(chat->txtChat->toPlainText(), QString());
+}
+
+void TestChat::nothingIsEchoedWithoutAConnection() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    ChatRegistry chats(connection);
+    for (FormChat* chat : {chats.OpenChatWindow("bob"), chats.openConference("lobby")}) {
+        type(chat, " hello ");
+        QCOMPARE(chat->txtMessage->text(), QString(" hello ")); // kept for a later try
+        QCOMPARE(test::transcriptRuns(chat->txtChat),
+                 (QStringList{Stamp, "*** Not sent: there is no connection to a server. "
+                                     "{#000000 bold}"}));
+    }
+}
+
+void TestChat::transcriptLineStyles() {
+    Session s;
+    s.connection.LoggedUser = "ann";
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    chat->ReceiveMessage("bob", "hi");
+    chat->ReceiveMessage("ann", "own");
+    chat->ReceiveMessage("Ann", "other case");
+    chat->ReceiveMessage("bob", "*** bob: left");
+    s.sandbox.clock.current.setTime(QTime(21, 4, 5));
+    chat->transcript().appendPlainLine("plain");
+    QCOMPARE(test::transcriptRuns(chat->txtChat),
+             (QStringList{Stamp, "<bob>  {#ff0000}", "hi {#000000}",               //
+                          Stamp, "<ann>  {#0000ff}", "own {#000000}",              //
+                          Stamp, "<Ann>  {#ff0000}", "other case {#000000}",       //
+                          Stamp, "*** bob: left {#000000 bold}",                   //
+                          "[21:04:05]  {#969696}", "plain {#000000}"}));
+    QCOMPARE(chat->txtChat->toPlainText(),
+             QString("[09:05:07] <bob> hi\n[09:05:07] <ann> own\n[09:05:07] <Ann> other case\n"
+                     "[09:05:07] *** bob: left\n[21:04:05] plain\n"));
+    // The newest line is in view: the insertion point is at the end.
+    QCOMPARE(chat->txtChat->textCursor().position(), chat->txtChat->document()->characterCount() - 1);
+}
+
+void TestChat::markupIsShownLiterally() {
+    Session s;
+    FormChat* chat = s.chats.OpenChatWindow("<i>bob</i>");
+    QCOMPARE(chat->lblContact->textFormat(), Qt::PlainText);
+    chat->ReceiveMessage("<i>bob</i>", "<b>x</b> <img src=\"a.png\"> &amp;");
+    QCOMPARE(test::transcriptRuns(chat->txtChat),
+             (QStringList{Stamp, "<<i>bob</i>>  {#ff0000}",
+                          "<b>x</b> <img src=\"a.png\"> &amp; {#000000}"}));
+}
+
+void TestChat::registryIgnoresLetterCase() {
+    Session s;
+    FormChat* first = s.chats.OpenChatWindow("Bob");
+    first->ReceiveMessage("Bob", "earlier");
+    QCOMPARE(s.chats.OpenChatWindow("bob"), first);
+    QCOMPARE(s.chats.window("BOB"), first);
+    QCOMPARE(first->windowTitle(), QString("Bob - Chat"));
+    QCOMPARE(s.chats.openCount(), 1);
+    first->close();
+    QCOMPARE(s.chats.openCount(), 0);
+    FormChat* again = s.chats.OpenChatWindow("bob");
+    QCOMPARE(again->txtChat->toPlainText(), QString());
+    QCOMPARE(again->windowTitle(), QString("bob - Chat"));
+}
+
+void TestChat::conferenceCloseGoesBackToTheHomeServer() {
+    Session s;
+    test::LoopbackServer home;
+    s.sandbox.writeFile(ConnectionFile::FileName,
+                        "ann\r\nsecret\r\n127.0.0.1\r\n" + QByteArray::number(home.port()) + "\r\n");
+    QVERIFY(s.logIn());
+    s.connection.WaitingForLogin = false;
+    FormChat* room = s.chats.openConference("lobby@far");
+    QCOMPARE(s.chats.ServerChatWindow.data(), room);
+    room->close();
+    QVERIFY(!s.chats.ServerChatWindow);
+    QVERIFY(s.connection.WaitingForLogin);
+    QCOMPARE(s.connection.LoginUser, QString("ann"));
+    QVERIFY(home.waitForReceived("/login ann secret\r\n"));
+    QTRY_VERIFY(s.server.clientGone()); // the room's server was left
+}
+
+void TestChat::conferenceCloseWithoutSavedDataTouchesNothing() {
+    Session s;
+    QVERIFY(s.logIn());
+    s.connection.WaitingForLogin = false;
+    s.chats.openConference("lobby")->close();
+    QVERIFY(!s.chats.ServerChatWindow);
+    QVERIFY(!s.connection.WaitingForLogin);
+    QVERIFY(s.connection.isConnected());
+    QCOMPARE(s.server.clientCount(), 1);
+}
+
+void TestChat::exitingDoesNotReconnect() {
+    Session s;
+    test::LoopbackServer home;
+    s.sandbox.writeFile(ConnectionFile::FileName,
+                        "ann\r\nsecret\r\n127.0.0.1\r\n" + QByteArray::number(home.port()) + "\r\n");
+    QVERIFY(s.logIn());
+    s.connection.WaitingForLogin = false;
+    s.chats.openConference("lobby");
+    s.chats.OpenChatWindow("bob");
+    s.chats.closeAll();
+    QVERIFY(!s.chats.ServerChatWindow);
+    QCOMPARE(s.chats.openCount(), 0);
+    QTest::qWait(100);
+    QCOMPARE(home.clientCount(), 0);
+    QVERIFY(!s.connection.WaitingForLogin);
+}
+
+void TestChat::layoutAtTheOpeningSize() {
+    ChatGeometry g = ChatGeometry::design();
+    layoutChat(g, 5880, 4650);
+    QCOMPARE(g.cmdSend, QRect(4905, 4155, 855, 375));
+    QCOMPARE(g.txtMessage, QRect(120, 4155, 4665, 405));
+    QCOMPARE(g.txtChat, QRect(120, 325, 5640, 3710));
+    QCOMPARE(g.lblContact, QRect(90, 30, 5655, 375));
+
+    Session s;
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    QCOMPARE(chat->size(), QSize(392, 310));
+    QCOMPARE(chat->cmdSend->geometry(), QRect(327, 277, 57, 25));
+    QCOMPARE(chat->txtMessage->geometry(), QRect(8, 277, 311, 27));
+    QCOMPARE(chat->txtChat->geometry(), QRect(8, 22, 376, 247));
+    QCOMPARE(chat->lblContact->geometry(), QRect(6, 2, 377, 25));
+    chat->resize(800, 600); // wider: the label keeps its design width
+    QCOMPARE(chat->lblContact->geometry(), QRect(6, 2, 377, 25));
+    QCOMPARE(chat->cmdSend->geometry(), QRect(735, 567, 57, 25));
+    QCOMPARE(chat->txtChat->geometry(), QRect(8, 22, 784, 537));
+}
+
+void TestChat::layoutBelowTheLimits() {
+    ChatGeometry g = ChatGeometry::design();
+    layoutChat(g, 5880, 4650);
+    layoutChat(g, 1200, 4650); // the input line would get a negative width
+    QCOMPARE(g.cmdSend, QRect(225, 4155, 855, 375));
+    QCOMPARE(g.txtMessage, QRect(120, 4155, 4665, 405));
+    QCOMPARE(g.txtChat, QRect(120, 325, 960, 3710));
+    layoutChat(g, 5880, 900); // the transcript would get a negative height
+    QCOMPARE(g.cmdSend, QRect(4905, 405, 855, 375));
+    QCOMPARE(g.txtMessage, QRect(120, 405, 4665, 405));
+    QCOMPARE(g.txtChat, QRect(120, 325, 960, 3710));
+    layoutChat(g, 5880, 4650); // restored: the same as before
+    QCOMPARE(g.txtChat, QRect(120, 325, 5640, 3710));
+}
+
+void TestChat::focusStaysOnTheInputLine() {
+    Session s;
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    QVERIFY(QTest::qWaitForWindowActive(chat));
+    QCOMPARE(QApplication::focusWidget(), chat->txtMessage);
+    QTest::keyClick(chat->txtMessage, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), chat->cmdSend);
+    QTest::keyClick(chat->cmdSend, Qt::Key_Tab); // to the transcript, which hands it back
+    QCOMPARE(QApplication::focusWidget(), chat->txtMessage);
+    chat->txtChat->setFocus();
+    QCOMPARE(QApplication::focusWidget(), chat->txtMessage);
+}
+
+QTEST_MAIN(TestChat)
+#include "tst_chat.moc"
