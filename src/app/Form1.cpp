@@ -1,15 +1,20 @@
 #include "Form1.h"
 
 #include "ConnectionFile.h"
+#include "ContactTreeView.h"
+#include "MessageBoxes.h"
 #include "Pictures.h"
+#include "SettingsFile.h"
+#include "StateFiles.h"
 #include "Twips.h"
-#include "frmLogin.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QTimer>
 
 namespace kivo {
 namespace {
@@ -32,8 +37,13 @@ Form1::Form1(QWidget* parent)
     auto* client = new QWidget(this);
     client->setFixedSize(twipsSize(6735, 4500));
     setCentralWidget(client);
+    tvContacts = new ContactTreeView(contacts_, client);
+    tvContacts->setGeometry(twipsRect(0, 360, 6735, 3765));
     buildMenus();
     buildStatusRow(client);
+
+    tmrBlink.setObjectName(QStringLiteral("tmrBlink"));
+    connect(&tmrBlink, &QTimer::timeout, &blink_, &BlinkSchedule::tmrBlink_Timer);
 
     connect(&connection_, &ConnectionController::displayChanged, this, &Form1::applyDisplay);
     connect(&connection_, &ConnectionController::loginAccepted, this, &Form1::onLoginAccepted);
@@ -41,15 +51,88 @@ Form1::Form1(QWidget* parent)
     connect(&connection_, &ConnectionController::connectionLost, this, &Form1::onConnectionLost);
     applyDisplay();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    Form_Unload();
+}
+
+void Form1::Form_Load() {
+    // The tree's picture list, line style and indentation belong to tvContacts itself.
+    connection_.LoggedUser.clear();
+    setWindowTitle(AppTitle);
+    if (QFile::exists(StateFolder::filePath(ContactTree::FileName)))
+        contacts_.LoadContacts();
+    else
+        contacts_.addGeneralCategory();
+    tmrBlink.setInterval(BlinkSchedule::TickInterval);
+    tmrBlink.start();
+    AutoConnect = SettingsFile::LoadSettings();
+    mnuAutoConnect->setChecked(AutoConnect);
+    for (ContactNode* category : contacts_.categories()) {
+        contacts_.setLook(category, true, category->ForeColor);
+        contacts_.setExpanded(category, true);
+        contacts_.setPicture(category, ContactTree::ExpandedPicture);
+    }
+}
+
+bool Form1::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && !Activated) {
+        // The dialog opens once the activation has been handled, not inside it.
+        QTimer::singleShot(0, this, &Form1::Form_Activate);
+    }
+    return QMainWindow::event(event);
+}
+
+void Form1::Form_Activate() {
+    if (Activated)
+        return;
+    Activated = true;
+    if (AutoConnect)
+        ShowLoginDialog();
+}
+
+void Form1::mnuAutoConnect_Click() {
+    // The check mark follows the file: a failed save (reported) leaves both as they were.
+    if (!SettingsFile::SaveSettings(mnuAutoConnect->isChecked()))
+        mnuAutoConnect->setChecked(!mnuAutoConnect->isChecked());
+}
+
+void Form1::mnuExit_Click() {
+    if (!ask(tr("Do you really want to exit?")))
+        return;
+    Form_Unload();
+    hide();
+    QCoreApplication::exit(0);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void Form1::Form_Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    chats_.closeAll();
+}
 
 void Form1::buildMenus() {
     mnuFile = menuBar()->addMenu(tr("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuConnect = mnuFile->addAction(tr("&Connect"), this, &Form1::mnuConnect_Click);
     mnuConnect->setObjectName(QStringLiteral("mnuConnect"));
+    mnuAutoConnect = mnuFile->addAction(tr("&Auto-connect"));
+    mnuAutoConnect->setObjectName(QStringLiteral("mnuAutoConnect"));
+    mnuAutoConnect->setCheckable(true);
+    mnuAutoConnect->setChecked(true);
+    connect(mnuAutoConnect, &QAction::triggered, this, &Form1::mnuAutoConnect_Click);
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSeparator"));
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSeparator2"));
+    mnuExit = mnuFile->addAction(tr("&Exit"), this, &Form1::mnuExit_Click);
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
 }
 
 void Form1::buildStatusRow(QWidget* client) {

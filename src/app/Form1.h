@@ -1,11 +1,14 @@
 #pragma once
 
+#include "BlinkSchedule.h"
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
+#include "ContactTree.h"
 #include "frmLogin.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 class QAction;
 class QLabel;
@@ -13,9 +16,10 @@ class QMenu;
 
 namespace kivo {
 
+class ContactTreeView;
 
-// The main window: owner of the connection, and the place where the server's messages are
-// carried out.
+// The main window: owner of the connection, the contact list and the chat windows, and the
+// place where the server's messages are carried out.
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -24,23 +28,43 @@ public:
 
     ConnectionController& connection() { return connection_; }
     ChatRegistry& chats() { return chats_; }
-    FormChat* OpenChatWindow(const QString& contactName) { return chats_.OpenChatWindow(contactName); }
+    ContactTree& contacts() { return contacts_; }
+    BlinkSchedule& blink() { return blink_; }
 
     QMenu* mnuFile;
     QAction* mnuConnect;
+    QAction* mnuAutoConnect;
+    QAction* mnuExit;
+    ContactTreeView* tvContacts;
     QLabel* StatusPictureOn;
     QLabel* StatusPictureOff;
     QLabel* lblConnectionState;
+    QTimer tmrBlink;
+
+    bool AutoConnect = false;
+    bool Activated = false;
 
     // The one way to open the login dialog: centred over this window, modal.
     void ShowLoginDialog();
     frmLogin* loginDialog() const { return loginDialog_; }
 
+    FormChat* OpenChatWindow(const QString& contactName) { return chats_.OpenChatWindow(contactName); }
+    void StartBlinkContact(ContactNode* node) { blink_.StartBlinkContact(node); }
+
     void ShowStatusOn();
     void ShowStatusOff();
     void mnuConnect_Click();
+    void mnuAutoConnect_Click();
+    void mnuExit_Click();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
     void buildMenus();
     void buildStatusRow(QWidget* client);
     void applyDisplay();
@@ -50,7 +74,10 @@ private:
 
     ConnectionController connection_;
     ChatRegistry chats_{connection_};
+    ContactTree contacts_;
+    BlinkSchedule blink_{contacts_};
     QPointer<frmLogin> loginDialog_;
+    bool unloaded_ = false;
 };
 
 } // namespace kivo

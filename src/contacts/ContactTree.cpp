@@ -1,0 +1,204 @@
+#include "ContactTree.h"
+
+#include "MessageBoxes.h"
+#include "StateFiles.h"
+#include "Text.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace kivo {
+
+ContactTree::ContactTree(QObject* parent)
+    : QObject(parent) {}
+
+ContactTree::~ContactTree() = default;
+
+ContactNode* ContactTree::insert(ContactNode* parent, const QString& key, const QString& text) {
+    // The file has no escaping: a name that would not read back is never taken in.
+    if (key.isEmpty() || NodeKeyExists(key) || !isStorableName(key) || !isStorableName(text))
+        return nullptr;
+    auto owned = std::make_unique<ContactNode>();
+    ContactNode* node = owned.get();
+    node->Key = key;
+    node->Text = text;
+    node->Parent = parent;
+    if (parent)
+        parent->Children.append(node);
+    nodes_.push_back(std::move(owned));
+    byKey_.insert(key, node);
+    return node;
+}
+
+ContactNode* ContactTree::addCategory(const QString& key, const QString& text) {
+    ContactNode* category = insert(nullptr, key, text);
+    if (category) {
+        category->Bold = true;
+        category->Expanded = true;
+        category->Image = category->SelectedImage = ExpandedPicture;
+        Q_EMIT nodeAdded(category);
+    }
+    return category;
+}
+
+ContactNode* ContactTree::addContact(ContactNode* category, const QString& key,
+                                     const QString& text) {
+    if (!category || !category->isCategory())
+        return nullptr;
+    ContactNode* contact = insert(category, key, text);
+    if (contact)
+        Q_EMIT nodeAdded(contact);
+    return contact;
+}
+
+ContactNode* ContactTree::addGeneralCategory() {
+    return addCategory(GeneralKey, QStringLiteral("General (0)"));
+}
+
+ContactNode* ContactTree::addNewCategory(const QString& name) {
+    return addCategory(uniqueKey(QStringLiteral("category_") + name), name + QStringLiteral(" (0)"));
+}
+
+ContactNode* ContactTree::addNewContact(ContactNode* category, const QString& name) {
+    if (!category)
+        return nullptr;
+    return addContact(category, uniqueKey(category->Key + ContactMarker + name), name);
+}
+
+void ContactTree::remove(ContactNode* target) {
+    if (!target || node(target->Key) != target)
+        return;
+    QSet<ContactNode*> going{target};
+    for (ContactNode* child : target->Children) {
+        Q_EMIT nodeRemoving(child);
+        going.insert(child);
+    }
+    Q_EMIT nodeRemoving(target);
+    if (target->Parent)
+        target->Parent->Children.removeOne(target);
+    for (ContactNode* gone : going)
+        byKey_.remove(gone->Key);
+    std::erase_if(nodes_,
+                  [&](const std::unique_ptr<ContactNode>& n) { return going.contains(n.get()); });
+}
+
+void ContactTree::clear() {
+    Q_EMIT cleared();
+    byKey_.clear();
+    nodes_.clear();
+}
+
+QList<ContactNode*> ContactTree::categories() const {
+    QList<ContactNode*> result;
+    for (const auto& n : nodes_) {
+        if (n->isCategory())
+            result.append(n.get());
+    }
+    return result;
+}
+
+QString ContactTree::uniqueKey(const QString& base) const {
+    QString key = base;
+    for (int suffix = 1; NodeKeyExists(key); ++suffix)
+        key = base + u'_' + QString::number(suffix);
+    return key;
+}
+
+ContactNode* ContactTree::FindContactNode(const QString& name) const {
+    for (const auto& n : nodes_) {
+        if (!n->isCategory())
+            continue;
+        for (ContactNode* contact : n->Children) {
+            if (contact->Text.compare(name, Qt::CaseInsensitive) == 0)
+                return contact;
+        }
+    }
+    return nullptr;
+}
+
+QString ContactTree::bareName(const QString& text) {
+    const qsizetype open = text.lastIndexOf(u'(');
+    if (open < 0)
+        return text;
+    return open <= 1 ? QString() : text.left(open - 1);
+}
+
+void ContactTree::setText(ContactNode* node, const QString& text) {
+    if (node->Text == text)
+        return;
+    node->Text = text;
+    Q_EMIT nodeChanged(node);
+}
+
+void ContactTree::UpdateCategoryCounts() {
+    for (const auto& n : nodes_) {
+        if (n->isCategory())
+            setText(n.get(), bareName(n->Text) + QStringLiteral(" (") +
+                                 QString::number(n->Children.size()) + u')');
+    }
+}
+
+bool ContactTree::SaveContacts() {
+    if (protectFile_) {
+        warn(tr("The contact list was not saved: %1 could not be read at start-up, and it is "
+                "kept as it is.")
+                 .arg(FileName));
+        return false;
+    }
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(nodes_.size()));
+    for (const auto& n : nodes_) {
+        if (n->isCategory())
+            lines.append(QStringLiteral("C|") + n->Key + u'|' + n->Text + u'|');
+        else
+            lines.append(QStringLiteral("U|") + n->Key + u'|' + n->Text + u'|' + n->Parent->Key);
+    }
+    return writeStateFile(FileName, lines);
+}
+
+void ContactTree::LoadContacts() {
+    const TextFileContents file = readStateFile(FileName);
+    if (!file.exists())
+        return;
+    clear();
+    if (file.status == TextFileContents::Status::Failed) {
+        protectFile_ = true;
+        warn(tr("Could not read %1: %2.\nThe contact list starts empty, and the file will not "
+                "be written over.")
+                 .arg(FileName, file.error));
+        return;
+    }
+    for (const QString& line : file.lines) {
+        const QStringList fields = line.split(u'|');
+        if (fields.size() < 3)
+            continue;
+        if (fields[0] == u"C")
+            addCategory(fields[1], fields[2]);
+        else if (fields[0] == u"U" && fields.size() >= 4)
+            addContact(node(fields[3]), fields[1], fields[2]);
+    }
+}
+
+void ContactTree::setLook(ContactNode* node, bool bold, int foreColor) {
+    if (node->Bold == bold && node->ForeColor == foreColor)
+        return;
+    node->Bold = bold;
+    node->ForeColor = foreColor;
+    Q_EMIT nodeChanged(node);
+}
+
+void ContactTree::setPicture(ContactNode* node, int picture) {
+    if (node->Image == picture && node->SelectedImage == picture)
+        return;
+    node->Image = node->SelectedImage = picture;
+    Q_EMIT nodeChanged(node);
+}
+
+void ContactTree::setExpanded(ContactNode* node, bool expanded) {
+    if (node->Expanded == expanded)
+        return;
+    node->Expanded = expanded;
+    Q_EMIT nodeChanged(node);
+}
+
+} // namespace kivo

@@ -1,0 +1,193 @@
+#include "ContactTreeView.h"
+#include "Form1.h"
+#include "FormChat.h"
+#include "SettingsFile.h"
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+using namespace kivo;
+
+namespace {
+
+// Shows the window as a user starts the program, and reports whether the login dialog came.
+bool showAndSeeLoginDialog(Form1& form) {
+    bool opened = false;
+    test::whenModal(
+        [&](QWidget* modal) {
+            opened = qobject_cast<frmLogin*>(modal) != nullptr;
+            modal->close();
+        },
+        500);
+    form.show();
+    if (!QTest::qWaitForWindowActive(&form))
+        return false;
+    QTest::qWait(600);
+    return opened;
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void firstStartWithoutFiles();
+    void loginDialogOpensOnlyOnce();
+    void settingsFileDecidesAutoConnect_data();
+    void settingsFileDecidesAutoConnect();
+    void togglingAutoConnectWritesTheFile();
+    void contactsAreLoadedAndShown();
+    void exitAnsweredNoChangesNothing();
+    void exitAndCloseUnloadTheChatWindows();
+    void mainWindowLayout();
+};
+
+void TestStartup::firstStartWithoutFiles() {
+    test::Sandbox sandbox;
+    Form1 form;
+    QVERIFY(form.mnuAutoConnect->isChecked());
+    QCOMPARE(form.contacts().nodes().size(), size_t(1));
+    ContactNode* general = form.contacts().node("general");
+    QVERIFY(general);
+    QCOMPARE(general->Text, QString("General (0)"));
+    QVERIFY(general->Bold && general->Expanded);
+    QCOMPARE(general->Image, 2);
+    QCOMPARE(form.tmrBlink.interval(), 400);
+    QVERIFY(form.tmrBlink.isActive());
+    QVERIFY(showAndSeeLoginDialog(form));
+    QVERIFY(!sandbox.exists("settings.dat")); // nothing is written at start-up
+    QVERIFY(!sandbox.exists("contacts.dat"));
+}
+
+void TestStartup::loginDialogOpensOnlyOnce() {
+    test::Sandbox sandbox;
+    Form1 form;
+    QVERIFY(showAndSeeLoginDialog(form));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::qWait(100);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestStartup::settingsFileDecidesAutoConnect_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("TRUE") << QByteArray("TRUE\r\n") << true;
+    QTest::newRow("True") << QByteArray("True\r\n") << true;
+    QTest::newRow("true, no line end") << QByteArray("true") << true;
+    QTest::newRow("trailing space") << QByteArray("true \r\n") << false;
+    QTest::newRow("False") << QByteArray("False\r\n") << false;
+    QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("empty first line") << QByteArray("\r\ntrue\r\n") << false;
+}
+
+void TestStartup::settingsFileDecidesAutoConnect() {
+    QFETCH(QByteArray, file);
+    QFETCH(bool, on);
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", file);
+    QCOMPARE(SettingsFile::LoadSettings(), on);
+    Form1 form;
+    QCOMPARE(form.mnuAutoConnect->isChecked(), on);
+    if (!on)
+        QVERIFY(!showAndSeeLoginDialog(form));
+}
+
+void TestStartup::togglingAutoConnectWritesTheFile() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    Form1 form;
+    form.mnuAutoConnect->trigger();
+    QVERIFY(form.mnuAutoConnect->isChecked());
+    QCOMPARE(sandbox.readFile("settings.dat"), QByteArray("True\r\n"));
+    form.mnuAutoConnect->trigger();
+    QCOMPARE(sandbox.readFile("settings.dat"), QByteArray("False\r\n"));
+    form.mnuAutoConnect->trigger();
+    QCOMPARE(sandbox.readFile("settings.dat"), QByteArray("True\r\n"));
+    QVERIFY(!form.AutoConnect); // read once, at start-up
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestStartup::contactsAreLoadedAndShown() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile("contacts.dat", "C|general|General (1)|\r\nC|category_Work|Work (5)|\r\n"
+                                      "U|category_Work_contact_alice|<b>alice</b>|category_Work\r\n");
+    Form1 form;
+    QCOMPARE(form.tvContacts->topLevelItemCount(), 2);
+    QTreeWidgetItem* work = form.tvContacts->topLevelItem(1);
+    QCOMPARE(work->text(0), QString("Work (5)"));
+    QVERIFY(work->font(0).bold());
+    QVERIFY(work->isExpanded());
+    QCOMPARE(work->child(0)->text(0), QString("<b>alice</b>"));
+    QVERIFY(!work->child(0)->font(0).bold());
+    QVERIFY(form.tvContacts->topLevelItem(0)->childCount() == 0);
+
+    // Blinking shows in the tree: bold red, then back to normal.
+    ContactNode* alice = form.contacts().FindContactNode("ALICE");
+    QVERIFY(!alice);
+    alice = form.contacts().FindContactNode("<B>ALICE</B>");
+    form.StartBlinkContact(alice);
+    form.blink().tmrBlink_Timer();
+    QCOMPARE(work->child(0)->foreground(0).color(), QColor(255, 0, 0));
+    QVERIFY(work->child(0)->font(0).bold());
+}
+
+void TestStartup::exitAnsweredNoChangesNothing() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    Form1 form;
+    form.show();
+    FormChat* chat = form.OpenChatWindow("bob");
+    QPointer<FormChat> guard(chat);
+    form.mnuExit->trigger();
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QCOMPARE(sandbox.boxes.boxes[0].kind, test::ScriptedBoxes::Kind::Question);
+    QCOMPARE(sandbox.boxes.boxes[0].text, QString("Do you really want to exit?"));
+    QCOMPARE(sandbox.boxes.boxes[0].title, QString("Kivo"));
+    QVERIFY(form.isVisible());
+    QVERIFY(guard && guard->isVisible());
+    QCOMPARE(form.chats().openCount(), 1);
+}
+
+void TestStartup::exitAndCloseUnloadTheChatWindows() {
+    for (const bool throughExit : {true, false}) {
+        test::Sandbox sandbox;
+        sandbox.writeFile("settings.dat", "False\r\n");
+        sandbox.boxes.defaultAnswer = true;
+        Form1 form;
+        form.show();
+        QPointer<FormChat> chat = form.OpenChatWindow("bob");
+        QPointer<FormChat> room = form.chats().openConference("lobby");
+        if (throughExit)
+            form.mnuExit->trigger();
+        else
+            form.close();
+        QVERIFY(!chat && !room);
+        QVERIFY(!form.chats().ServerChatWindow);
+        QCOMPARE(form.chats().openCount(), 0);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(sandbox.boxes.boxes.size(), throughExit ? 1 : 0);
+    }
+}
+
+void TestStartup::mainWindowLayout() {
+    test::Sandbox sandbox;
+    Form1 form;
+    QCOMPARE(form.centralWidget()->size(), QSize(449, 300));
+    QCOMPARE(form.tvContacts->geometry(), QRect(0, 24, 449, 251));
+    QCOMPARE(form.StatusPictureOff->geometry(), QRect(0, 280, 16, 16));
+    QCOMPARE(form.lblConnectionState->geometry(), QRect(18, 282, 409, 17));
+    QCOMPARE(form.lblConnectionState->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+    QCOMPARE(form.tvContacts->indentation(), 10);
+    QCOMPARE(form.tvContacts->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
