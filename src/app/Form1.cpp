@@ -2,11 +2,14 @@
 
 #include "ConnectionFile.h"
 #include "ContactTreeView.h"
+#include "FormChat.h"
+#include "Router.h"
 #include "MessageBoxes.h"
 #include "Pictures.h"
 #include "SettingsFile.h"
 #include "StateFiles.h"
 #include "Twips.h"
+#include "frmJoinConference.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -49,6 +52,7 @@ Form1::Form1(QWidget* parent)
     connect(&connection_, &ConnectionController::loginAccepted, this, &Form1::onLoginAccepted);
     connect(&connection_, &ConnectionController::loginRefused, this, &Form1::onLoginRefused);
     connect(&connection_, &ConnectionController::connectionLost, this, &Form1::onConnectionLost);
+    connect(&connection_, &ConnectionController::messageReceived, this, &Form1::routeMessage);
     applyDisplay();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
@@ -130,9 +134,93 @@ void Form1::buildMenus() {
     mnuAutoConnect->setChecked(true);
     connect(mnuAutoConnect, &QAction::triggered, this, &Form1::mnuAutoConnect_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSeparator"));
+    mnuJoinConference =
+        mnuFile->addAction(tr("&Join a conference"), this, &Form1::mnuJoinConference_Click);
+    mnuJoinConference->setObjectName(QStringLiteral("mnuJoinConference"));
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSeparator2"));
     mnuExit = mnuFile->addAction(tr("&Exit"), this, &Form1::mnuExit_Click);
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
+
+    mnuTools = menuBar()->addMenu(tr("&Tools"));
+    mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    mnuIgnoreList = mnuTools->addAction(tr("&Ignore List"), this, &Form1::mnuIgnoreList_Click);
+    mnuIgnoreList->setObjectName(QStringLiteral("mnuIgnoreList"));
+}
+
+void Form1::mnuJoinConference_Click() {
+    ShowJoinConference();
+}
+
+void Form1::ShowJoinConference() {
+    if (connection_.LoggedUser.isEmpty()) {
+        ShowLoginDialog();
+        return;
+    }
+    frmJoinConference dialog(chats_, this);
+    dialog.exec();
+}
+
+void Form1::mnuIgnoreList_Click() {
+    if (connection_.LoggedUser.isEmpty()) {
+        ShowLoginDialog();
+        return;
+    }
+    if (ignoreList_ && ignoreList_->isVisible()) {
+        ignoreList_->raise();
+        ignoreList_->activateWindow();
+        return;
+    }
+    ignoreList_ = new frmIgnoreList(connection_, this);
+    ignoreList_->show();
+}
+
+void Form1::ProcessIgnoreList(const QString& message) {
+    if (ignoreList_)
+        ignoreList_->showList(message);
+}
+
+void Form1::ProcessIgnoreListEmpty() {
+    if (ignoreList_)
+        ignoreList_->showEmptyList();
+}
+
+void Form1::routeMessage(const QString& message) {
+    using Action = RouteDecision::Action;
+    const RouteDecision decision = decideRoute(message);
+    switch (decision.action) {
+    case Action::Nothing:
+        break;
+    case Action::Warning:
+        warn(decision.text, decision.title);
+        break;
+    case Action::IgnoreList:
+        ProcessIgnoreList(decision.text);
+        break;
+    case Action::IgnoreListEmpty:
+        ProcessIgnoreListEmpty();
+        break;
+    case Action::PrivateMessage:
+        deliverPrivateMessage(decision.sender, decision.text);
+        break;
+    case Action::ConferenceLine:
+        if (FormChat* room = chats_.ServerChatWindow)
+            room->transcript().appendConferenceLine(message, connection_.LoggedUser);
+        break;
+    }
+}
+
+void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
+    // Messages from people who are not contacts are shown nowhere.
+    ContactNode* contact = contacts_.FindContactNode(sender);
+    if (!contact)
+        return;
+    OpenChatWindow(sender);
+    FormChat* chat = chats_.window(sender);
+    chat->ReceiveMessage(sender, text);
+    chat->show();
+    chat->raise();
+    chat->activateWindow();
+    StartBlinkContact(contact);
 }
 
 void Form1::buildStatusRow(QWidget* client) {

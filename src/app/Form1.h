@@ -4,6 +4,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ContactTree.h"
+#include "frmIgnoreList.h"
 #include "frmLogin.h"
 
 #include <QMainWindow>
@@ -34,7 +35,10 @@ public:
     QMenu* mnuFile;
     QAction* mnuConnect;
     QAction* mnuAutoConnect;
+    QAction* mnuJoinConference;
     QAction* mnuExit;
+    QMenu* mnuTools;
+    QAction* mnuIgnoreList;
     ContactTreeView* tvContacts;
     QLabel* StatusPictureOn;
     QLabel* StatusPictureOff;
@@ -56,6 +60,13 @@ public:
     void mnuConnect_Click();
     void mnuAutoConnect_Click();
     void mnuExit_Click();
+    void mnuJoinConference_Click();
+    void mnuIgnoreList_Click();
+
+    // The ignore-list window shows the server's reply, when it is open.
+    void ProcessIgnoreList(const QString& message);
+    void ProcessIgnoreListEmpty();
+    frmIgnoreList* ignoreListWindow() const { return ignoreList_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -71,12 +82,16 @@ private:
     void onLoginAccepted();
     void onLoginRefused();
     void onConnectionLost();
+    void ShowJoinConference();
+    void routeMessage(const QString& message);
+    void deliverPrivateMessage(const QString& sender, const QString& text);
 
     ConnectionController connection_;
     ChatRegistry chats_{connection_};
     ContactTree contacts_;
     BlinkSchedule blink_{contacts_};
     QPointer<frmLogin> loginDialog_;
+    QPointer<frmIgnoreList> ignoreList_;
     bool unloaded_ = false;
 };
 

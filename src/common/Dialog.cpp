@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 
 namespace kivo {
 
@@ -14,6 +15,11 @@ Dialog::Dialog(QWidget* parent)
 
 void Dialog::setClientSizeTwips(int width, int height) {
     setFixedSize(twipsSize(width, height));
+}
+
+void Dialog::centreOnScreen() {
+    const QRect screenArea = screen()->availableGeometry();
+    move(screenArea.center() - rect().center());
 }
 
 QPushButton* Dialog::addButton(const QString& name, const QString& caption, QRect twips) {

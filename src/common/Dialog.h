@@ -15,6 +15,7 @@ public:
 
 protected:
     void setClientSizeTwips(int width, int height);
+    void centreOnScreen();
     QPushButton* addButton(const QString& name, const QString& caption, QRect twips);
     void keyPressEvent(QKeyEvent* event) override;
 };

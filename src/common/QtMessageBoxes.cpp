@@ -11,7 +11,9 @@ QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent)
         parent = QApplication::activeWindow();
-    QMessageBox box(icon, title, text, buttons, parent);
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(icon, title, shown, buttons, parent);
     box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

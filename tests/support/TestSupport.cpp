@@ -151,6 +151,21 @@ QStringList transcriptRuns(const QPlainTextEdit* view) {
     return runs;
 }
 
+QList<QWidget*> tabOrder(QWidget* first, int count) {
+    QWidget* window = first->window();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        return {};
+    first->setFocus(Qt::TabFocusReason);
+    QList<QWidget*> order{QApplication::focusWidget()};
+    while (order.size() < count) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget());
+    }
+    return order;
+}
+
 quint16 closedPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);

@@ -98,6 +98,10 @@ void when(std::function<bool()> condition, std::function<void()> action, int tim
 // "*** hi {#000000 bold}".
 QStringList transcriptRuns(const QPlainTextEdit* view);
 
+// The widgets that hold the focus as a user presses Tab, starting from `first` (which is
+// included); the window is shown and activated for it.
+QList<QWidget*> tabOrder(QWidget* first, int count);
+
 // A port on 127.0.0.1 with nothing listening.
 quint16 closedPort();
 

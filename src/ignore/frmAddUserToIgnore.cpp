@@ -1,0 +1,68 @@
+#include "frmAddUserToIgnore.h"
+
+#include "MessageBoxes.h"
+#include "Text.h"
+#include "Twips.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kivo {
+
+frmAddUserToIgnore::frmAddUserToIgnore(QWidget* parent)
+    : Dialog(parent) {
+    setObjectName(QStringLiteral("frmAddUserToIgnore"));
+    setWindowTitle(tr("Add User"));
+    setClientSizeTwips(4590, 990);
+    txtUsername = new QLineEdit(this);
+    txtUsername->setObjectName(QStringLiteral("txtUsername"));
+    txtUsername->setGeometry(twipsRect(120, 120, 4335, 285));
+    cmdOK = addButton(QStringLiteral("cmdOK"), tr("OK"), {2760, 480, 615, 375});
+    cmdCancel = addButton(QStringLiteral("cmdCancel"), tr("Cancel"), {3480, 480, 975, 375});
+    setTabOrder(cmdOK, cmdCancel);
+    setTabOrder(cmdCancel, txtUsername);
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmAddUserToIgnore::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmAddUserToIgnore::cmdCancel_Click);
+    txtUsername->installEventFilter(this);
+}
+
+void frmAddUserToIgnore::showEvent(QShowEvent* event) {
+    Dialog::showEvent(event);
+    Form_Activate();
+}
+
+void frmAddUserToIgnore::Form_Activate() {
+    txtUsername->clear();
+    txtUsername->setFocus();
+    AddedUser.clear();
+}
+
+void frmAddUserToIgnore::cmdOK_Click() {
+    const QString name = trimSpaces(txtUsername->text());
+    if (name.isEmpty()) {
+        warn(tr("Enter username."));
+        return;
+    }
+    AddedUser = name;
+    hide();
+}
+
+void frmAddUserToIgnore::cmdCancel_Click() {
+    AddedUser.clear();
+    hide();
+}
+
+bool frmAddUserToIgnore::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtUsername && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            cmdOK_Click();
+            return true;
+        }
+    }
+    return Dialog::eventFilter(watched, event);
+}
+
+} // namespace kivo
