@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "ConnectionFile.h"
+#include "ContactCommands.h"
 #include "ContactTreeView.h"
 #include "FormChat.h"
 #include "Router.h"
@@ -42,6 +43,8 @@ Form1::Form1(QWidget* parent)
     setCentralWidget(client);
     tvContacts = new ContactTreeView(contacts_, client);
     tvContacts->setGeometry(twipsRect(0, 360, 6735, 3765));
+    contactCommands = new ContactCommands(contacts_, *tvContacts, this);
+    connect(tvContacts, &ContactTreeView::chatRequested, this, &Form1::openChatFromTree);
     buildMenus();
     buildStatusRow(client);
 
@@ -134,6 +137,8 @@ void Form1::buildMenus() {
     mnuAutoConnect->setChecked(true);
     connect(mnuAutoConnect, &QAction::triggered, this, &Form1::mnuAutoConnect_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSeparator"));
+    mnuAddAContact = mnuFile->addAction(tr("&Add contact"), this, &Form1::mnuAddAContact_Click);
+    mnuAddAContact->setObjectName(QStringLiteral("mnuAddAContact"));
     mnuJoinConference =
         mnuFile->addAction(tr("&Join a conference"), this, &Form1::mnuJoinConference_Click);
     mnuJoinConference->setObjectName(QStringLiteral("mnuJoinConference"));
@@ -145,6 +150,17 @@ void Form1::buildMenus() {
     mnuTools->setObjectName(QStringLiteral("mnuTools"));
     mnuIgnoreList = mnuTools->addAction(tr("&Ignore List"), this, &Form1::mnuIgnoreList_Click);
     mnuIgnoreList->setObjectName(QStringLiteral("mnuIgnoreList"));
+}
+
+void Form1::mnuAddAContact_Click() {
+    contactCommands->mnuAddContact_Click();
+}
+
+void Form1::openChatFromTree(const QString& contactName, bool needsLogin) {
+    if (needsLogin && connection_.LoggedUser.isEmpty())
+        ShowLoginDialog(); // no chat window afterwards, whatever the login's outcome
+    else
+        OpenChatWindow(contactName);
 }
 
 void Form1::mnuJoinConference_Click() {

@@ -17,6 +17,7 @@ class QMenu;
 
 namespace kivo {
 
+class ContactCommands;
 class ContactTreeView;
 
 // The main window: owner of the connection, the contact list and the chat windows, and the
@@ -35,11 +36,13 @@ public:
     QMenu* mnuFile;
     QAction* mnuConnect;
     QAction* mnuAutoConnect;
+    QAction* mnuAddAContact;
     QAction* mnuJoinConference;
     QAction* mnuExit;
     QMenu* mnuTools;
     QAction* mnuIgnoreList;
     ContactTreeView* tvContacts;
+    ContactCommands* contactCommands;
     QLabel* StatusPictureOn;
     QLabel* StatusPictureOff;
     QLabel* lblConnectionState;
@@ -61,6 +64,7 @@ public:
     void mnuAutoConnect_Click();
     void mnuExit_Click();
     void mnuJoinConference_Click();
+    void mnuAddAContact_Click();
     void mnuIgnoreList_Click();
 
     // The ignore-list window shows the server's reply, when it is open.
@@ -84,6 +88,7 @@ private:
     void onConnectionLost();
     void ShowJoinConference();
     void routeMessage(const QString& message);
+    void openChatFromTree(const QString& contactName, bool needsLogin);
     void deliverPrivateMessage(const QString& sender, const QString& text);
 
     ConnectionController connection_;

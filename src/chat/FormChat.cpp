@@ -3,13 +3,13 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
+#include "Dialog.h"
 #include "Protocol.h"
 #include "Text.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -53,7 +53,7 @@ FormChat::FormChat(ChatRegistry& registry)
     txtMessage->setFocus();
 
     connect(cmdSend, &QPushButton::clicked, this, &FormChat::cmdSend_Click);
-    txtMessage->installEventFilter(this);
+    onEnterKey(txtMessage, [this] { cmdSend_Click(); }); // the input line never sees Enter
     txtChat->installEventFilter(this);
 }
 
@@ -100,13 +100,6 @@ void FormChat::cmdSend_Click() {
 }
 
 bool FormChat::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtMessage && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            cmdSend_Click();
-            return true; // the input line never sees Enter
-        }
-    }
     if (watched == txtChat && event->type() == QEvent::FocusIn)
         txtMessage->setFocus(); // the transcript never keeps the keyboard
     return QWidget::eventFilter(watched, event);

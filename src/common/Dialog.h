@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QPushButton;
 
@@ -19,5 +20,8 @@ protected:
     QPushButton* addButton(const QString& name, const QString& caption, QRect twips);
     void keyPressEvent(QKeyEvent* event) override;
 };
+
+// Enter (either key) in this widget is swallowed and runs the action instead.
+void onEnterKey(QWidget* widget, std::function<void()> action);
 
 } // namespace kivo

@@ -82,6 +82,17 @@ void ContactTree::remove(ContactNode* target) {
                   [&](const std::unique_ptr<ContactNode>& n) { return going.contains(n.get()); });
 }
 
+bool ContactTree::removeAfterAsking(ContactNode* target) {
+    const QString question = target->isCategory() ? tr("Delete category '%1' ?")
+                                                  : tr("Delete contact '%1' ?");
+    if (!ask(question.arg(target->Text)))
+        return false;
+    remove(target);
+    UpdateCategoryCounts();
+    SaveContacts();
+    return true;
+}
+
 void ContactTree::clear() {
     Q_EMIT cleared();
     byKey_.clear();

@@ -49,6 +49,9 @@ public:
     ContactNode* addNewContact(ContactNode* category, const QString& name);
     // Removes the node and its children.
     void remove(ContactNode* target);
+    // Asks "Delete category '<label>' ?" or "Delete contact '<label>' ?"; on Yes removes the
+    // node, recounts and saves. Returns whether it was removed.
+    bool removeAfterAsking(ContactNode* target);
     void clear();
 
     ContactNode* node(const QString& key) const { return byKey_.value(key); }
@@ -63,6 +66,9 @@ public:
     bool ContactExists(const QString& name) const { return FindContactNode(name) != nullptr; }
     void UpdateCategoryCounts();
     static QString bareName(const QString& text);
+    static bool hasContactKey(const ContactNode* node) {
+        return node->Key.contains(ContactMarker, Qt::CaseInsensitive);
+    }
 
     // Writes the whole tree; false (and reported) when it could not be written.
     bool SaveContacts();

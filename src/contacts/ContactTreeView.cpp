@@ -1,8 +1,14 @@
 #include "ContactTreeView.h"
 
 #include "ContactTree.h"
+#include "MessageBoxes.h"
 #include "Pictures.h"
 #include "Twips.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 
 namespace kivo {
 namespace {
@@ -31,6 +37,7 @@ ContactTreeView::ContactTreeView(ContactTree& tree, QWidget* parent)
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
     setUniformRowHeights(true);
+    setIconSize(QSize(16, 16));
 
     connect(&tree_, &ContactTree::nodeAdded, this, &ContactTreeView::onAdded);
     connect(&tree_, &ContactTree::nodeRemoving, this, &ContactTreeView::onRemoving);
@@ -40,6 +47,132 @@ ContactTreeView::ContactTreeView(ContactTree& tree, QWidget* parent)
             [this](QTreeWidgetItem* item) { tree_.setExpanded(nodeFor(item), true); });
     connect(this, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* item) { tree_.setExpanded(nodeFor(item), false); });
+    buildPopup();
+}
+
+void ContactTreeView::buildPopup() {
+    // Never in the menu bar: only the right button over the tree shows it.
+    mnuContactsPopup = new QMenu(this);
+    mnuContactsPopup->setObjectName(QStringLiteral("mnuContactsPopup"));
+    const auto item = [this](const char* name, const QString& caption) {
+        QAction* action = mnuContactsPopup->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    mnuAddCategory = item("mnuAddCategory", tr("Add category"));
+    mnuDeleteCategory = item("mnuDeleteCategory", tr("Delete category"));
+    mnuAddContact = item("mnuAddContact", tr("Add contact"));
+    mnuDeleteContact = item("mnuDeleteContact", tr("Delete Contact"));
+}
+
+void ContactTreeView::tvContacts_MouseDown(Qt::MouseButton button, const QPoint& globalPosition) {
+    if (button != Qt::RightButton)
+        return;
+    ContextNode = SelectedItem();
+    if (!ContextNode)
+        return;
+    const bool contactKey = ContactTree::hasContactKey(ContextNode);
+    const bool general = ContextNode->Key == ContactTree::GeneralKey;
+    mnuAddCategory->setEnabled(!contactKey);
+    mnuDeleteCategory->setEnabled(!contactKey && !general);
+    mnuAddContact->setEnabled(!contactKey);
+    mnuDeleteContact->setEnabled(contactKey);
+    mnuContactsPopup->popup(globalPosition);
+}
+
+void ContactTreeView::tvContacts_MouseUp(Qt::MouseButton button) {
+    if (button != Qt::LeftButton)
+        return;
+    ContactNode* node = SelectedItem();
+    if (!node || !node->isCategory())
+        return;
+    // An expansion caused by this click takes effect first.
+    QCoreApplication::processEvents();
+    if (tree_.node(node->Key) == node)
+        UpdateCategoryIcon(node);
+}
+
+bool ContactTreeView::tvContacts_KeyDown(int key) {
+    ContactNode* node = SelectedItem();
+    if (!node)
+        return false;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (node->isCategory()) {
+            QCoreApplication::processEvents();
+            if (tree_.node(node->Key) == node)
+                UpdateCategoryIcon(node);
+            return false;
+        }
+        if (!ContactTree::hasContactKey(node))
+            return false;
+        Q_EMIT chatRequested(node->Text, true);
+        return true;
+    }
+    if (key == Qt::Key_Delete) {
+        if (node->isCategory() && node->Key == ContactTree::GeneralKey) {
+            warn(tr("You cannot delete the General category!"));
+            return false;
+        }
+        tree_.removeAfterAsking(node);
+        return true;
+    }
+    return false;
+}
+
+void ContactTreeView::tvContacts_DblClick() {
+    ContactNode* node = SelectedItem();
+    if (node && !node->isCategory() && ContactTree::hasContactKey(node))
+        Q_EMIT chatRequested(node->Text, false);
+}
+
+void ContactTreeView::UpdateCategoryIcon(ContactNode* node) {
+    if (node->isCategory())
+        tree_.setPicture(node, node->Expanded ? ContactTree::ExpandedPicture
+                                              : ContactTree::CollapsedPicture);
+}
+
+QTreeWidgetItem* ContactTreeView::categoryPictureAt(const QMouseEvent* event) const {
+    const QPoint position = event->position().toPoint();
+    QTreeWidgetItem* item = itemAt(position);
+    if (event->button() != Qt::LeftButton || !item || !nodeFor(item) || !nodeFor(item)->isCategory())
+        return nullptr;
+    const QRect row = visualItemRect(item);
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
+    return position.x() < row.left() + iconSize().width() + 2 * margin + 2 ? item : nullptr;
+}
+
+void ContactTreeView::mousePressEvent(QMouseEvent* event) {
+    QTreeWidget::mousePressEvent(event);
+    // A click on a category's triangle opens or closes it, as the picture promises.
+    if (QTreeWidgetItem* item = categoryPictureAt(event))
+        item->setExpanded(!item->isExpanded());
+    tvContacts_MouseDown(event->button(), event->globalPosition().toPoint());
+}
+
+void ContactTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeWidget::mouseReleaseEvent(event);
+    tvContacts_MouseUp(event->button());
+}
+
+void ContactTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // On a triangle the second click of a double click is one more click, like the first.
+    if (QTreeWidgetItem* item = categoryPictureAt(event))
+        item->setExpanded(!item->isExpanded());
+    else
+        QTreeWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        tvContacts_DblClick();
+}
+
+void ContactTreeView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool consumed = tvContacts_KeyDown(key);
+    // Enter never reaches the tree's own handling, consumed above or not.
+    if (consumed || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 ContactNode* ContactTreeView::SelectedItem() const {
@@ -63,12 +196,15 @@ void ContactTreeView::onAdded(ContactNode* node) {
 }
 
 void ContactTreeView::onRemoving(ContactNode* node) {
+    if (ContextNode == node)
+        ContextNode = nullptr;
     QTreeWidgetItem* item = items_.take(node);
     nodes_.remove(item);
     delete item;
 }
 
 void ContactTreeView::onCleared() {
+    ContextNode = nullptr;
     items_.clear();
     nodes_.clear();
     clear();

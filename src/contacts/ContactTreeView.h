@@ -4,12 +4,16 @@
 #include <QIcon>
 #include <QTreeWidget>
 
+class QMenu;
+
 namespace kivo {
 
 class ContactTree;
 struct ContactNode;
 
-// Shows the contact tree: labels, bold, colour, expansion and the category pictures.
+// Shows the contact tree (labels, bold, colour, expansion, category pictures) and turns the
+// mouse and the keyboard into the contact list's actions. Every action works on the
+// selected node, never on the node under the pointer.
 class ContactTreeView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -24,11 +28,38 @@ public:
     QTreeWidgetItem* itemFor(ContactNode* node) const { return items_.value(node); }
     ContactNode* nodeFor(QTreeWidgetItem* item) const { return nodes_.value(item); }
 
+    // The node that was selected when the right button last went down over the tree.
+    ContactNode* ContextNode = nullptr;
+    QMenu* mnuContactsPopup;
+    QAction* mnuAddCategory;
+    QAction* mnuDeleteCategory;
+    QAction* mnuAddContact;
+    QAction* mnuDeleteContact;
+
+    void tvContacts_MouseDown(Qt::MouseButton button, const QPoint& globalPosition);
+    void tvContacts_MouseUp(Qt::MouseButton button);
+    // Returns whether the key was consumed.
+    bool tvContacts_KeyDown(int key);
+    void tvContacts_DblClick();
+    void UpdateCategoryIcon(ContactNode* node);
+
+Q_SIGNALS:
+    // A contact's chat window is wanted; from the keyboard only while logged in.
+    void chatRequested(const QString& contactName, bool needsLogin);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void buildPopup();
     void onAdded(ContactNode* node);
     void onRemoving(ContactNode* node);
     void onCleared();
     void refresh(ContactNode* node);
+    QTreeWidgetItem* categoryPictureAt(const QMouseEvent* event) const;
 
     ContactTree& tree_;
     QHash<ContactNode*, QTreeWidgetItem*> items_;

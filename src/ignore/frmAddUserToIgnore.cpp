@@ -4,7 +4,6 @@
 #include "Text.h"
 #include "Twips.h"
 
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -25,7 +24,7 @@ frmAddUserToIgnore::frmAddUserToIgnore(QWidget* parent)
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAddUserToIgnore::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAddUserToIgnore::cmdCancel_Click);
-    txtUsername->installEventFilter(this);
+    onEnterKey(txtUsername, [this] { cmdOK_Click(); });
 }
 
 void frmAddUserToIgnore::showEvent(QShowEvent* event) {
@@ -54,15 +53,5 @@ void frmAddUserToIgnore::cmdCancel_Click() {
     hide();
 }
 
-bool frmAddUserToIgnore::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtUsername && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            cmdOK_Click();
-            return true;
-        }
-    }
-    return Dialog::eventFilter(watched, event);
-}
 
 } // namespace kivo

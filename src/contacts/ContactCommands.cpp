@@ -1,0 +1,71 @@
+#include "ContactCommands.h"
+
+#include "ContactTree.h"
+#include "ContactTreeView.h"
+#include "MessageBoxes.h"
+#include "frmAddCategory.h"
+#include "frmSelectCategory.h"
+
+#include <QAction>
+
+namespace kivo {
+
+ContactCommands::ContactCommands(ContactTree& tree, ContactTreeView& view, QWidget* dialogParent)
+    : QObject(dialogParent)
+    , tree_(tree)
+    , view_(view)
+    , dialogParent_(dialogParent) {
+    connect(view.mnuAddCategory, &QAction::triggered, this, &ContactCommands::mnuAddCategory_Click);
+    connect(view.mnuDeleteCategory, &QAction::triggered, this,
+            &ContactCommands::mnuDeleteCategory_Click);
+    connect(view.mnuAddContact, &QAction::triggered, this, &ContactCommands::mnuAddContact_Click);
+    connect(view.mnuDeleteContact, &QAction::triggered, this,
+            &ContactCommands::mnuDeleteContact_Click);
+}
+
+void ContactCommands::mnuAddCategory_Click() {
+    frmAddCategory dialog(dialogParent_);
+    dialog.exec();
+    if (!dialog.Confirmed)
+        return;
+    tree_.addNewCategory(dialog.CategoryName);
+    tree_.UpdateCategoryCounts();
+    tree_.SaveContacts();
+}
+
+void ContactCommands::mnuDeleteCategory_Click() {
+    ContactNode* node = view_.SelectedItem();
+    if (!node)
+        return;
+    if (node->Key == ContactTree::GeneralKey) {
+        warn(tr("You cannot delete the General category!"));
+        return;
+    }
+    if (node->isCategory())
+        tree_.removeAfterAsking(node);
+}
+
+void ContactCommands::mnuAddContact_Click() {
+    frmSelectCategory dialog(dialogParent_);
+    dialog.FillCategories(tree_);
+    dialog.exec();
+    if (!dialog.Confirmed)
+        return;
+    if (tree_.ContactExists(dialog.ContactName)) {
+        warn(tr("A contact with this name already exists!"));
+        return;
+    }
+    tree_.addNewContact(tree_.node(dialog.SelectedCategoryKey), dialog.ContactName);
+    tree_.UpdateCategoryCounts();
+    tree_.SaveContacts();
+}
+
+void ContactCommands::mnuDeleteContact_Click() {
+    ContactNode* node = view_.ContextNode;
+    if (!node || node->isCategory())
+        return;
+    // Removing the node also clears ContextNode (the view forgets removed nodes).
+    tree_.removeAfterAsking(node);
+}
+
+} // namespace kivo
