@@ -1,7 +1,7 @@
 # Shared set-up of run.sh, test.sh and bench.sh: installs the Debian packages that are
 # missing, then configures and builds. Sourced, not run.
 
-kivo_packages=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+kivo_packages=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core fonts-liberation)
 
 kivo_install_missing() {
     local missing=()

@@ -14,11 +14,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QToolBar>
+#include <QUrl>
 
 namespace kivo {
 namespace {
@@ -41,6 +44,7 @@ Form1::Form1(QWidget* parent)
     auto* client = new QWidget(this);
     client->setFixedSize(twipsSize(6735, 4500));
     setCentralWidget(client);
+    buildToolbar(client);
     tvContacts = new ContactTreeView(contacts_, client);
     tvContacts->setGeometry(twipsRect(0, 360, 6735, 3765));
     contactCommands = new ContactCommands(contacts_, *tvContacts, this);
@@ -150,6 +154,59 @@ void Form1::buildMenus() {
     mnuTools->setObjectName(QStringLiteral("mnuTools"));
     mnuIgnoreList = mnuTools->addAction(tr("&Ignore List"), this, &Form1::mnuIgnoreList_Click);
     mnuIgnoreList->setObjectName(QStringLiteral("mnuIgnoreList"));
+
+    mnuHelp = menuBar()->addMenu(tr("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuVeltraSite = mnuHelp->addAction(tr("&Veltra site"), this, &Form1::mnuVeltraSite_Click);
+    mnuVeltraSite->setObjectName(QStringLiteral("mnuVeltraSite"));
+    mnuHelp->addSeparator()->setObjectName(QStringLiteral("mnuSeparator3"));
+    mnuAbout = mnuHelp->addAction(tr("&About"), this, &Form1::mnuAbout_Click);
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+void Form1::buildToolbar(QWidget* client) {
+    imlToolbarIcons.insert(QStringLiteral("icon11"), Pictures::addContact());
+    imlToolbarIcons.insert(QStringLiteral("icon18"), Pictures::joinConference());
+    Toolbar1 = new QToolBar(client);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setGeometry(twipsRect(0, 0, 6735, 360));
+    Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setMovable(false);
+    const auto imageButton = [this](const QString& key, const QString& tooltip) {
+        QAction* button = Toolbar1->addAction(imlToolbarIcons.value(key), tooltip);
+        button->setObjectName(key);
+        button->setToolTip(tooltip);
+        return button;
+    };
+    toolbarButtons = {Toolbar1->addSeparator(), imageButton(QStringLiteral("icon11"), tr("Add contact")),
+                      Toolbar1->addSeparator(),
+                      imageButton(QStringLiteral("icon18"), tr("Join conference")),
+                      Toolbar1->addSeparator()};
+    for (qsizetype i = 0; i < toolbarButtons.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        connect(toolbarButtons[i], &QAction::triggered, this,
+                [this, index] { Toolbar1_ButtonClick(index); });
+    }
+}
+
+void Form1::Toolbar1_ButtonClick(int index) {
+    if (index == 2)
+        contactCommands->mnuAddContact_Click();
+    else if (index == 4)
+        ShowJoinConference();
+}
+
+void Form1::mnuVeltraSite_Click() {
+    if (!QDesktopServices::openUrl(QUrl(VeltraSite)))
+        warn(tr("Could not start a web browser for %1.").arg(VeltraSite));
+}
+
+void Form1::mnuAbout_Click() {
+    if (!about_)
+        about_ = new frmAbout(this);
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 void Form1::mnuAddAContact_Click() {

@@ -4,6 +4,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ContactTree.h"
+#include "frmAbout.h"
 #include "frmIgnoreList.h"
 #include "frmLogin.h"
 
@@ -14,6 +15,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QToolBar;
 
 namespace kivo {
 
@@ -41,6 +43,12 @@ public:
     QAction* mnuExit;
     QMenu* mnuTools;
     QAction* mnuIgnoreList;
+    QMenu* mnuHelp;
+    QAction* mnuVeltraSite;
+    QAction* mnuAbout;
+    QToolBar* Toolbar1;
+    QHash<QString, QIcon> imlToolbarIcons;
+    QList<QAction*> toolbarButtons; // index 0 is button 1
     ContactTreeView* tvContacts;
     ContactCommands* contactCommands;
     QLabel* StatusPictureOn;
@@ -66,6 +74,12 @@ public:
     void mnuJoinConference_Click();
     void mnuAddAContact_Click();
     void mnuIgnoreList_Click();
+    void mnuVeltraSite_Click();
+    void mnuAbout_Click();
+    void Toolbar1_ButtonClick(int index);
+    frmAbout* aboutWindow() const { return about_; }
+
+    static inline const QString VeltraSite = QStringLiteral("https://www.veltra.net/");
 
     // The ignore-list window shows the server's reply, when it is open.
     void ProcessIgnoreList(const QString& message);
@@ -81,6 +95,7 @@ private:
     void Form_Activate();
     void Form_Unload();
     void buildMenus();
+    void buildToolbar(QWidget* client);
     void buildStatusRow(QWidget* client);
     void applyDisplay();
     void onLoginAccepted();
@@ -97,6 +112,7 @@ private:
     BlinkSchedule blink_{contacts_};
     QPointer<frmLogin> loginDialog_;
     QPointer<frmIgnoreList> ignoreList_;
+    QPointer<frmAbout> about_;
     bool unloaded_ = false;
 };
 

@@ -39,7 +39,9 @@ void onEnterKey(QWidget* widget, std::function<void()> action) {
 
 Dialog::Dialog(QWidget* parent)
     : QDialog(parent) {
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A fixed-size dialog: a title and a close box, nothing to minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 }
 
 void Dialog::setClientSizeTwips(int width, int height) {

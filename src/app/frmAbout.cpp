@@ -1,0 +1,57 @@
+#include "frmAbout.h"
+
+#include "Twips.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace kivo {
+
+const QString frmAbout::Description =
+    QStringLiteral("Kivo is a client for the decentralized Veltra network for Linux desktops.\r\n"
+                   "\r\n"
+                   "This version was created on February 21, 2026.\r\n");
+
+frmAbout::frmAbout(QWidget* owner)
+    : QWidget(owner, Qt::Window)
+    , Label1(new QLabel(tr("Version 1.0"), this))
+    , Text1(new QPlainTextEdit(this))
+    , Line1(new QFrame(this))
+    , cmdClose(new QPushButton(tr("Close"), this)) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(tr("About"));
+    setFixedSize(twipsSize(3870, 2595));
+
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setGeometry(twipsRect(120, 120, 3615, 255));
+
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setPlainText(Description);
+    QPalette palette = Text1->palette();
+    palette.setColor(QPalette::Base, QApplication::palette("QMenu").color(QPalette::Window));
+    Text1->setPalette(palette);
+    Text1->setGeometry(twipsRect(120, 360, 3615, 1575));
+
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Sunken);
+    Line1->setGeometry(0, twipsToPixels(2040) - 1, twipsToPixels(3840), 2);
+
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setGeometry(twipsRect(2760, 2160, 1005, 345));
+    connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
+}
+
+void frmAbout::cmdClose_Click() {
+    hide();
+    close();
+}
+
+} // namespace kivo
