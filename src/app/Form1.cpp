@@ -244,6 +244,7 @@ void Form1::mnuIgnoreList_Click() {
         return;
     }
     ignoreList_ = new frmIgnoreList(connection_, this);
+    centreOverThis(ignoreList_);
     ignoreList_->show();
 }
 
@@ -343,10 +344,14 @@ void Form1::ShowLoginDialog() {
     }
     frmLogin dialog(connection_, this);
     loginDialog_ = &dialog;
-    const QRect main = frameGeometry();
-    dialog.move(main.x() + (main.width() - dialog.width()) / 2,
-                main.y() + (main.height() - dialog.height()) / 2);
+    centreOverThis(&dialog);
     dialog.exec();
+}
+
+void Form1::centreOverThis(QWidget* window) const {
+    const QRect main = frameGeometry();
+    window->move(main.x() + (main.width() - window->width()) / 2,
+                 main.y() + (main.height() - window->height()) / 2);
 }
 
 void Form1::mnuConnect_Click() {

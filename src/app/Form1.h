@@ -94,6 +94,7 @@ private:
     void Form_Load();
     void Form_Activate();
     void Form_Unload();
+    void centreOverThis(QWidget* window) const;
     void buildMenus();
     void buildToolbar(QWidget* client);
     void buildStatusRow(QWidget* client);

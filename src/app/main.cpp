@@ -1,8 +1,11 @@
 #include "Form1.h"
 #include "Pictures.h"
 #include "QtMessageBoxes.h"
+#include "StateFiles.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
 #include <QFontDatabase>
 
 namespace {
@@ -24,6 +27,22 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Kivo"));
     QApplication::setWindowIcon(kivo::Pictures::application());
     useInterfaceFont();
+
+    // A second client on the same machine needs its own state files.
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption stateFolder(
+        QStringLiteral("state-folder"),
+        QStringLiteral("Keep the state files (contacts, settings, login) in this folder."),
+        QStringLiteral("folder"));
+    parser.addOption(stateFolder);
+    parser.process(app);
+    if (parser.isSet(stateFolder)) {
+        const QString folder = QDir(parser.value(stateFolder)).absolutePath();
+        QDir().mkpath(folder);
+        kivo::StateFolder::setPath(folder);
+    }
+
     kivo::QtMessageBoxes boxes;
     kivo::MessageBoxes::install(&boxes);
     kivo::Form1 window;

@@ -18,9 +18,17 @@ QString& overridePath() {
     return folder;
 }
 
+// An installed Kivo has its desktop entry beside its bin folder; its state belongs to the user,
+// whoever may write to the program's folder.
+bool isInstalled(const QString& executableFolder) {
+    return QFileInfo::exists(executableFolder +
+                             QStringLiteral("/../share/applications/kivo.desktop"));
+}
+
 QString defaultFolder() {
     const QString executableFolder = QCoreApplication::applicationDirPath();
-    if (!executableFolder.isEmpty() && QFileInfo(executableFolder).isWritable())
+    if (!executableFolder.isEmpty() && QFileInfo(executableFolder).isWritable() &&
+        !isInstalled(executableFolder))
         return executableFolder;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(config);

@@ -6,7 +6,8 @@
 namespace kivo {
 
 // The folder that holds the four state files: the executable's folder when it is writable
-// (a copied or portable program), otherwise the per-user configuration folder.
+// (a build tree, a copied program), otherwise, and always for an installed program, the
+// per-user configuration folder.
 class StateFolder {
 public:
     static QString path();
