@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <algorithm>
+#include <cstring>
+#include <malloc.h>
 #include <cstdio>
 #include <vector>
 
@@ -24,5 +27,21 @@ double medianMs(int runs, F&& work) {
 inline void report(const char* name, double ms, double floorMs) {
     std::printf("  %-34s %9.2f ms   %6.1f x floor (%.2f ms)\n", name, ms, ms / floorMs, floorMs);
 }
+
+// Resident and peak resident memory of this process, in KiB.
+inline long memoryKiB(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(static_cast<qsizetype>(std::strlen(field))).trimmed().split(' ')[0].toLong();
+    }
+    return 0;
+}
+inline long residentKiB() { return memoryKiB("VmRSS:"); }
+// Heap bytes in use: unlike the resident size, it does not hide reuse of freed memory.
+inline long heapKiB() { return static_cast<long>(mallinfo2().uordblks / 1024); }
+inline long peakKiB() { return memoryKiB("VmHWM:"); }
 
 } // namespace kivo::bench

@@ -7,7 +7,7 @@ const Clock* installed = nullptr;
 } // namespace
 
 QDateTime Clock::now() const {
-    return QDateTime::currentDateTime();
+    return QDateTime::currentDateTimeUtc();
 }
 
 const Clock& Clock::current() {

@@ -8,6 +8,8 @@ namespace kivo {
 class Clock {
 public:
     virtual ~Clock() = default;
+    // In UTC: cheap to read (no time zone lookup) and never jumps with daylight saving.
+    // Convert with toLocalTime() to show it.
     virtual QDateTime now() const;
 
     static const Clock& current();

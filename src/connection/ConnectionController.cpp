@@ -114,7 +114,10 @@ void ConnectionController::tmrPing_Timer() {
 }
 
 void ConnectionController::Winsock1_DataArrival() {
-    pump();
+    // While a continuation is queued it reads the new bytes too; pumping here as well would
+    // give one turn of the event loop two slices of work.
+    if (!continuationQueued_)
+        pump();
 }
 
 void ConnectionController::pump() {

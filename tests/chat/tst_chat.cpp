@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QPushButton>
 #include <QTest>
 
@@ -52,6 +53,8 @@ private Q_SLOTS:
     void nothingIsEchoedWithoutAConnection();
     void transcriptLineStyles();
     void markupIsShownLiterally();
+    void linesAppearWithinAFrame();
+    void scrollbackKeepsTheNewestLines();
     void registryIgnoresLetterCase();
     void conferenceCloseGoesBackToTheHomeServer();
     void conferenceCloseWithoutSavedDataTouchesNothing();
@@ -71,14 +74,14 @@ void TestChat::privateWindowSendsPmAndEchoes() {
     type(chat, "   hello  there ");
     QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n"));
     QCOMPARE(chat->txtMessage->text(), QString());
-    QCOMPARE(test::transcriptRuns(chat->txtChat),
+    QCOMPARE(test::transcriptRuns(chat),
              (QStringList{Stamp, "<ann>  {#0000ff}", "hello  there {#000000}"}));
     // A typed "*** " line is sent normally and echoed as a system line.
     QTest::mouseClick(chat->cmdSend, Qt::LeftButton); // empty: nothing
     chat->txtMessage->setText("*** waves");
     QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
     QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n/pm bob *** waves\r\n"));
-    QCOMPARE(test::transcriptRuns(chat->txtChat).mid(3),
+    QCOMPARE(test::transcriptRuns(chat).mid(3),
              (QStringList{Stamp, "*** waves {#000000 bold}"}));
 }
 
@@ -92,7 +95,7 @@ void TestChat::conferenceSendsTheTextUnchanged() {
     QCOMPARE(room->ChatMode, qint16(1));
     type(room, " /pm carl psst ");
     QVERIFY(s.server.waitForReceived("/pm carl psst\r\n"));
-    QCOMPARE(room->txtChat->toPlainText(), QString()); // no echo in the room
+    QCOMPARE(test::transcriptText(room), QString()); // no echo in the room
     QCOMPARE(s.chats.openCount(), 0);
 }
 
@@ -104,7 +107,7 @@ void TestChat::blankInputSendsNothing() {
     QCOMPARE(chat->txtMessage->text(), QString("    "));
     QTest::qWait(50);
     QCOMPARE(s.server.received(), QByteArray());
-    QCOMPARE(chat->txtChat->toPlainText(), QString());
+    QCOMPARE(test::transcriptText(chat), QString());
 }
 
 void TestChat::nothingIsEchoedWithoutAConnection() {
@@ -114,7 +117,7 @@ void TestChat::nothingIsEchoedWithoutAConnection() {
     for (FormChat* chat : {chats.OpenChatWindow("bob"), chats.openConference("lobby")}) {
         type(chat, " hello ");
         QCOMPARE(chat->txtMessage->text(), QString(" hello ")); // kept for a later try
-        QCOMPARE(test::transcriptRuns(chat->txtChat),
+        QCOMPARE(test::transcriptRuns(chat),
                  (QStringList{Stamp, "*** Not sent: there is no connection to a server. "
                                      "{#000000 bold}"}));
     }
@@ -130,13 +133,13 @@ void TestChat::transcriptLineStyles() {
     chat->ReceiveMessage("bob", "*** bob: left");
     s.sandbox.clock.current.setTime(QTime(21, 4, 5));
     chat->transcript().appendPlainLine("plain");
-    QCOMPARE(test::transcriptRuns(chat->txtChat),
+    QCOMPARE(test::transcriptRuns(chat),
              (QStringList{Stamp, "<bob>  {#ff0000}", "hi {#000000}",               //
                           Stamp, "<ann>  {#0000ff}", "own {#000000}",              //
                           Stamp, "<Ann>  {#ff0000}", "other case {#000000}",       //
                           Stamp, "*** bob: left {#000000 bold}",                   //
                           "[21:04:05]  {#969696}", "plain {#000000}"}));
-    QCOMPARE(chat->txtChat->toPlainText(),
+    QCOMPARE(test::transcriptText(chat),
              QString("[09:05:07] <bob> hi\n[09:05:07] <ann> own\n[09:05:07] <Ann> other case\n"
                      "[09:05:07] *** bob: left\n[21:04:05] plain\n"));
     // The newest line is in view: the insertion point is at the end.
@@ -148,9 +151,30 @@ void TestChat::markupIsShownLiterally() {
     FormChat* chat = s.chats.OpenChatWindow("<i>bob</i>");
     QCOMPARE(chat->lblContact->textFormat(), Qt::PlainText);
     chat->ReceiveMessage("<i>bob</i>", "<b>x</b> <img src=\"a.png\"> &amp;");
-    QCOMPARE(test::transcriptRuns(chat->txtChat),
+    QCOMPARE(test::transcriptRuns(chat),
              (QStringList{Stamp, "<<i>bob</i>>  {#ff0000}",
                           "<b>x</b> <img src=\"a.png\"> &amp; {#000000}"}));
+}
+
+void TestChat::linesAppearWithinAFrame() {
+    Session s;
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    chat->ReceiveMessage("bob", "soon");
+    QTRY_COMPARE(chat->txtChat->toPlainText(), QString("[09:05:07] <bob> soon\n"));
+}
+
+void TestChat::scrollbackKeepsTheNewestLines() {
+    Session s;
+    FormChat* room = s.chats.openConference("lobby");
+    const int lines = Transcript::Scrollback + Transcript::Scrollback / 10 + 5;
+    for (int i = 0; i < lines; ++i)
+        room->transcript().appendPlainLine(QString::number(i));
+    room->transcript().flush();
+    const QTextDocument* document = room->txtChat->document();
+    QCOMPARE(document->blockCount(), Transcript::Scrollback + 1); // and the empty line to come
+    QCOMPARE(document->firstBlock().text(),
+             QString("[09:05:07] %1").arg(lines - Transcript::Scrollback));
+    QCOMPARE(document->lastBlock().previous().text(), QString("[09:05:07] %1").arg(lines - 1));
 }
 
 void TestChat::registryIgnoresLetterCase() {
@@ -164,7 +188,7 @@ void TestChat::registryIgnoresLetterCase() {
     first->close();
     QCOMPARE(s.chats.openCount(), 0);
     FormChat* again = s.chats.OpenChatWindow("bob");
-    QCOMPARE(again->txtChat->toPlainText(), QString());
+    QCOMPARE(test::transcriptText(again), QString());
     QCOMPARE(again->windowTitle(), QString("bob - Chat"));
 }
 

@@ -145,7 +145,7 @@ void TestJoin::joinWithoutAConnectionSaysSo() {
     dialog.show();
     QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
     QVERIFY(chats.ServerChatWindow);
-    QCOMPARE(chats.ServerChatWindow->txtChat->toPlainText(),
+    QCOMPARE(test::transcriptText(chats.ServerChatWindow),
              QString("[09:05:07] *** Not joined: there is no connection to a server.\n"));
 }
 

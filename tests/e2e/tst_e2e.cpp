@@ -41,7 +41,6 @@ struct Client {
         form->mnuConnect->trigger();
         return form->windowTitle() == "Kivo - ann" && !form->connection().WaitingForLogin;
     }
-    QString transcript(FormChat* chat) const { return chat->txtChat->toPlainText(); }
 };
 
 } // namespace
@@ -89,13 +88,13 @@ void TestEndToEnd::privateMessagesBothWays() {
     QVERIFY(carl.waitFor("Private message sent to ann."));
     QTRY_VERIFY(ann.form->chats().window("carl"));
     FormChat* chat = ann.form->chats().window("carl");
-    QCOMPARE(ann.transcript(chat), QString("[09:05:07] <carl> hi <b>ann</b>\n"));
+    QCOMPARE(test::transcriptText(chat), QString("[09:05:07] <carl> hi <b>ann</b>\n"));
     QCOMPARE(ann.form->blink().BlinkList().size(), 1);
 
     QTest::keyClicks(chat->txtMessage, "hello carl");
     QTest::keyClick(chat->txtMessage, Qt::Key_Return);
     QVERIFY(carl.waitFor("(Private) ann:hello carl"));
-    QCOMPARE(test::transcriptRuns(chat->txtChat).mid(3),
+    QCOMPARE(test::transcriptRuns(chat).mid(3),
              (QStringList{"[09:05:07]  {#969696}", "<ann>  {#0000ff}", "hello carl {#000000}"}));
     QTest::qWait(100); // the receipt is swallowed: no box
     QVERIFY(ann.sandbox.boxes.boxes.isEmpty());
@@ -113,18 +112,18 @@ void TestEndToEnd::conferenceBothWaysThenHomeAgain() {
     ann.form->mnuJoinConference->trigger();
     FormChat* room = ann.form->chats().ServerChatWindow;
     QVERIFY(room);
-    QTRY_COMPARE(ann.transcript(room), QString("[09:05:07] *** ann has joined lobby\n"));
+    QTRY_COMPARE(test::transcriptText(room), QString("[09:05:07] *** ann has joined lobby\n"));
 
     test::RawClient carl(server.port(), "carl");
     carl.send("/join_server lobby@localhost");
     carl.send("hi room");
-    QTRY_COMPARE(ann.transcript(room), QString("[09:05:07] *** ann has joined lobby\n"
+    QTRY_COMPARE(test::transcriptText(room), QString("[09:05:07] *** ann has joined lobby\n"
                                                "[09:05:07] *** carl has joined lobby\n"
                                                "[09:05:07] <carl> hi room\n"));
     QTest::keyClicks(room->txtMessage, "hello all");
     QTest::keyClick(room->txtMessage, Qt::Key_Return);
     QVERIFY(carl.waitFor("ann: hello all"));
-    QTRY_VERIFY(test::transcriptRuns(room->txtChat).contains("<ann>  {#0000ff}"));
+    QTRY_VERIFY(test::transcriptRuns(room).contains("<ann>  {#0000ff}"));
 
     carl.send("/join_server lobby@far.example");
     QVERIFY(carl.waitFor("*** The server far.example is not known here."));

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "FormChat.h"
 #include "StateFiles.h"
 
 #include <QApplication>
@@ -137,9 +138,11 @@ void when(std::function<bool()> condition, std::function<void()> action, int tim
     timer->start(10);
 }
 
-QStringList transcriptRuns(const QPlainTextEdit* view) {
+QStringList transcriptRuns(FormChat* chat) {
+    chat->transcript().flush();
     QStringList runs;
-    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = chat->txtChat->document()->begin(); block.isValid();
+         block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat format = fragment.charFormat();
@@ -164,6 +167,11 @@ QList<QWidget*> tabOrder(QWidget* first, int count) {
         order.append(QApplication::focusWidget());
     }
     return order;
+}
+
+QString transcriptText(FormChat* chat) {
+    chat->transcript().flush();
+    return chat->txtChat->toPlainText();
 }
 
 quint16 closedPort() {

@@ -13,8 +13,11 @@
 #include <functional>
 #include <memory>
 
-class QPlainTextEdit;
 class QWidget;
+
+namespace kivo {
+class FormChat;
+}
 
 namespace kivo::test {
 
@@ -95,8 +98,9 @@ void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 5000);
 
 // The transcript as runs, one entry each: text, colour and weight, e.g. "<ann> {#0000ff}" or
-// "*** hi {#000000 bold}".
-QStringList transcriptRuns(const QPlainTextEdit* view);
+// "*** hi {#000000 bold}". Both helpers write waiting lines first, as the next frame would.
+QStringList transcriptRuns(FormChat* chat);
+QString transcriptText(FormChat* chat);
 
 // The widgets that hold the focus as a user presses Tab, starting from `first` (which is
 // included); the window is shown and activated for it.

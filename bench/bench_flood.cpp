@@ -1,0 +1,101 @@
+// Flood end to end: veltra-devserver sends 100,000 conference lines as fast as it can; the
+// real client routes them into an open conference window. Reports the time to the last line
+// shown, the peak memory and the longest stall of the event loop.
+#include "ChatRegistry.h"
+#include "ConnectionController.h"
+#include "Form1.h"
+#include "FormChat.h"
+#include "Measure.h"
+#include "StateFiles.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
+
+using namespace kivo;
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    constexpr int Lines = 100000;
+    QTemporaryDir state;
+    StateFolder::setPath(state.path());
+    QFile settings(state.filePath(QStringLiteral("settings.dat")));
+    settings.open(QIODevice::WriteOnly);
+    settings.write("False\r\n");
+    settings.close();
+
+    QProcess server;
+    server.start(QStringLiteral(VELTRA_DEVSERVER), {QStringLiteral("--port"), QStringLiteral("0")});
+    server.waitForReadyRead(5000);
+    const QByteArray banner = server.readLine().trimmed();
+    const auto port = static_cast<quint16>(banner.mid(banner.lastIndexOf(':') + 1).toUInt());
+
+    Form1 form;
+    form.show();
+    ConnectionController& connection = form.connection();
+    connection.LoginUser = QStringLiteral("ann");
+    connection.LoginPass = QStringLiteral("pw");
+    connection.connectTo(QStringLiteral("127.0.0.1"), port);
+    QElapsedTimer wait;
+    wait.start();
+    while (connection.LoggedUser.isEmpty() && wait.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    // The event loop's longest gap, seen by a timer that wants to run every 5 ms.
+    QElapsedTimer sinceTick;
+    qint64 longestStall = 0;
+    QTimer monitor;
+    monitor.setInterval(5);
+    QObject::connect(&monitor, &QTimer::timeout, [&] {
+        longestStall = std::max(longestStall, sinceTick.elapsed());
+        sinceTick.restart();
+    });
+    int routed = 0;
+    QObject::connect(&connection, &ConnectionController::messageReceived,
+                     [&](const QString&) { ++routed; });
+
+    // Three floods, each into a fresh room; the median time and the worst stall count.
+    std::vector<double> times;
+    int blocks = 0;
+    bool complete = true;
+    for (int round = 0; round < 3; ++round) {
+        FormChat* room = form.chats().openConference(QStringLiteral("bench"));
+        QCoreApplication::processEvents();
+        // Shown: the last line is in the transcript, written by the client's own frame timer.
+        const QString last = QStringLiteral("<flood> line %1").arg(Lines); // a user line
+        const QTextDocument* document = room->txtChat->document();
+        const auto lastShown = [&] { return document->lastBlock().previous().text().endsWith(last); };
+        routed = 0;
+        QElapsedTimer clock;
+        clock.start();
+        sinceTick.start();
+        monitor.start();
+        connection.SendMessageToUser(QString(), QStringLiteral("/dev-flood %1").arg(Lines));
+        while (!lastShown() && clock.elapsed() < 120000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        times.push_back(static_cast<double>(clock.elapsed()));
+        monitor.stop();
+        complete = complete && routed >= Lines && lastShown();
+        blocks = document->blockCount();
+        room->close();
+        QCoreApplication::processEvents();
+    }
+    std::sort(times.begin(), times.end());
+    const double ms = times[1];
+    std::printf("Flood end to end: %d conference lines from veltra-devserver, 3 rounds\n", Lines);
+    std::printf("  %-34s %9.0f ms (%.0f lines/s; rounds %.0f, %.0f, %.0f ms)%s\n",
+                "time to the last line shown", ms, Lines / ms * 1000, times[0], times[1], times[2],
+                complete ? "" : "  LINES MISSING");
+    std::printf("  %-34s %9ld KiB (the transcript holds %d lines)\n", "peak memory",
+                bench::peakKiB(), blocks - 1);
+    std::printf("  %-34s %9lld ms\n", "longest event-loop stall", longestStall);
+    server.terminate();
+    server.waitForFinished(5000);
+    return 0;
+}
