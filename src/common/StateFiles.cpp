@@ -112,7 +112,8 @@ TextFileContents readStateFile(const QString& fileName) {
         contents.error = file.errorString();
         return contents;
     }
-    const QByteArray bytes = file.read(MaxStateFileSize + 1);
+    // One byte more than the size seen a moment ago tells a file that has grown since.
+    const QByteArray bytes = file.read(info.size() + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > MaxStateFileSize) {
         contents.error = file.error() != QFileDevice::NoError ? file.errorString()
                                                               : QStringLiteral("it is too large");

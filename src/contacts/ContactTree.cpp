@@ -156,6 +156,10 @@ bool ContactTree::SaveContacts() {
                  .arg(FileName));
         return false;
     }
+    return writeStateFile(FileName, fileLines());
+}
+
+QStringList ContactTree::fileLines() const {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(nodes_.size()));
     for (const auto& n : nodes_) {
@@ -164,22 +168,27 @@ bool ContactTree::SaveContacts() {
         else
             lines.append(QStringLiteral("U|") + n->Key + u'|' + n->Text + u'|' + n->Parent->Key);
     }
-    return writeStateFile(FileName, lines);
+    return lines;
 }
 
 void ContactTree::LoadContacts() {
     const TextFileContents file = readStateFile(FileName);
     if (!file.exists())
         return;
-    clear();
     if (file.status == TextFileContents::Status::Failed) {
+        clear();
         protectFile_ = true;
         warn(tr("Could not read %1: %2.\nThe contact list starts empty, and the file will not "
                 "be written over.")
                  .arg(FileName, file.error));
         return;
     }
-    for (const QString& line : file.lines) {
+    loadLines(file.lines);
+}
+
+void ContactTree::loadLines(const QStringList& lines) {
+    clear();
+    for (const QString& line : lines) {
         const QStringList fields = line.split(u'|');
         if (fields.size() < 3)
             continue;

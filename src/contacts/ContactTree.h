@@ -72,6 +72,9 @@ public:
 
     // Writes the whole tree; false (and reported) when it could not be written.
     bool SaveContacts();
+    // The lines of contacts.dat for the tree as it is, and the reading of such lines.
+    QStringList fileLines() const;
+    void loadLines(const QStringList& lines);
     // Replaces the tree with the file's contents; bad lines are skipped. A file that exists
     // but cannot be read leaves the tree empty and is never written over in this run.
     void LoadContacts();

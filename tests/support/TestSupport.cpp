@@ -13,6 +13,16 @@
 #include <QWidget>
 
 namespace kivo::test {
+namespace {
+
+// Actions scheduled by when() that have not run yet; a test that ends early must not leave
+// them to fire into the next test with dangling references.
+QList<QPointer<QTimer>>& pendingActions() {
+    static QList<QPointer<QTimer>> timers;
+    return timers;
+}
+
+} // namespace
 
 void ScriptedBoxes::warning(const QString& text, const QString& title) {
     boxes.append({Kind::Warning, text, title});
@@ -41,6 +51,8 @@ Sandbox::Sandbox() {
 }
 
 Sandbox::~Sandbox() {
+    for (const QPointer<QTimer>& timer : std::exchange(pendingActions(), {}))
+        delete timer.data();
     Clock::install(nullptr);
     MessageBoxes::install(nullptr);
     StateFolder::setPath(QString());
@@ -123,6 +135,7 @@ void whenModal(std::function<void(QWidget*)> action, int timeoutMs) {
 
 void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs) {
     auto* timer = new QTimer;
+    pendingActions().append(timer);
     auto deadline = QDeadlineTimer(timeoutMs);
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
         const bool ready = condition();

@@ -1,0 +1,209 @@
+// A server that misbehaves: huge lines, floods, bad bytes, and connections that end at the
+// worst moments. Nothing may crash, hang, lose what was received, or grow without bound.
+#include "ConnectionFile.h"
+#include "Form1.h"
+#include "FormChat.h"
+#include "LineReceiver.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace kivo;
+
+namespace {
+
+long residentKiB() {
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ')[0].toLong();
+    }
+    return 0;
+}
+
+// The main window connected to a loopback server that plays the hostile part, with the
+// conference window open to catch everything that is not a known reply.
+struct Session {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    std::unique_ptr<Form1> form;
+    FormChat* room = nullptr;
+    QStringList routed;
+
+    Session() {
+        sandbox.writeFile("settings.dat", "False\r\n");
+        form = std::make_unique<Form1>();
+        QObject::connect(&form->connection(), &ConnectionController::messageReceived,
+                         [this](const QString& message) { routed.append(message); });
+        form->connection().LoginUser = "ann";
+        form->connection().connectTo("127.0.0.1", server.port());
+        if (!server.waitForReceived("/login ann \r\n"))
+            qFatal("no login");
+        room = form->chats().openConference("lobby");
+    }
+    QString lastLine() {
+        return test::transcriptText(room).split('\n', Qt::SkipEmptyParts).value(
+            static_cast<int>(room->txtChat->document()->blockCount()) - 2);
+    }
+};
+
+} // namespace
+
+class TestHostile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tenMegabyteLineWithoutAnEnd();
+    void hundredThousandLinesInOneRead();
+    void invalidUtf8Everywhere();
+    void droppedDuringTheLogin();
+    void droppedInTheMiddleOfALine();
+    void droppedWhileABoxIsOpen();
+    void loginNeverAnswered();
+};
+
+void TestHostile::tenMegabyteLineWithoutAnEnd() {
+    Session s;
+    const long before = residentKiB();
+    const QByteArray piece(1024 * 1024, 'x');
+    for (int i = 0; i < 10; ++i)
+        s.server.send(piece);
+    QTRY_COMPARE(s.routed.size(), 1); // the cut piece, routed at once
+    QCOMPARE(s.routed[0], QString(LineReceiver::MaxLineLength, 'x'));
+    s.server.send("\r\nafter\r\n");
+    QTRY_COMPARE(s.routed.size(), 2);
+    QCOMPARE(s.routed[1], QString("after"));
+    QVERIFY(s.form->connection().isConnected());
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer keeps freed memory in quarantine
+    QVERIFY2(residentKiB() - before < 48 * 1024, "memory grew with the line");
+#else
+    (void)before;
+#endif
+}
+
+void TestHostile::hundredThousandLinesInOneRead() {
+    Session s;
+    QByteArray flood;
+    for (int i = 1; i <= 100000; ++i)
+        flood += "bob: line " + QByteArray::number(i) + "\r\n";
+    int ticks = 0;
+    QTimer ticker; // the event loop keeps turning while the lines are routed
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+    s.server.send(flood);
+    QTRY_COMPARE_WITH_TIMEOUT(s.routed.size(), 100000, 60000);
+    QCOMPARE(s.routed.last(), QString("bob: line 100000"));
+    QVERIFY(ticks > 5);
+    QTRY_VERIFY(s.room->txtChat->document()->lastBlock().previous().text().endsWith(
+        "<bob> line 100000"));
+    QVERIFY(s.room->txtChat->document()->blockCount() <= Transcript::Scrollback * 11 / 10 + 1);
+}
+
+void TestHostile::invalidUtf8Everywhere() {
+    Session s;
+    QRandomGenerator random(20261207);
+    QByteArray bytes;
+    for (int i = 0; i < 200000; ++i) {
+        const auto byte = static_cast<char>(random.bounded(256));
+        bytes += byte;
+        if (i % 97 == 0)
+            bytes += "\xC3\r\n"; // a character cut by a line end
+    }
+    s.server.send(bytes);
+    s.server.send("\r\nstill here\r\n");
+    QTRY_VERIFY(!s.routed.isEmpty() && s.routed.last() == "still here");
+    QVERIFY(s.routed.join(QString()).contains(QChar(QChar::ReplacementCharacter)));
+    QVERIFY(s.form->connection().isConnected());
+}
+
+void TestHostile::droppedDuringTheLogin() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile(ConnectionFile::FileName,
+                      "ann\r\npw\r\n127.0.0.1\r\n" + QByteArray::number(server.port()) + "\r\n");
+    Form1 form;
+    frmLogin* dialog = nullptr;
+    bool okEnabledAgain = false;
+    test::whenModal([&](QWidget* modal) {
+        dialog = qobject_cast<frmLogin*>(modal);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    });
+    bool dropped = false;
+    test::when([&] { return server.received() == "/login ann pw\r\n"; },
+               [&] {
+                   server.dropClient();
+                   dropped = true;
+               });
+    test::when([&] { return dropped && form.lblConnectionState->text() == "Disconnected!"; },
+               [&] {
+                   okEnabledAgain = dialog->cmdOK->isEnabled();
+                   dialog->close();
+               });
+    form.ShowLoginDialog();
+    QVERIFY(okEnabledAgain);
+    QCOMPARE(form.connection().Winsock1.state(), int(Winsock::Closed));
+    QCOMPARE(form.windowTitle(), QString("Kivo"));
+    QVERIFY(form.connection().WaitingForLogin); // as after any close by the server
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+}
+
+void TestHostile::droppedInTheMiddleOfALine() {
+    Session s;
+    s.server.send("bob: complete\r\nbob: half a li");
+    s.server.dropClient();
+    QTRY_COMPARE(s.form->lblConnectionState->text(), QString("Disconnected!"));
+    QTRY_COMPARE(s.routed, (QStringList{"bob: complete", "bob: half a li"}));
+    QCOMPARE(s.lastLine(), QString("[09:05:07] <bob> half a li"));
+}
+
+void TestHostile::droppedWhileABoxIsOpen() {
+    Session s;
+    bool closedWhileOpen = false;
+    s.sandbox.boxes.whileOpen = [&] {
+        // The box's own event loop runs on: the rest arrives and the server goes away.
+        s.server.dropClient();
+        QTest::qWait(300);
+        closedWhileOpen = s.form->lblConnectionState->text() == "Disconnected!";
+    };
+    s.server.send("User does not exist.\r\nbob: after the box\r\nbob: last\r\n");
+    QTRY_COMPARE(s.routed.size(), 3);
+    QVERIFY(closedWhileOpen);
+    QCOMPARE(s.sandbox.boxes.texts(), QStringList{"User does not exist."});
+    QTRY_COMPARE(s.lastLine(), QString("[09:05:07] <bob> last"));
+    QCOMPARE(s.form->connection().Winsock1.state(), int(Winsock::Closed));
+}
+
+void TestHostile::loginNeverAnswered() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile(ConnectionFile::FileName,
+                      "ann\r\npw\r\n127.0.0.1\r\n" + QByteArray::number(server.port()) + "\r\n");
+    Form1 form;
+    test::whenModal([&](QWidget* modal) {
+        QTest::mouseClick(qobject_cast<frmLogin*>(modal)->cmdOK, Qt::LeftButton);
+    });
+    test::when([&] { return server.received() == "/login ann pw\r\n"; },
+               [&] {
+                   QTest::qWait(300); // no answer comes
+                   QVERIFY(form.loginDialog());
+                   QVERIFY(!form.loginDialog()->cmdOK->isEnabled());
+                   QTest::mouseClick(form.loginDialog()->cmdCancel, Qt::LeftButton);
+               });
+    form.ShowLoginDialog();
+    QVERIFY(form.connection().WaitingForLogin);
+    form.mnuConnect->trigger(); // the way out: disconnect
+    QCOMPARE(form.connection().Winsock1.state(), int(Winsock::Closed));
+    QTRY_VERIFY(server.clientGone());
+}
+
+QTEST_MAIN(TestHostile)
+#include "tst_hostile.moc"
