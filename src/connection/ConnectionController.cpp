@@ -95,10 +95,11 @@ void ConnectionController::onFailed(const QString& reason) {
     const bool wasConnected = display_.online;
     const QString host = Winsock1.remoteHost();
     const quint16 port = Winsock1.remotePort();
+    // What arrived before the failure is still routed, after the socket is closed.
+    receiver_.feed(Winsock1.read(Winsock1.bytesAvailable()));
     endOfStream_ = true;
-    pump();
     Winsock1.close();
-    receiver_.reset();
+    pump();
     WaitingForLogin = false;
     showOffline();
     Q_EMIT connectionLost();
