@@ -1,6 +1,6 @@
 #include "frmAbout.h"
 
-#include "Twips.h"
+#include "Widgets.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -27,25 +27,19 @@ frmAbout::frmAbout(QWidget* owner)
     setWindowTitle(tr("About"));
     setFixedSize(twipsSize(3870, 2595));
 
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(twipsRect(120, 120, 3615, 255));
-
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
+    placed(Label1, "Label1", {120, 120, 3615, 255})->setAlignment(Qt::AlignCenter);
+    placed(Text1, "Text1", {120, 360, 3615, 1575})->setReadOnly(true);
     Text1->setPlainText(Description);
     QPalette palette = Text1->palette();
     palette.setColor(QPalette::Base, QApplication::palette("QMenu").color(QPalette::Window));
     Text1->setPalette(palette);
-    Text1->setGeometry(twipsRect(120, 360, 3615, 1575));
 
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
     Line1->setGeometry(0, twipsToPixels(2040) - 1, twipsToPixels(3840), 2);
 
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setGeometry(twipsRect(2760, 2160, 1005, 345));
+    placed(cmdClose, "cmdClose", {2760, 2160, 1005, 345});
     connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
 }
 

@@ -3,7 +3,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
-#include "Dialog.h"
+#include "Widgets.h"
 #include "Protocol.h"
 #include "Text.h"
 #include "Twips.h"

@@ -23,20 +23,12 @@ frmJoinConference::frmJoinConference(ChatRegistry& chats, QWidget* parent)
     setWindowTitle(tr("Join Conference"));
     setClientSizeTwips(4425, 1410);
 
-    Label1 = new QLabel(tr("Conference name:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(twipsRect(120, 120, 1455, 255));
-    Label2 = new QLabel(tr("Server (optional):"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(twipsRect(120, 480, 1455, 255));
-    txtConferenceName = new QLineEdit(this);
-    txtConferenceName->setObjectName(QStringLiteral("txtConferenceName"));
-    txtConferenceName->setGeometry(twipsRect(1560, 120, 2775, 285));
-    txtServerName = new QLineEdit(this);
-    txtServerName->setObjectName(QStringLiteral("txtServerName"));
-    txtServerName->setGeometry(twipsRect(1560, 480, 2775, 285));
-    cmdOK = addButton(QStringLiteral("cmdOK"), tr("OK"), {2640, 960, 615, 375});
-    cmdCancel = addButton(QStringLiteral("cmdCancel"), tr("Cancel"), {3360, 960, 975, 375});
+    Label1 = placed(new QLabel(tr("Conference name:"), this), "Label1", {120, 120, 1455, 255});
+    Label2 = placed(new QLabel(tr("Server (optional):"), this), "Label2", {120, 480, 1455, 255});
+    txtConferenceName = placed(new QLineEdit(this), "txtConferenceName", {1560, 120, 2775, 285});
+    txtServerName = placed(new QLineEdit(this), "txtServerName", {1560, 480, 2775, 285});
+    cmdOK = addButton("cmdOK", tr("OK"), {2640, 960, 615, 375});
+    cmdCancel = addButton("cmdCancel", tr("Cancel"), {3360, 960, 975, 375});
 
     setTabOrder(cmdCancel, cmdOK);
     setTabOrder(cmdOK, txtConferenceName);

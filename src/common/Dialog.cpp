@@ -7,36 +7,6 @@
 #include <QScreen>
 
 namespace kivo {
-namespace {
-
-class EnterKeyFilter final : public QObject {
-public:
-    EnterKeyFilter(QWidget* widget, std::function<void()> action)
-        : QObject(widget)
-        , action_(std::move(action)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                action_();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> action_;
-};
-
-} // namespace
-
-void onEnterKey(QWidget* widget, std::function<void()> action) {
-    widget->installEventFilter(new EnterKeyFilter(widget, std::move(action)));
-}
-
 Dialog::Dialog(QWidget* parent)
     : QDialog(parent) {
     // A fixed-size dialog: a title and a close box, nothing to minimise or maximise.
@@ -53,12 +23,10 @@ void Dialog::centreOnScreen() {
     move(screenArea.center() - rect().center());
 }
 
-QPushButton* Dialog::addButton(const QString& name, const QString& caption, QRect twips) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(name);
+QPushButton* Dialog::addButton(const char* name, const QString& caption, const QRect& twips) {
+    auto* button = placed(new QPushButton(caption, this), name, twips);
     button->setAutoDefault(false);
     button->setDefault(false);
-    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return button;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "Widgets.h"
+
 #include <QDialog>
-#include <functional>
 
 class QPushButton;
 
@@ -17,11 +18,8 @@ public:
 protected:
     void setClientSizeTwips(int width, int height);
     void centreOnScreen();
-    QPushButton* addButton(const QString& name, const QString& caption, QRect twips);
+    QPushButton* addButton(const char* name, const QString& caption, const QRect& twips);
     void keyPressEvent(QKeyEvent* event) override;
 };
-
-// Enter (either key) in this widget is swallowed and runs the action instead.
-void onEnterKey(QWidget* widget, std::function<void()> action);
 
 } // namespace kivo

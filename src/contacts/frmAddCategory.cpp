@@ -21,11 +21,9 @@ frmAddCategory::frmAddCategory(QWidget* parent)
     setObjectName(QStringLiteral("frmAddCategory"));
     setWindowTitle(tr("Add Category"));
     setClientSizeTwips(4575, 990);
-    txtCategoryName = new QLineEdit(this);
-    txtCategoryName->setObjectName(QStringLiteral("txtCategoryName"));
-    txtCategoryName->setGeometry(twipsRect(120, 120, 4335, 285));
-    cmdCancel = addButton(QStringLiteral("cmdCancel"), tr("Cancel"), {3480, 480, 975, 375});
-    cmdOK = addButton(QStringLiteral("cmdOK"), tr("OK"), {2760, 480, 615, 375});
+    txtCategoryName = placed(new QLineEdit(this), "txtCategoryName", {120, 120, 4335, 285});
+    cmdCancel = addButton("cmdCancel", tr("Cancel"), {3480, 480, 975, 375});
+    cmdOK = addButton("cmdOK", tr("OK"), {2760, 480, 615, 375});
     setTabOrder(txtCategoryName, cmdCancel);
     setTabOrder(cmdCancel, cmdOK);
 

@@ -17,14 +17,10 @@ frmSelectCategory::frmSelectCategory(QWidget* parent)
     setObjectName(QStringLiteral("frmSelectCategory"));
     setWindowTitle(tr("Add contact"));
     setClientSizeTwips(4545, 1410);
-    txtContactName = new QLineEdit(this);
-    txtContactName->setObjectName(QStringLiteral("txtContactName"));
-    txtContactName->setGeometry(twipsRect(120, 120, 4335, 285));
-    cmbCategories = new QComboBox(this);
-    cmbCategories->setObjectName(QStringLiteral("cmbCategories"));
-    cmbCategories->setGeometry(twipsRect(120, 480, 4335, 315));
-    cmdOK = addButton(QStringLiteral("cmdOK"), tr("OK"), {2760, 960, 615, 375});
-    cmdCancel = addButton(QStringLiteral("cmdCancel"), tr("Cancel"), {3480, 960, 975, 375});
+    txtContactName = placed(new QLineEdit(this), "txtContactName", {120, 120, 4335, 285});
+    cmbCategories = placed(new QComboBox(this), "cmbCategories", {120, 480, 4335, 315});
+    cmdOK = addButton("cmdOK", tr("OK"), {2760, 960, 615, 375});
+    cmdCancel = addButton("cmdCancel", tr("Cancel"), {3480, 960, 975, 375});
     setTabOrder(txtContactName, cmbCategories);
     setTabOrder(cmbCategories, cmdOK);
     setTabOrder(cmdOK, cmdCancel);

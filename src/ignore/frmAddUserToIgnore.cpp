@@ -14,11 +14,9 @@ frmAddUserToIgnore::frmAddUserToIgnore(QWidget* parent)
     setObjectName(QStringLiteral("frmAddUserToIgnore"));
     setWindowTitle(tr("Add User"));
     setClientSizeTwips(4590, 990);
-    txtUsername = new QLineEdit(this);
-    txtUsername->setObjectName(QStringLiteral("txtUsername"));
-    txtUsername->setGeometry(twipsRect(120, 120, 4335, 285));
-    cmdOK = addButton(QStringLiteral("cmdOK"), tr("OK"), {2760, 480, 615, 375});
-    cmdCancel = addButton(QStringLiteral("cmdCancel"), tr("Cancel"), {3480, 480, 975, 375});
+    txtUsername = placed(new QLineEdit(this), "txtUsername", {120, 120, 4335, 285});
+    cmdOK = addButton("cmdOK", tr("OK"), {2760, 480, 615, 375});
+    cmdCancel = addButton("cmdCancel", tr("Cancel"), {3480, 480, 975, 375});
     setTabOrder(cmdOK, cmdCancel);
     setTabOrder(cmdCancel, txtUsername);
 

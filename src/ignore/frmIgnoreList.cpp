@@ -4,7 +4,7 @@
 #include "MessageBoxes.h"
 #include "Protocol.h"
 #include "Text.h"
-#include "Twips.h"
+#include "Widgets.h"
 #include "frmAddUserToIgnore.h"
 
 #include <QListWidget>
@@ -16,11 +16,8 @@ namespace {
 
 constexpr qsizetype ListPrefixLength = 13; // "Ignore list:" and the one character after it
 
-QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption, int top) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(twipsRect(3240, top, 975, 375));
-    return button;
+QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, int top) {
+    return placed(new QPushButton(caption, parent), name, {3240, top, 975, 375});
 }
 
 } // namespace
@@ -33,13 +30,11 @@ frmIgnoreList::frmIgnoreList(ConnectionController& connection, QWidget* owner)
     setWindowTitle(tr("Ignore List"));
     resize(twipsSize(4260, 2670));
 
-    lstIgnore = new QListWidget(this);
-    lstIgnore->setObjectName(QStringLiteral("lstIgnore"));
-    lstIgnore->setGeometry(twipsRect(120, 120, 3015, 2460));
-    cmdAdd = addButton(this, QStringLiteral("cmdAdd"), tr("Add"), 120);
-    cmdRemove = addButton(this, QStringLiteral("cmdRemove"), tr("Remove"), 600);
-    cmdClear = addButton(this, QStringLiteral("cmdClear"), tr("Clear"), 1080);
-    cmdOK = addButton(this, QStringLiteral("cmdOK"), tr("OK"), 1560);
+    lstIgnore = placed(new QListWidget(this), "lstIgnore", {120, 120, 3015, 2460});
+    cmdAdd = addButton(this, "cmdAdd", tr("Add"), 120);
+    cmdRemove = addButton(this, "cmdRemove", tr("Remove"), 600);
+    cmdClear = addButton(this, "cmdClear", tr("Clear"), 1080);
+    cmdOK = addButton(this, "cmdOK", tr("OK"), 1560);
     setTabOrder(lstIgnore, cmdAdd);
     setTabOrder(cmdAdd, cmdRemove);
     setTabOrder(cmdRemove, cmdOK);

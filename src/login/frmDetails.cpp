@@ -18,18 +18,12 @@ frmDetails::frmDetails(QWidget* parent)
     setWindowTitle(tr("Login Settings"));
     setClientSizeTwips(3690, 1470);
 
-    Frame1 = new QGroupBox(tr("Connection Settings"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twipsRect(120, 120, 3495, 735));
-    Label1 = new QLabel(tr("Server port:"), Frame1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(twipsRect(120, 360, 855, 255));
-    txtPort = new QLineEdit(Frame1);
-    txtPort->setObjectName(QStringLiteral("txtPort"));
-    txtPort->setGeometry(twipsRect(1080, 330, 2295, 285));
+    Frame1 = placed(new QGroupBox(tr("Connection Settings"), this), "Frame1", {120, 120, 3495, 735});
+    Label1 = placed(new QLabel(tr("Server port:"), Frame1), "Label1", {120, 360, 855, 255});
+    txtPort = placed(new QLineEdit(Frame1), "txtPort", {1080, 330, 2295, 285});
 
-    cmdOK = addButton(QStringLiteral("cmdOK"), tr("OK"), {1920, 960, 615, 375});
-    cmdCancel = addButton(QStringLiteral("cmdCancel"), tr("Cancel"), {2640, 960, 975, 375});
+    cmdOK = addButton("cmdOK", tr("OK"), {1920, 960, 615, 375});
+    cmdCancel = addButton("cmdCancel", tr("Cancel"), {2640, 960, 975, 375});
     setTabOrder(txtPort, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
 

@@ -13,25 +13,6 @@
 #include <QPushButton>
 
 namespace kivo {
-namespace {
-
-QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption, QRect twips) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    return label;
-}
-
-QLineEdit* addTextBox(QWidget* parent, const QString& name, QRect twips) {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    return box;
-}
-
-} // namespace
-
 frmLogin::frmLogin(ConnectionController& connection, QWidget* parent)
     : Dialog(parent)
     , connection_(connection) {
@@ -39,23 +20,23 @@ frmLogin::frmLogin(ConnectionController& connection, QWidget* parent)
     setWindowTitle(tr("Login"));
     setClientSizeTwips(2715, 1920);
 
-    Label1 = addLabel(this, QStringLiteral("Label1"), tr("Username:"), {120, 120, 855, 255});
-    txtUsername = addTextBox(this, QStringLiteral("txtUsername"), {990, 90, 1695, 285});
-    Label2[0] = addLabel(this, QStringLiteral("Label2"), tr("Password:"), {120, 390, 855, 255});
-    txtPassword = addTextBox(this, QStringLiteral("txtPassword"), {990, 390, 1695, 285});
+    Label1 = placed(new QLabel(tr("Username:"), this), "Label1", {120, 120, 855, 255});
+    txtUsername = placed(new QLineEdit(this), "txtUsername", {990, 90, 1695, 285});
+    Label2[0] = placed(new QLabel(tr("Password:"), this), "Label2", {120, 390, 855, 255});
+    txtPassword = placed(new QLineEdit(this), "txtPassword", {990, 390, 1695, 285});
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    Label2[1] = addLabel(this, QStringLiteral("Label2"), tr("Host:"), {120, 660, 855, 255});
-    txtHost = addTextBox(this, QStringLiteral("txtHost"), {990, 660, 1695, 285});
-    cmdDetails = addButton(QStringLiteral("cmdDetails"), tr("Details..."), {1800, 990, 885, 345});
+    Label2[1] = placed(new QLabel(tr("Host:"), this), "Label2", {120, 660, 855, 255});
+    txtHost = placed(new QLineEdit(this), "txtHost", {990, 660, 1695, 285});
+    cmdDetails = addButton("cmdDetails", tr("Details..."), {1800, 990, 885, 345});
 
     Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setGeometry(0, twipsToPixels(1440), twipsToPixels(2760), 1);
     Line1->setStyleSheet(QStringLiteral("background-color: #404040; border: none;"));
 
-    cmdOK = addButton(QStringLiteral("cmdOK"), tr("OK"), {840, 1560, 855, 315});
-    cmdCancel = addButton(QStringLiteral("cmdCancel"), tr("Cancel"), {1800, 1560, 855, 315});
+    cmdOK = addButton("cmdOK", tr("OK"), {840, 1560, 855, 315});
+    cmdCancel = addButton("cmdCancel", tr("Cancel"), {1800, 1560, 855, 315});
 
     setTabOrder(txtUsername, txtPassword);
     setTabOrder(txtPassword, cmdCancel);

@@ -24,13 +24,8 @@ struct Session {
                                           "U|general_contact_alice|alice|general\r\n"
                                           "U|general_contact_bob|bob|general\r\n");
         form = std::make_unique<Form1>();
-        ConnectionController& connection = form->connection();
-        connection.LoginUser = "ann";
-        connection.LoginPass = "pw";
-        connection.connectTo("127.0.0.1", server.port());
-        if (!server.waitForReceived("/login ann pw\r\n"))
+        if (!test::logInAt(server, form->connection(), "ann", "pw"))
             qFatal("no login");
-        server.clearReceived();
     }
 
     // Sends lines and waits until the client has routed them all (a ping is swallowed last).

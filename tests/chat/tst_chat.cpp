@@ -25,16 +25,7 @@ struct Session {
     ConnectionController connection;
     ChatRegistry chats{connection};
 
-    bool logIn() {
-        connection.LoginUser = "ann";
-        connection.LoginPass = "pw";
-        connection.WaitingForLogin = true;
-        connection.connectTo("127.0.0.1", server.port());
-        if (!server.waitForReceived("/login ann pw\r\n"))
-            return false;
-        server.clearReceived();
-        return true;
-    }
+    bool logIn() { return test::logInAt(server, connection, "ann", "pw"); }
 };
 
 void type(FormChat* chat, const QString& text) {
@@ -195,10 +186,8 @@ void TestChat::registryIgnoresLetterCase() {
 void TestChat::conferenceCloseGoesBackToTheHomeServer() {
     Session s;
     test::LoopbackServer home;
-    s.sandbox.writeFile(ConnectionFile::FileName,
-                        "ann\r\nsecret\r\n127.0.0.1\r\n" + QByteArray::number(home.port()) + "\r\n");
+    test::saveLogin(s.sandbox, "ann", "secret", home.port());
     QVERIFY(s.logIn());
-    s.connection.WaitingForLogin = false;
     FormChat* room = s.chats.openConference("lobby@far");
     QCOMPARE(s.chats.ServerChatWindow.data(), room);
     room->close();
@@ -212,7 +201,6 @@ void TestChat::conferenceCloseGoesBackToTheHomeServer() {
 void TestChat::conferenceCloseWithoutSavedDataTouchesNothing() {
     Session s;
     QVERIFY(s.logIn());
-    s.connection.WaitingForLogin = false;
     s.chats.openConference("lobby")->close();
     QVERIFY(!s.chats.ServerChatWindow);
     QVERIFY(!s.connection.WaitingForLogin);
@@ -223,10 +211,8 @@ void TestChat::conferenceCloseWithoutSavedDataTouchesNothing() {
 void TestChat::exitingDoesNotReconnect() {
     Session s;
     test::LoopbackServer home;
-    s.sandbox.writeFile(ConnectionFile::FileName,
-                        "ann\r\nsecret\r\n127.0.0.1\r\n" + QByteArray::number(home.port()) + "\r\n");
+    test::saveLogin(s.sandbox, "ann", "secret", home.port());
     QVERIFY(s.logIn());
-    s.connection.WaitingForLogin = false;
     s.chats.openConference("lobby");
     s.chats.OpenChatWindow("bob");
     s.chats.closeAll();

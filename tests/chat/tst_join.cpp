@@ -21,11 +21,8 @@ struct Session {
     ChatRegistry chats{connection};
 
     Session() {
-        connection.LoginUser = "ann";
-        connection.connectTo("127.0.0.1", server.port());
-        if (!server.waitForReceived("/login ann \r\n"))
+        if (!test::logInAt(server, connection, "ann", "pw"))
             qFatal("no login");
-        server.clearReceived();
     }
 };
 

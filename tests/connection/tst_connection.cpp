@@ -22,11 +22,6 @@ void startLogin(ConnectionController& connection, quint16 port, const QString& u
     connection.connectTo("127.0.0.1", port);
 }
 
-void writeConnectionFile(test::Sandbox& sandbox, quint16 port) {
-    sandbox.writeFile(ConnectionFile::FileName,
-                      "bob\r\npw\r\n127.0.0.1\r\n" + QByteArray::number(port) + "\r\n");
-}
-
 } // namespace
 
 class TestConnection : public QObject {
@@ -87,7 +82,7 @@ void TestConnection::connectSendsTheLoginAndShowsTheUser() {
 void TestConnection::loginAcceptedThroughTheDialog() {
     test::Sandbox sandbox;
     test::LoopbackServer server;
-    writeConnectionFile(sandbox, server.port());
+    test::saveLogin(sandbox, "bob", "pw", server.port());
     Form1 form;
     test::whenModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<frmLogin*>(modal);
@@ -108,7 +103,7 @@ void TestConnection::loginAcceptedThroughTheDialog() {
 void TestConnection::loginRefusedKeepsTheConnection() {
     test::Sandbox sandbox;
     test::LoopbackServer server;
-    writeConnectionFile(sandbox, server.port());
+    test::saveLogin(sandbox, "bob", "pw", server.port());
     Form1 form;
     ConnectionController& connection = form.connection();
     bool waitingWhileBoxOpen = false;
@@ -258,7 +253,7 @@ void TestConnection::closeByTheServer() {
 void TestConnection::refusedConnectionIsReported() {
     test::Sandbox sandbox;
     const quint16 port = test::closedPort();
-    writeConnectionFile(sandbox, port);
+    test::saveLogin(sandbox, "bob", "pw", port);
     Form1 form;
     frmLogin* dialog = nullptr;
     bool okEnabledAfterFailure = false;

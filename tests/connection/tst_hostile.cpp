@@ -43,9 +43,7 @@ struct Session {
         form = std::make_unique<Form1>();
         QObject::connect(&form->connection(), &ConnectionController::messageReceived,
                          [this](const QString& message) { routed.append(message); });
-        form->connection().LoginUser = "ann";
-        form->connection().connectTo("127.0.0.1", server.port());
-        if (!server.waitForReceived("/login ann \r\n"))
+        if (!test::logInAt(server, form->connection(), "ann", "pw"))
             qFatal("no login");
         room = form->chats().openConference("lobby");
     }
@@ -127,8 +125,7 @@ void TestHostile::droppedDuringTheLogin() {
     test::Sandbox sandbox;
     test::LoopbackServer server;
     sandbox.writeFile("settings.dat", "False\r\n");
-    sandbox.writeFile(ConnectionFile::FileName,
-                      "ann\r\npw\r\n127.0.0.1\r\n" + QByteArray::number(server.port()) + "\r\n");
+    test::saveLogin(sandbox, "ann", "pw", server.port());
     Form1 form;
     frmLogin* dialog = nullptr;
     bool okEnabledAgain = false;
@@ -185,8 +182,7 @@ void TestHostile::loginNeverAnswered() {
     test::Sandbox sandbox;
     test::LoopbackServer server;
     sandbox.writeFile("settings.dat", "False\r\n");
-    sandbox.writeFile(ConnectionFile::FileName,
-                      "ann\r\npw\r\n127.0.0.1\r\n" + QByteArray::number(server.port()) + "\r\n");
+    test::saveLogin(sandbox, "ann", "pw", server.port());
     Form1 form;
     test::whenModal([&](QWidget* modal) {
         QTest::mouseClick(qobject_cast<frmLogin*>(modal)->cmdOK, Qt::LeftButton);

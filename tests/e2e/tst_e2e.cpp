@@ -29,8 +29,7 @@ struct Client {
                                                       "U|general_contact_carl|carl|general\r\n") {
         sandbox.writeFile("settings.dat", "False\r\n");
         sandbox.writeFile("contacts.dat", contacts);
-        sandbox.writeFile("connection.dat",
-                          "ann\r\npw\r\n127.0.0.1\r\n" + QByteArray::number(port) + "\r\n");
+        test::saveLogin(sandbox, "ann", "pw", port);
         form = std::make_unique<Form1>();
         form->show();
     }

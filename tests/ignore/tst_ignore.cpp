@@ -21,11 +21,8 @@ struct Session {
     Session() {
         sandbox.writeFile("settings.dat", "False\r\n");
         form = std::make_unique<Form1>();
-        form->connection().LoginUser = "ann";
-        form->connection().connectTo("127.0.0.1", server.port());
-        if (!server.waitForReceived("/login ann \r\n"))
+        if (!test::logInAt(server, form->connection(), "ann", "pw"))
             qFatal("no login");
-        server.clearReceived();
     }
 
     frmIgnoreList* open() {

@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
+#include "ConnectionController.h"
+#include "ConnectionFile.h"
 #include "FormChat.h"
+#include "Codec.h"
 #include "StateFiles.h"
 
 #include <QApplication>
@@ -126,6 +129,23 @@ void LoopbackServer::dropClient() {
 bool LoopbackServer::clientGone() const {
     return clients_.isEmpty() || !clients_.last()->socket ||
            clients_.last()->socket->state() == QAbstractSocket::UnconnectedState;
+}
+
+bool logInAt(LoopbackServer& server, ConnectionController& connection, const QString& user,
+             const QString& password) {
+    connection.LoginUser = user;
+    connection.LoginPass = password;
+    connection.connectTo(QStringLiteral("127.0.0.1"), server.port());
+    if (!server.waitForReceived(commandLine(QStringLiteral("/login ") + user + u' ' + password)))
+        return false;
+    server.clearReceived();
+    return true;
+}
+
+void saveLogin(const Sandbox& sandbox, const QString& user, const QString& password, quint16 port) {
+    sandbox.writeFile(ConnectionFile::FileName, (user + "\r\n" + password + "\r\n127.0.0.1\r\n" +
+                                                 QString::number(port) + "\r\n")
+                                                    .toUtf8());
 }
 
 void whenModal(std::function<void(QWidget*)> action, int timeoutMs) {

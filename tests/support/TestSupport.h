@@ -16,8 +16,9 @@
 class QWidget;
 
 namespace kivo {
+class ConnectionController;
 class FormChat;
-}
+} // namespace kivo
 
 namespace kivo::test {
 
@@ -90,6 +91,14 @@ private:
     QTcpServer server_;
     QList<std::shared_ptr<Client>> clients_;
 };
+
+// Connects to the loopback server as a login does (without the login reply), waits for the
+// login line and forgets it, so a test sees only what comes after. False if it never came.
+bool logInAt(LoopbackServer& server, ConnectionController& connection, const QString& user,
+             const QString& password);
+
+// A connection.dat for 127.0.0.1 at this port.
+void saveLogin(const Sandbox& sandbox, const QString& user, const QString& password, quint16 port);
 
 // Runs an action on the next modal window that opens (a dialog's exec() or a box).
 void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);

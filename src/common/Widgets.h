@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Twips.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace kivo {
+
+// Names a control (its objectName, which tests and styles use) and puts it where the
+// window's design has it, in twips.
+template <typename Control>
+Control* placed(Control* control, const char* name, const QRect& twips) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return control;
+}
+
+// Enter (either key) in this widget is swallowed and runs the action instead.
+void onEnterKey(QWidget* widget, std::function<void()> action);
+
+} // namespace kivo
