@@ -3,16 +3,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <malloc.h>
-#include <cstdio>
 #include <vector>
 
 namespace kivo::bench {
 
 // The median of several runs, in milliseconds: robust against a noisy shared machine.
-template <typename F>
-double medianMs(int runs, F&& work) {
+template <typename F> double medianMs(int runs, F&& work) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
@@ -35,13 +34,22 @@ inline long memoryKiB(const char* field) {
         return 0;
     for (const QByteArray& line : status.readAll().split('\n')) {
         if (line.startsWith(field))
-            return line.mid(static_cast<qsizetype>(std::strlen(field))).trimmed().split(' ')[0].toLong();
+            return line.mid(static_cast<qsizetype>(std::strlen(field)))
+                .trimmed()
+                .split(' ')[0]
+                .toLong();
     }
     return 0;
 }
-inline long residentKiB() { return memoryKiB("VmRSS:"); }
+inline long residentKiB() {
+    return memoryKiB("VmRSS:");
+}
 // Heap bytes in use: unlike the resident size, it does not hide reuse of freed memory.
-inline long heapKiB() { return static_cast<long>(mallinfo2().uordblks / 1024); }
-inline long peakKiB() { return memoryKiB("VmHWM:"); }
+inline long heapKiB() {
+    return static_cast<long>(mallinfo2().uordblks / 1024);
+}
+inline long peakKiB() {
+    return memoryKiB("VmHWM:");
+}
 
 } // namespace kivo::bench

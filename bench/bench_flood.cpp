@@ -70,7 +70,9 @@ int main(int argc, char* argv[]) {
         // Shown: the last line is in the transcript, written by the client's own frame timer.
         const QString last = QStringLiteral("<flood> line %1").arg(Lines); // a user line
         const QTextDocument* document = room->txtChat->document();
-        const auto lastShown = [&] { return document->lastBlock().previous().text().endsWith(last); };
+        const auto lastShown = [&] {
+            return document->lastBlock().previous().text().endsWith(last);
+        };
         routed = 0;
         QElapsedTimer clock;
         clock.start();

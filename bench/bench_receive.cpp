@@ -34,7 +34,8 @@ int main(int argc, char* argv[]) {
         FormChat* room = chats.openConference(QStringLiteral("bench"));
         LineReceiver receiver;
         for (qsizetype at = 0; at < bytes.size(); at += 64 * 1024) {
-            receiver.feed(QByteArrayView(bytes).sliced(at, qMin<qsizetype>(64 * 1024, bytes.size() - at)));
+            receiver.feed(
+                QByteArrayView(bytes).sliced(at, qMin<qsizetype>(64 * 1024, bytes.size() - at)));
             while (std::optional<QString> message = receiver.next()) {
                 if (decideRoute(*message).action == RouteDecision::Action::ConferenceLine)
                     room->transcript().appendConferenceLine(*message, QStringLiteral("user1"));
@@ -45,7 +46,8 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents();
     });
 
-    std::printf("Receive path, %d lines, %lld bytes\n", Lines, static_cast<long long>(bytes.size()));
+    std::printf("Receive path, %d lines, %lld bytes\n", Lines,
+                static_cast<long long>(bytes.size()));
     bench::report("framing + routing + transcript", routeMs, floorMs);
     std::printf("  %-34s %9.0f lines/s (floor %.0f lines/s)\n", "rate", Lines / routeMs * 1000,
                 Lines / floorMs * 1000);

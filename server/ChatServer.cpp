@@ -221,8 +221,9 @@ void ChatServer::toRoom(const QString& room, const QString& line) {
 void ChatServer::ignoreList(Session* session, const QString& command, const QString& argument) {
     QStringList& list = ignoring_[session->user];
     if (command == u"/ignore-list") {
-        send(session, list.isEmpty() ? QStringLiteral("Ignore list is empty.")
-                                     : QStringLiteral("Ignore list: ") + list.join(QStringLiteral(", ")));
+        send(session, list.isEmpty()
+                          ? QStringLiteral("Ignore list is empty.")
+                          : QStringLiteral("Ignore list: ") + list.join(QStringLiteral(", ")));
     } else if (command == u"/ignore-add" && !argument.isEmpty()) {
         if (!list.contains(argument))
             list.append(argument);

@@ -23,7 +23,7 @@ public:
 
     struct Options {
         QString name = QStringLiteral("localhost"); // the server part of room@server
-        QString accountsFile;                     // empty: accounts live in memory only
+        QString accountsFile;                       // empty: accounts live in memory only
     };
 
     explicit ChatServer(Options options, QObject* parent = nullptr);
@@ -65,8 +65,8 @@ private:
     Options options_;
     QTcpServer server_;
     QList<Session*> sessions_;
-    QHash<QString, QString> passwords_;        // user -> password
-    QHash<QString, QStringList> ignoring_;     // user -> users they ignore, in order
+    QHash<QString, QString> passwords_;    // user -> password
+    QHash<QString, QStringList> ignoring_; // user -> users they ignore, in order
 };
 
 } // namespace veltra

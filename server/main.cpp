@@ -45,9 +45,9 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
                                   QStringLiteral("Port to listen on (0: any free port)."),
                                   QStringLiteral("port"), QStringLiteral("42439"));
-    const QCommandLineOption accounts(QStringLiteral("accounts"),
-                                      QStringLiteral("File that keeps the accounts (name:password)."),
-                                      QStringLiteral("file"));
+    const QCommandLineOption accounts(
+        QStringLiteral("accounts"), QStringLiteral("File that keeps the accounts (name:password)."),
+        QStringLiteral("file"));
     const QCommandLineOption name(QStringLiteral("name"),
                                   QStringLiteral("This server's name, for room@server."),
                                   QStringLiteral("name"), QStringLiteral("localhost"));

@@ -4,9 +4,9 @@
 #include "ContactCommands.h"
 #include "ContactTreeView.h"
 #include "FormChat.h"
-#include "Router.h"
 #include "MessageBoxes.h"
 #include "Pictures.h"
+#include "Router.h"
 #include "SettingsFile.h"
 #include "StateFiles.h"
 #include "Twips.h"
@@ -178,10 +178,10 @@ void Form1::buildToolbar(QWidget* client) {
         button->setToolTip(tooltip);
         return button;
     };
-    toolbarButtons = {Toolbar1->addSeparator(), imageButton(QStringLiteral("icon11"), tr("Add contact")),
-                      Toolbar1->addSeparator(),
-                      imageButton(QStringLiteral("icon18"), tr("Join conference")),
-                      Toolbar1->addSeparator()};
+    toolbarButtons = {
+        Toolbar1->addSeparator(), imageButton(QStringLiteral("icon11"), tr("Add contact")),
+        Toolbar1->addSeparator(), imageButton(QStringLiteral("icon18"), tr("Join conference")),
+        Toolbar1->addSeparator()};
     for (qsizetype i = 0; i < toolbarButtons.size(); ++i) {
         const int index = static_cast<int>(i) + 1;
         connect(toolbarButtons[i], &QAction::triggered, this,
@@ -298,10 +298,10 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
 }
 
 void Form1::buildStatusRow(QWidget* client) {
-    StatusPictureOn = statusPicture(client, QStringLiteral("StatusPictureOn"),
-                                    Pictures::OnlineYellow);
-    StatusPictureOff = statusPicture(client, QStringLiteral("StatusPictureOff"),
-                                     Pictures::OfflineGrey);
+    StatusPictureOn =
+        statusPicture(client, QStringLiteral("StatusPictureOn"), Pictures::OnlineYellow);
+    StatusPictureOff =
+        statusPicture(client, QStringLiteral("StatusPictureOff"), Pictures::OfflineGrey);
     lblConnectionState = new QLabel(client);
     lblConnectionState->setObjectName(QStringLiteral("lblConnectionState"));
     lblConnectionState->setTextFormat(Qt::PlainText);

@@ -63,7 +63,9 @@ public:
     void ShowLoginDialog();
     frmLogin* loginDialog() const { return loginDialog_; }
 
-    FormChat* OpenChatWindow(const QString& contactName) { return chats_.OpenChatWindow(contactName); }
+    FormChat* OpenChatWindow(const QString& contactName) {
+        return chats_.OpenChatWindow(contactName);
+    }
     void StartBlinkContact(ContactNode* node) { blink_.StartBlinkContact(node); }
 
     void ShowStatusOn();

@@ -8,7 +8,8 @@ namespace kivo {
 
 ChatRegistry::ChatRegistry(ConnectionController& connection, QObject* parent)
     : QObject(parent)
-    , connection_(connection) {}
+    , connection_(connection) {
+}
 
 ChatRegistry::~ChatRegistry() {
     closeAll();

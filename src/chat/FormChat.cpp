@@ -3,10 +3,10 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
-#include "Widgets.h"
 #include "Protocol.h"
 #include "Text.h"
 #include "Twips.h"
+#include "Widgets.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -42,8 +42,8 @@ void Transcript::appendTimeStamp() {
     const qint64 second = now.toSecsSinceEpoch();
     if (second != stampSecond_) {
         stampSecond_ = second;
-        stamp_ = u'[' + now.toLocalTime().toString(QStringLiteral("HH:mm:ss")) +
-                 QStringLiteral("] ");
+        stamp_ =
+            u'[' + now.toLocalTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("] ");
     }
     appendRun(Style::TimeStamp, stamp_);
 }
@@ -106,7 +106,8 @@ void Transcript::appendSystemLine(const QString& text) {
 void Transcript::appendUserLine(const QString& sender, const QString& text,
                                 const QString& loggedUser) {
     appendTimeStamp();
-    appendRun(sender == loggedUser ? Style::Own : Style::Other, u'<' + sender + QStringLiteral("> "));
+    appendRun(sender == loggedUser ? Style::Own : Style::Other,
+              u'<' + sender + QStringLiteral("> "));
     appendRun(Style::Plain, text);
     endLine();
 }

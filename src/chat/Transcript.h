@@ -26,7 +26,7 @@ public:
     static inline const QColor OtherRed{255, 0, 0};
     static constexpr int Scrollback = 20000;
     static constexpr int FlushInterval = 16; // ms, about one frame
-    static constexpr int MaxBatch = 1000;     // lines
+    static constexpr int MaxBatch = 1000;    // lines
 
     explicit Transcript(QPlainTextEdit* view);
 

@@ -80,7 +80,8 @@ void frmJoinConference::cmdOK_Click() {
     }
     FormChat* room = chats_.openConference(address);
     if (!chats_.connection().SendMessageToUser(QString(), Command::joinConference(address)))
-        room->transcript().appendSystemLine(tr("*** Not joined: there is no connection to a server."));
+        room->transcript().appendSystemLine(
+            tr("*** Not joined: there is no connection to a server."));
 }
 
 void frmJoinConference::cmdCancel_Click() {

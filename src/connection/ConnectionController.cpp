@@ -103,9 +103,8 @@ void ConnectionController::onFailed(const QString& reason) {
     WaitingForLogin = false;
     showOffline();
     Q_EMIT connectionLost();
-    const QString text = wasConnected
-                             ? tr("The connection to %1 on port %2 was lost: %3.")
-                             : tr("Could not connect to %1 on port %2: %3.");
+    const QString text = wasConnected ? tr("The connection to %1 on port %2 was lost: %3.")
+                                      : tr("Could not connect to %1 on port %2: %3.");
     warn(text.arg(host).arg(port).arg(reason), tr("Connection Error"));
 }
 

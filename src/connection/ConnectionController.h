@@ -14,8 +14,8 @@ class ConnectionController : public QObject {
     Q_OBJECT
 public:
     static constexpr int KeepAliveInterval = 5000;
-    static constexpr int TailWait = 100;     // ms an unterminated line waits for its end
-    static constexpr int RoutingSlice = 10;  // ms of routing before the event loop runs again
+    static constexpr int TailWait = 100;    // ms an unterminated line waits for its end
+    static constexpr int RoutingSlice = 10; // ms of routing before the event loop runs again
 
     struct Display {
         QString connectCaption = QStringLiteral("&Connect");

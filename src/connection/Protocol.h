@@ -25,8 +25,8 @@ enum class ReplyOutcome {
     LoginRefused,
     LoginAccepted,
     Swallow,
-    Warning,      // box with the row's text and title
-    SendFailed,   // box naming the receiver
+    Warning,    // box with the row's text and title
+    SendFailed, // box naming the receiver
     IgnoreList,
     IgnoreListEmpty,
     PrivateMessage,

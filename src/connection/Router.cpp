@@ -6,8 +6,8 @@
 namespace kivo {
 namespace {
 
-constexpr qsizetype SendFailedPrefixLength = 34;  // "Failed to send private message to "
-constexpr qsizetype PrivatePrefixLength = 10;     // "(Private) "
+constexpr qsizetype SendFailedPrefixLength = 34; // "Failed to send private message to "
+constexpr qsizetype PrivatePrefixLength = 10;    // "(Private) "
 
 RouteDecision privateMessage(const QString& message) {
     const QString rest = message.mid(PrivatePrefixLength);

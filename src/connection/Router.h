@@ -9,11 +9,11 @@ namespace kivo {
 struct RouteDecision {
     enum class Action {
         Nothing,
-        Warning,         // text, title
-        IgnoreList,      // text: the whole message
+        Warning,    // text, title
+        IgnoreList, // text: the whole message
         IgnoreListEmpty,
-        PrivateMessage,  // sender (as received), text (trimmed)
-        ConferenceLine,  // text: the whole message
+        PrivateMessage, // sender (as received), text (trimmed)
+        ConferenceLine, // text: the whole message
     };
     Action action = Action::Nothing;
     QString text{};

@@ -18,7 +18,8 @@ Winsock::Winsock(QObject* parent)
     connectTimer_.setSingleShot(true);
     connectTimer_.setInterval(DefaultConnectTimeout);
     connect(&connectTimer_, &QTimer::timeout, this, [this] {
-        fail(tr("the server did not answer within %1 seconds").arg(connectTimer_.interval() / 1000));
+        fail(
+            tr("the server did not answer within %1 seconds").arg(connectTimer_.interval() / 1000));
     });
     connect(socket_, &QTcpSocket::connected, this, [this] {
         connectTimer_.stop();
@@ -103,7 +104,8 @@ void Winsock::fail(const QString& reason) {
     leftover_ += socket_->readAll();
     // Reported from the event loop, once the socket has finished its own bookkeeping.
     QMetaObject::invokeMethod(
-        this, [this, reason] {
+        this,
+        [this, reason] {
             if (failed_)
                 Q_EMIT failed(reason);
         },

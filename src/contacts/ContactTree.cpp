@@ -10,7 +10,8 @@
 namespace kivo {
 
 ContactTree::ContactTree(QObject* parent)
-    : QObject(parent) {}
+    : QObject(parent) {
+}
 
 ContactTree::~ContactTree() = default;
 
@@ -56,7 +57,8 @@ ContactNode* ContactTree::addGeneralCategory() {
 }
 
 ContactNode* ContactTree::addNewCategory(const QString& name) {
-    return addCategory(uniqueKey(QStringLiteral("category_") + name), name + QStringLiteral(" (0)"));
+    return addCategory(uniqueKey(QStringLiteral("category_") + name),
+                       name + QStringLiteral(" (0)"));
 }
 
 ContactNode* ContactTree::addNewContact(ContactNode* category, const QString& name) {
@@ -83,8 +85,8 @@ void ContactTree::remove(ContactNode* target) {
 }
 
 bool ContactTree::removeAfterAsking(ContactNode* target) {
-    const QString question = target->isCategory() ? tr("Delete category '%1' ?")
-                                                  : tr("Delete contact '%1' ?");
+    const QString question =
+        target->isCategory() ? tr("Delete category '%1' ?") : tr("Delete contact '%1' ?");
     if (!ask(question.arg(target->Text)))
         return false;
     remove(target);

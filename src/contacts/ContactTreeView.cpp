@@ -134,7 +134,8 @@ void ContactTreeView::UpdateCategoryIcon(ContactNode* node) {
 QTreeWidgetItem* ContactTreeView::categoryPictureAt(const QMouseEvent* event) const {
     const QPoint position = event->position().toPoint();
     QTreeWidgetItem* item = itemAt(position);
-    if (event->button() != Qt::LeftButton || !item || !nodeFor(item) || !nodeFor(item)->isCategory())
+    if (event->button() != Qt::LeftButton || !item || !nodeFor(item) ||
+        !nodeFor(item)->isCategory())
         return nullptr;
     const QRect row = visualItemRect(item);
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
@@ -188,8 +189,8 @@ void ContactTreeView::select(ContactNode* node) {
 }
 
 void ContactTreeView::onAdded(ContactNode* node) {
-    QTreeWidgetItem* item = node->isCategory() ? new QTreeWidgetItem(this)
-                                               : new QTreeWidgetItem(itemFor(node->Parent));
+    QTreeWidgetItem* item =
+        node->isCategory() ? new QTreeWidgetItem(this) : new QTreeWidgetItem(itemFor(node->Parent));
     items_.insert(node, item);
     nodes_.insert(item, node);
     refresh(node);
@@ -221,7 +222,7 @@ void ContactTreeView::refresh(ContactNode* node) {
     item->setForeground(0, fromForeColor(node->ForeColor));
     const QList<QIcon>& pictures = ImageList1();
     item->setIcon(0, node->Image >= 1 && node->Image <= pictures.size() ? pictures[node->Image - 1]
-                                                                          : QIcon());
+                                                                        : QIcon());
     if (item->isExpanded() != node->Expanded)
         item->setExpanded(node->Expanded);
 }

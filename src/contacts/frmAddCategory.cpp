@@ -56,5 +56,4 @@ void frmAddCategory::cmdCancel_Click() {
     hide();
 }
 
-
 } // namespace kivo

@@ -69,5 +69,4 @@ void frmSelectCategory::cmdCancel_Click() {
     hide();
 }
 
-
 } // namespace kivo

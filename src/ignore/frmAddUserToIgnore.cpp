@@ -51,5 +51,4 @@ void frmAddUserToIgnore::cmdCancel_Click() {
     hide();
 }
 
-
 } // namespace kivo

@@ -18,7 +18,8 @@ frmDetails::frmDetails(QWidget* parent)
     setWindowTitle(tr("Login Settings"));
     setClientSizeTwips(3690, 1470);
 
-    Frame1 = placed(new QGroupBox(tr("Connection Settings"), this), "Frame1", {120, 120, 3495, 735});
+    Frame1 =
+        placed(new QGroupBox(tr("Connection Settings"), this), "Frame1", {120, 120, 3495, 735});
     Label1 = placed(new QLabel(tr("Server port:"), Frame1), "Label1", {120, 360, 855, 255});
     txtPort = placed(new QLineEdit(Frame1), "txtPort", {1080, 330, 2295, 285});
 

@@ -70,8 +70,7 @@ void frmLogin::UpdateOKButton() {
 }
 
 void frmLogin::cmdOK_Click() {
-    if (isBlank(txtUsername->text()) || isBlank(txtPassword->text()) ||
-        isBlank(txtHost->text())) {
+    if (isBlank(txtUsername->text()) || isBlank(txtPassword->text()) || isBlank(txtHost->text())) {
         warn(tr("Please fill all fields."));
         return;
     }

@@ -13,8 +13,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolBar>
 #include <QTest>
+#include <QToolBar>
 
 using namespace kivo;
 
@@ -63,16 +63,15 @@ void TestMenus::menuTree() {
     for (QAction* action : form.menuBar()->actions())
         bar.append(action->menu()->objectName());
     QCOMPARE(bar, (QStringList{"mnuFile", "mnuTools", "mnuHelp"}));
-    QCOMPARE(describe(form.mnuFile),
-             (QStringList{"mnuFile: &File", "mnuConnect &Connect", "mnuAutoConnect &Auto-connect [x]",
-                          "mnuSeparator -", "mnuAddAContact &Add contact",
-                          "mnuJoinConference &Join a conference", "mnuSeparator2 -",
-                          "mnuExit &Exit"}));
+    QCOMPARE(
+        describe(form.mnuFile),
+        (QStringList{"mnuFile: &File", "mnuConnect &Connect", "mnuAutoConnect &Auto-connect [x]",
+                     "mnuSeparator -", "mnuAddAContact &Add contact",
+                     "mnuJoinConference &Join a conference", "mnuSeparator2 -", "mnuExit &Exit"}));
     QCOMPARE(describe(form.mnuTools),
              (QStringList{"mnuTools: &Tools", "mnuIgnoreList &Ignore List"}));
-    QCOMPARE(describe(form.mnuHelp),
-             (QStringList{"mnuHelp: &Help", "mnuVeltraSite &Veltra site", "mnuSeparator3 -",
-                          "mnuAbout &About"}));
+    QCOMPARE(describe(form.mnuHelp), (QStringList{"mnuHelp: &Help", "mnuVeltraSite &Veltra site",
+                                                  "mnuSeparator3 -", "mnuAbout &About"}));
     auto* popup = form.findChild<QMenu*>("mnuContactsPopup");
     QVERIFY(popup && !popup->isVisible());
     QCOMPARE(describe(popup),
@@ -103,7 +102,8 @@ void TestMenus::toolbarButtons() {
     QCOMPARE(form.toolbarButtons.size(), 5);
     QStringList buttons;
     for (QAction* button : form.toolbarButtons)
-        buttons.append(button->isSeparator() ? "-" : button->objectName() + ' ' + button->toolTip());
+        buttons.append(button->isSeparator() ? "-"
+                                             : button->objectName() + ' ' + button->toolTip());
     QCOMPARE(buttons, (QStringList{"-", "icon11 Add contact", "-", "icon18 Join conference", "-"}));
     QCOMPARE(form.imlToolbarIcons.keys().size(), 2);
     QVERIFY(!form.toolbarButtons[1]->icon().isNull());
@@ -147,7 +147,8 @@ void TestMenus::joinNeedsALoginAndOtherwiseOpensTheDialog() {
     });
     form.toolbarButtons[3]->trigger();
     QCOMPARE(opened, QString("kivo::frmLogin"));
-    QVERIFY2(offset.manhattanLength() <= 3, qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
+    QVERIFY2(offset.manhattanLength() <= 3,
+             qPrintable(QString("%1,%2").arg(offset.x()).arg(offset.y())));
 
     form.connection().LoggedUser = "ann"; // as right after the connected event
     test::whenModal([&](QWidget* modal) {

@@ -31,9 +31,9 @@ struct Session {
     // Sends lines and waits until the client has routed them all (a ping is swallowed last).
     void deliver(const QByteArray& lines) {
         bool done = false;
-        auto connection = QObject::connect(&form->connection(),
-                                           &ConnectionController::messageReceived,
-                                           [&](const QString& m) { done = m == "*Ping!* marker"; });
+        auto connection =
+            QObject::connect(&form->connection(), &ConnectionController::messageReceived,
+                             [&](const QString& m) { done = m == "*Ping!* marker"; });
         server.send(lines + "*Ping!* marker\r\n");
         QTRY_VERIFY(done);
         QObject::disconnect(connection);
@@ -89,8 +89,8 @@ void TestRouting::privateMessageReachesAnOpenWindowInOtherCase() {
 void TestRouting::privateMessagesThatGoNowhere() {
     Session s;
     FormChat* room = s.form->chats().openConference("lobby");
-    s.deliver("(Private) zed:who am I\r\n"   // not a contact
-              "(Private) alice :spaced\r\n"  // the sender keeps its space
+    s.deliver("(Private) zed:who am I\r\n"  // not a contact
+              "(Private) alice :spaced\r\n" // the sender keeps its space
               "(Private) no colon at all\r\n");
     QCOMPARE(s.form->chats().openCount(), 0);
     QVERIFY(s.form->blink().BlinkList().isEmpty());
@@ -115,11 +115,11 @@ void TestRouting::conferenceLinesInTheirForms() {
               "a sentence: with a colon\r\n"
               "Login successful.\r\n");
     QCOMPARE(test::transcriptRuns(room),
-             (QStringList{Stamp, "*** bob has joined lobby {#000000 bold}",             //
-                          Stamp, "<ann>  {#0000ff}", "mine {#000000}",                  //
-                          Stamp, "<Ann>  {#ff0000}", "other case {#000000}",            //
-                          Stamp, "<bob>  {#ff0000}", "<img src=x> {#000000}",           //
-                          Stamp, "a sentence: with a colon {#000000}",                  //
+             (QStringList{Stamp, "*** bob has joined lobby {#000000 bold}",   //
+                          Stamp, "<ann>  {#0000ff}", "mine {#000000}",        //
+                          Stamp, "<Ann>  {#ff0000}", "other case {#000000}",  //
+                          Stamp, "<bob>  {#ff0000}", "<img src=x> {#000000}", //
+                          Stamp, "a sentence: with a colon {#000000}",        //
                           Stamp, "Login successful. {#000000}"}));
 }
 

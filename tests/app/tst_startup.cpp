@@ -117,8 +117,9 @@ void TestStartup::togglingAutoConnectWritesTheFile() {
 void TestStartup::contactsAreLoadedAndShown() {
     test::Sandbox sandbox;
     sandbox.writeFile("settings.dat", "False\r\n");
-    sandbox.writeFile("contacts.dat", "C|general|General (1)|\r\nC|category_Work|Work (5)|\r\n"
-                                      "U|category_Work_contact_alice|<b>alice</b>|category_Work\r\n");
+    sandbox.writeFile("contacts.dat",
+                      "C|general|General (1)|\r\nC|category_Work|Work (5)|\r\n"
+                      "U|category_Work_contact_alice|<b>alice</b>|category_Work\r\n");
     Form1 form;
     QCOMPARE(form.tvContacts->topLevelItemCount(), 2);
     QTreeWidgetItem* work = form.tvContacts->topLevelItem(1);

@@ -8,9 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 
 using namespace kivo;
 
@@ -72,8 +72,7 @@ void TestChat::privateWindowSendsPmAndEchoes() {
     chat->txtMessage->setText("*** waves");
     QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
     QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n/pm bob *** waves\r\n"));
-    QCOMPARE(test::transcriptRuns(chat).mid(3),
-             (QStringList{Stamp, "*** waves {#000000 bold}"}));
+    QCOMPARE(test::transcriptRuns(chat).mid(3), (QStringList{Stamp, "*** waves {#000000 bold}"}));
 }
 
 void TestChat::conferenceSendsTheTextUnchanged() {
@@ -125,16 +124,17 @@ void TestChat::transcriptLineStyles() {
     s.sandbox.clock.current.setTime(QTime(21, 4, 5));
     chat->transcript().appendPlainLine("plain");
     QCOMPARE(test::transcriptRuns(chat),
-             (QStringList{Stamp, "<bob>  {#ff0000}", "hi {#000000}",               //
-                          Stamp, "<ann>  {#0000ff}", "own {#000000}",              //
-                          Stamp, "<Ann>  {#ff0000}", "other case {#000000}",       //
-                          Stamp, "*** bob: left {#000000 bold}",                   //
+             (QStringList{Stamp, "<bob>  {#ff0000}", "hi {#000000}",         //
+                          Stamp, "<ann>  {#0000ff}", "own {#000000}",        //
+                          Stamp, "<Ann>  {#ff0000}", "other case {#000000}", //
+                          Stamp, "*** bob: left {#000000 bold}",             //
                           "[21:04:05]  {#969696}", "plain {#000000}"}));
     QCOMPARE(test::transcriptText(chat),
              QString("[09:05:07] <bob> hi\n[09:05:07] <ann> own\n[09:05:07] <Ann> other case\n"
                      "[09:05:07] *** bob: left\n[21:04:05] plain\n"));
     // The newest line is in view: the insertion point is at the end.
-    QCOMPARE(chat->txtChat->textCursor().position(), chat->txtChat->document()->characterCount() - 1);
+    QCOMPARE(chat->txtChat->textCursor().position(),
+             chat->txtChat->document()->characterCount() - 1);
 }
 
 void TestChat::markupIsShownLiterally() {

@@ -76,9 +76,9 @@ void TestJoin::joinSavesSendsAndOpensTheRoom_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("with a server") << " far.example " << QByteArray(" lobby\r\nfar.example\r\n").mid(1)
-                                   << QByteArray("/join_server lobby@far.example\r\n")
-                                   << "lobby@far.example Room";
+    QTest::newRow("with a server")
+        << " far.example " << QByteArray(" lobby\r\nfar.example\r\n").mid(1)
+        << QByteArray("/join_server lobby@far.example\r\n") << "lobby@far.example Room";
     QTest::newRow("blank server") << "   " << QByteArray("lobby\r\n\r\n")
                                   << QByteArray("/join_server lobby\r\n") << "lobby Room";
 }

@@ -34,12 +34,18 @@ private Q_SLOTS:
 void TestCommon::trimmingRemovesSpacesOnly_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("trimmed");
-    QTest::newRow("spaces") << "  a b  " << "a b";
-    QTest::newRow("tabs are content") << "\t a \t" << "\t a \t";
-    QTest::newRow("line ends are content") << " a\r\n " << "a\r\n";
-    QTest::newRow("only spaces") << "    " << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("no-break space kept") << QString::fromUtf8("\xC2\xA0x ") << QString::fromUtf8("\xC2\xA0x");
+    QTest::newRow("spaces") << "  a b  "
+                            << "a b";
+    QTest::newRow("tabs are content") << "\t a \t"
+                                      << "\t a \t";
+    QTest::newRow("line ends are content") << " a\r\n "
+                                           << "a\r\n";
+    QTest::newRow("only spaces") << "    "
+                                 << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("no-break space kept")
+        << QString::fromUtf8("\xC2\xA0x ") << QString::fromUtf8("\xC2\xA0x");
 }
 
 void TestCommon::trimmingRemovesSpacesOnly() {
@@ -89,7 +95,8 @@ void TestCommon::roundingGoesHalfToEven_data() {
     QTest::newRow("-2.5") << -2.5 << qint64(-2);
     QTest::newRow("0.4999") << 0.4999 << qint64(0);
     QTest::newRow("beyond 64 bits") << 1e300 << std::numeric_limits<qint64>::max();
-    QTest::newRow("infinite negative") << -std::numeric_limits<double>::infinity() << std::numeric_limits<qint64>::min();
+    QTest::newRow("infinite negative")
+        << -std::numeric_limits<double>::infinity() << std::numeric_limits<qint64>::min();
 }
 
 void TestCommon::roundingGoesHalfToEven() {

@@ -31,16 +31,15 @@ void TestConnectionFile::savedPortAndItsRewrite_data() {
                           << QByteArray("u\r\np\r\nh\r\n42439\r\n");
     QTest::newRow("6000 kept") << QByteArray("a\r\nb\r\nc\r\n6000\r\n") << qint64(6000)
                                << QByteArray("u\r\np\r\nh\r\n6000\r\n");
-    QTest::newRow("surrounded by spaces") << QByteArray("a\r\nb\r\nc\r\n 6000 \r\n")
-                                          << qint64(6000) << QByteArray("u\r\np\r\nh\r\n6000\r\n");
+    QTest::newRow("surrounded by spaces") << QByteArray("a\r\nb\r\nc\r\n 6000 \r\n") << qint64(6000)
+                                          << QByteArray("u\r\np\r\nh\r\n6000\r\n");
     QTest::newRow("exponent") << QByteArray("a\r\nb\r\nc\r\n1e3\r\n") << qint64(1000)
                               << QByteArray("u\r\np\r\nh\r\n1000\r\n");
     QTest::newRow("half to even down") << QByteArray("a\r\nb\r\nc\r\n8000.5") << qint64(8000)
                                        << QByteArray("u\r\np\r\nh\r\n8000\r\n");
-    QTest::newRow("half to even up") << QByteArray("a\nb\nc\n8001.5\n") << qint64(8002)
-                                     << QByteArray("u\r\np\r\nh\r\n8002\r\n");
-    QTest::newRow("above the port range") << QByteArray("a\r\nb\r\nc\r\n70000\r\n")
-                                          << qint64(70000)
+    QTest::newRow("half to even up")
+        << QByteArray("a\nb\nc\n8001.5\n") << qint64(8002) << QByteArray("u\r\np\r\nh\r\n8002\r\n");
+    QTest::newRow("above the port range") << QByteArray("a\r\nb\r\nc\r\n70000\r\n") << qint64(70000)
                                           << QByteArray("u\r\np\r\nh\r\n70000\r\n");
     QTest::newRow("negative") << QByteArray("a\r\nb\r\nc\r\n-5\r\n") << qint64(-5)
                               << QByteArray("u\r\np\r\nh\r\n-5\r\n");

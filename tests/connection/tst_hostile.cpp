@@ -48,8 +48,9 @@ struct Session {
         room = form->chats().openConference("lobby");
     }
     QString lastLine() {
-        return test::transcriptText(room).split('\n', Qt::SkipEmptyParts).value(
-            static_cast<int>(room->txtChat->document()->blockCount()) - 2);
+        return test::transcriptText(room)
+            .split('\n', Qt::SkipEmptyParts)
+            .value(static_cast<int>(room->txtChat->document()->blockCount()) - 2);
     }
 };
 
@@ -99,8 +100,8 @@ void TestHostile::hundredThousandLinesInOneRead() {
     QTRY_COMPARE_WITH_TIMEOUT(s.routed.size(), 100000, 60000);
     QCOMPARE(s.routed.last(), QString("bob: line 100000"));
     QVERIFY(ticks > 5);
-    QTRY_VERIFY(s.room->txtChat->document()->lastBlock().previous().text().endsWith(
-        "<bob> line 100000"));
+    QTRY_VERIFY(
+        s.room->txtChat->document()->lastBlock().previous().text().endsWith("<bob> line 100000"));
     QVERIFY(s.room->txtChat->document()->blockCount() <= Transcript::Scrollback * 11 / 10 + 1);
 }
 

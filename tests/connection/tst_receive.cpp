@@ -41,16 +41,15 @@ void TestReceive::framesAndNormalisesLines_data() {
         << Chunks{"  Login successful.  \r\n\r\n"} << QStringList{"Login successful."} << "";
     QTest::newRow("lone CR and lone LF end lines")
         << Chunks{"a\rb\nc\r\n"} << QStringList{"a", "b", "c"} << "";
-    QTest::newRow("NULs removed")
-        << Chunks{QByteArray("Log\0in \0succ\0essful.\r\n", 22)}
-        << QStringList{"Login successful."} << "";
+    QTest::newRow("NULs removed") << Chunks{QByteArray("Log\0in \0succ\0essful.\r\n", 22)}
+                                  << QStringList{"Login successful."} << "";
     QTest::newRow("only spaces, NULs and line ends")
         << Chunks{QByteArray(" \0 \r\n\r \n  \0", 11)} << QStringList{} << "";
     QTest::newRow("two lines in one read")
         << Chunks{"Private message sent to bob.\r\n(Private) bob:hi\r\n"}
         << QStringList{"Private message sent to bob.", "(Private) bob:hi"} << "";
-    QTest::newRow("line split over reads") << Chunks{"hel", "lo wor", "ld\r\n"}
-                                           << QStringList{"hello world"} << "";
+    QTest::newRow("line split over reads")
+        << Chunks{"hel", "lo wor", "ld\r\n"} << QStringList{"hello world"} << "";
     QTest::newRow("character cut between reads")
         << Chunks{"caf\xC3", "\xA9\r\n"} << QStringList{QString::fromUtf8("café")} << "";
     QTest::newRow("CR and LF in different reads")

@@ -56,7 +56,8 @@ struct Desk {
     }
     void clickPicture(const char* key) {
         const QRect row = tree->visualItemRect(tree->itemFor(node(key)));
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 6, row.center().y()));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          QPoint(row.left() + 6, row.center().y()));
     }
     void key(const char* nodeKey, Qt::Key k) {
         tree->select(node(nodeKey));
@@ -228,7 +229,8 @@ void TestContactList::addingContacts() {
         dialog->cmdCancel->click();
     });
     bare.tree->mnuAddContact->trigger();
-    QCOMPARE(bare.sandbox.boxes.texts(), (QStringList{"Select a category!", "Enter contact name!"}));
+    QCOMPARE(bare.sandbox.boxes.texts(),
+             (QStringList{"Select a category!", "Enter contact name!"}));
     QCOMPARE(bare.file(), QByteArray("C|category_Work|Work (0)|\r\n"));
 }
 
@@ -305,8 +307,8 @@ void TestContactList::deletingFromThePopup() {
     d.tree->mnuContactsPopup->hide();
     d.sandbox.boxes.answers = {true};
     d.tree->mnuDeleteCategory->trigger();
-    QCOMPARE(d.sandbox.boxes.texts().mid(2),
-             (QStringList{"You cannot delete the General category!", "Delete category 'Work (1)' ?"}));
+    QCOMPARE(d.sandbox.boxes.texts().mid(2), (QStringList{"You cannot delete the General category!",
+                                                          "Delete category 'Work (1)' ?"}));
     QCOMPARE(d.file(), QByteArray("C|general|General (1)|\r\n"
                                   "U|general_contact_alice|alice|general\r\n"
                                   "C|category_x_Contact_y|x_Contact_y (0)|\r\n"));

@@ -77,7 +77,7 @@ void TestContactTree::saveThenLoadReproducesTheTree() {
 void TestContactTree::badLinesAreSkipped() {
     test::Sandbox sandbox;
     sandbox.writeFile(ContactTree::FileName,
-                      "C|general|General (9)|\r\n"         // counts are taken as stored
+                      "C|general|General (9)|\r\n" // counts are taken as stored
                       "X|x|unknown kind|\r\n"
                       "C|two fields\r\n"
                       "U|general_contact_k|three fields\r\n"
@@ -120,12 +120,18 @@ void TestContactTree::keySuffixesComeFromNodeKeyExists() {
 void TestContactTree::bareName_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("bare");
-    QTest::newRow("counted") << "Work (2)" << "Work";
-    QTest::newRow("parentheses in the name") << "Friends (old) (1)" << "Friends (old)";
-    QTest::newRow("no count") << "Plain" << "Plain";
-    QTest::newRow("first character") << "(3)" << "";
-    QTest::newRow("second character") << "a(3)" << "";
-    QTest::newRow("no space before") << "ab(3)" << "a";
+    QTest::newRow("counted") << "Work (2)"
+                             << "Work";
+    QTest::newRow("parentheses in the name") << "Friends (old) (1)"
+                                             << "Friends (old)";
+    QTest::newRow("no count") << "Plain"
+                              << "Plain";
+    QTest::newRow("first character") << "(3)"
+                                     << "";
+    QTest::newRow("second character") << "a(3)"
+                                      << "";
+    QTest::newRow("no space before") << "ab(3)"
+                                     << "a";
 }
 
 void TestContactTree::bareName() {

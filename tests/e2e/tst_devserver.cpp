@@ -59,10 +59,9 @@ void TestDevServer::privateMessageReplies() {
     ann.send("/pm offline x");
     ann.send("/frobnicate");
     QVERIFY(ann.waitFor("Unknown command."));
-    QCOMPARE(ann.lines.mid(1), (QStringList{"User does not exist.",
-                                            "You cannot send private messages to yourself.",
-                                            "Failed to send private message to offline.",
-                                            "Unknown command."}));
+    QCOMPARE(ann.lines.mid(1),
+             (QStringList{"User does not exist.", "You cannot send private messages to yourself.",
+                          "Failed to send private message to offline.", "Unknown command."}));
 }
 
 void TestDevServer::roomsAndIgnoreReplies() {

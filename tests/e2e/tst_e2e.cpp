@@ -1,8 +1,8 @@
 // The real client against the real veltra-devserver process, with a scripted second user.
 #include "ContactTreeView.h"
+#include "DevServer.h"
 #include "Form1.h"
 #include "FormChat.h"
-#include "DevServer.h"
 #include "TestSupport.h"
 #include "frmAddUserToIgnore.h"
 #include "frmIgnoreList.h"
@@ -117,8 +117,8 @@ void TestEndToEnd::conferenceBothWaysThenHomeAgain() {
     carl.send("/join_server lobby@localhost");
     carl.send("hi room");
     QTRY_COMPARE(test::transcriptText(room), QString("[09:05:07] *** ann has joined lobby\n"
-                                               "[09:05:07] *** carl has joined lobby\n"
-                                               "[09:05:07] <carl> hi room\n"));
+                                                     "[09:05:07] *** carl has joined lobby\n"
+                                                     "[09:05:07] <carl> hi room\n"));
     QTest::keyClicks(room->txtMessage, "hello all");
     QTest::keyClick(room->txtMessage, Qt::Key_Return);
     QVERIFY(carl.waitFor("ann: hello all"));

@@ -99,11 +99,13 @@ void TestIgnore::openingRequestsTheListOnce() {
 void TestIgnore::listReplyLines_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("spaces around names") << "Ignore list:  carl , dave,eve " << QStringList{"carl", "dave", "eve"};
+    QTest::newRow("spaces around names")
+        << "Ignore list:  carl , dave,eve " << QStringList{"carl", "dave", "eve"};
     QTest::newRow("alone") << "Ignore list:" << QStringList{};
     QTest::newRow("with one space") << "Ignore list: " << QStringList{};
     QTest::newRow("empty piece kept") << "Ignore list: a,,b" << QStringList{"a", "", "b"};
-    QTest::newRow("no space after the colon") << "Ignore list:carl,dave" << QStringList{"arl", "dave"};
+    QTest::newRow("no space after the colon")
+        << "Ignore list:carl,dave" << QStringList{"arl", "dave"};
 }
 
 void TestIgnore::listReplyLines() {
@@ -129,7 +131,7 @@ void TestIgnore::repliesReachOnlyAnOpenWindow() {
     QVERIFY(window->cmdRemove->isEnabled());
     s.server.send("Ignore list is empty.\r\n");
     QTRY_COMPARE(entries(window), QStringList{});
-    QVERIFY(window->cmdRemove->isEnabled()); // a refill leaves the button as it was
+    QVERIFY(window->cmdRemove->isEnabled());              // a refill leaves the button as it was
     QTest::mouseClick(window->cmdRemove, Qt::LeftButton); // nothing selected: nothing happens
     QTest::qWait(50);
     QCOMPARE(s.server.received(), QByteArray("/ignore-list\r\n"));
@@ -202,8 +204,9 @@ void TestIgnore::editsWithoutAConnectionChangeNothing() {
     QTest::mouseClick(window->cmdRemove, Qt::LeftButton);
     s.sandbox.boxes.defaultAnswer = true;
     QTest::mouseClick(window->cmdClear, Qt::LeftButton);
-    QCOMPARE(s.sandbox.boxes.texts(),
-             QStringList(3, "There is no connection to a server, so the ignore list was not changed."));
+    QCOMPARE(
+        s.sandbox.boxes.texts(),
+        QStringList(3, "There is no connection to a server, so the ignore list was not changed."));
     QCOMPARE(entries(window), (QStringList{"a", "b"}));
 }
 

@@ -89,7 +89,8 @@ void TestDetails::portsAreCheckedAndSavedAsTyped() {
     QCOMPARE(savePort(typed), !refused);
     QCOMPARE(sandbox.readFile(ConnectionFile::FileName),
              "ann\r\n pw \r\nhost.example\r\n" + saved + "\r\n");
-    QCOMPARE(sandbox.boxes.texts(), refused ? QStringList{"Please enter a valid port."} : QStringList{});
+    QCOMPARE(sandbox.boxes.texts(),
+             refused ? QStringList{"Please enter a valid port."} : QStringList{});
 }
 
 void TestDetails::aWordIsShownAsItIsAndRefused() {

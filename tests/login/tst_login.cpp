@@ -33,10 +33,10 @@ void TestLogin::layoutAndFocusOrder() {
     QCOMPARE(dialog.Label2[1]->text(), QString("Host:"));
     QCOMPARE(dialog.cmdDetails->text(), QString("Details..."));
     dialog.cmdOK->setEnabled(true);
-    QCOMPARE(test::tabOrder(dialog.txtUsername, 7),
-             (QList<QWidget*>{dialog.txtUsername, dialog.txtPassword, dialog.cmdCancel,
-                              dialog.cmdOK, dialog.txtHost, dialog.cmdDetails,
-                              dialog.txtUsername}));
+    QCOMPARE(
+        test::tabOrder(dialog.txtUsername, 7),
+        (QList<QWidget*>{dialog.txtUsername, dialog.txtPassword, dialog.cmdCancel, dialog.cmdOK,
+                         dialog.txtHost, dialog.cmdDetails, dialog.txtUsername}));
     for (QPushButton* button : {dialog.cmdOK, dialog.cmdCancel, dialog.cmdDetails})
         QVERIFY(!button->isDefault() && !button->autoDefault());
     QCOMPARE(dialog.txtPassword->echoMode(), QLineEdit::Password);

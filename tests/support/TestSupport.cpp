@@ -1,17 +1,17 @@
 #include "TestSupport.h"
 
+#include "Codec.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
 #include "FormChat.h"
-#include "Codec.h"
 #include "StateFiles.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <QWidget>
 
@@ -143,9 +143,9 @@ bool logInAt(LoopbackServer& server, ConnectionController& connection, const QSt
 }
 
 void saveLogin(const Sandbox& sandbox, const QString& user, const QString& password, quint16 port) {
-    sandbox.writeFile(ConnectionFile::FileName, (user + "\r\n" + password + "\r\n127.0.0.1\r\n" +
-                                                 QString::number(port) + "\r\n")
-                                                    .toUtf8());
+    sandbox.writeFile(
+        ConnectionFile::FileName,
+        (user + "\r\n" + password + "\r\n127.0.0.1\r\n" + QString::number(port) + "\r\n").toUtf8());
 }
 
 void whenModal(std::function<void(QWidget*)> action, int timeoutMs) {

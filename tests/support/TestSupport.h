@@ -36,7 +36,7 @@ public:
     bool question(const QString& text, const QString& title) override;
 
     QList<Box> boxes;
-    QList<bool> answers;      // taken first to last; when empty, defaultAnswer
+    QList<bool> answers; // taken first to last; when empty, defaultAnswer
     bool defaultAnswer = false;
     std::function<void()> whileOpen; // runs "inside" each box, as a modal box's event loop would
 
