@@ -10,6 +10,7 @@
 #include "SettingsFile.h"
 #include "StateFiles.h"
 #include "Twips.h"
+#include "Widgets.h"
 #include "frmJoinConference.h"
 
 #include <QApplication>
@@ -318,7 +319,7 @@ void Form1::applyDisplay() {
     const ConnectionController::Display& display = connection_.display();
     mnuConnect->setText(display.connectCaption);
     lblConnectionState->setText(display.stateCaption);
-    setWindowTitle(display.windowCaption);
+    setPlainWindowTitle(this, display.windowCaption);
     if (display.online)
         ShowStatusOn();
     else

@@ -60,14 +60,14 @@ FormChat::FormChat(ChatRegistry& registry)
 void FormChat::SetContact(const QString& username) {
     ChatMode = 0;
     ContactName = username;
-    setWindowTitle(username + QStringLiteral(" - Chat"));
+    setPlainWindowTitle(this, username + QStringLiteral(" - Chat"));
     lblContact->setText(username);
 }
 
 void FormChat::SetServer(const QString& conferenceAddress) {
     ChatMode = 1;
     ContactName = ServerMarker;
-    setWindowTitle(conferenceAddress + QStringLiteral(" Room"));
+    setPlainWindowTitle(this, conferenceAddress + QStringLiteral(" Room"));
     lblContact->setText(conferenceAddress);
 }
 

@@ -17,6 +17,12 @@ Control* placed(Control* control, const char* name, const QRect& twips) {
     return control;
 }
 
+// A window caption that shows the text exactly: Qt would take "[*]" for its modified
+// marker, and "[*][*]" shows it as written.
+inline void setPlainWindowTitle(QWidget* window, QString title) {
+    window->setWindowTitle(title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+}
+
 // Enter (either key) in this widget is swallowed and runs the action instead.
 void onEnterKey(QWidget* widget, std::function<void()> action);
 

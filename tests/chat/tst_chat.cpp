@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
+#include <QWindow>
 
 using namespace kivo;
 
@@ -142,6 +143,8 @@ void TestChat::markupIsShownLiterally() {
     FormChat* chat = s.chats.OpenChatWindow("<i>bob</i>");
     QCOMPARE(chat->lblContact->textFormat(), Qt::PlainText);
     chat->ReceiveMessage("<i>bob</i>", "<b>x</b> <img src=\"a.png\"> &amp;");
+    FormChat* marked = s.chats.OpenChatWindow("a[*]b");
+    QCOMPARE(marked->windowHandle()->title(), QString("a[*]b - Chat"));
     QCOMPARE(test::transcriptRuns(chat),
              (QStringList{Stamp, "<<i>bob</i>>  {#ff0000}",
                           "<b>x</b> <img src=\"a.png\"> &amp; {#000000}"}));
