@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 namespace kivo {
+
 frmLogin::frmLogin(ConnectionController& connection, QWidget* parent)
     : Dialog(parent)
     , connection_(connection) {

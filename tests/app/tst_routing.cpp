@@ -7,10 +7,9 @@
 #include <QTest>
 
 using namespace kivo;
+using test::StampRun;
 
 namespace {
-
-const QString Stamp = "[09:05:07]  {#969696}";
 
 // The main window logged in as "ann" at a loopback server, with alice and bob as contacts.
 struct Session {
@@ -62,7 +61,7 @@ void TestRouting::privateMessageOpensTheContactsWindowAndBlinks() {
     QCOMPARE(chat->windowTitle(), QString("Alice - Chat")); // opened under the name as sent
     QVERIFY(chat->isVisible());
     QCOMPARE(test::transcriptRuns(chat),
-             (QStringList{Stamp, "<Alice>  {#ff0000}", "hello <b>there</b> {#000000}"}));
+             (QStringList{StampRun, "<Alice>  {#ff0000}", "hello <b>there</b> {#000000}"}));
     ContactNode* alice = s.form->contacts().node("general_contact_alice");
     QCOMPARE(s.form->blink().BlinkList().size(), 1);
     QCOMPARE(s.form->blink().BlinkList()[0].node, alice);
@@ -83,7 +82,7 @@ void TestRouting::privateMessageReachesAnOpenWindowInOtherCase() {
     QCOMPARE(s.form->chats().openCount(), 1);
     QCOMPARE(open->windowTitle(), QString("ALICE - Chat"));
     QCOMPARE(test::transcriptRuns(open),
-             (QStringList{Stamp, "<alice>  {#ff0000}", "hi {#000000}"}));
+             (QStringList{StampRun, "<alice>  {#ff0000}", "hi {#000000}"}));
 }
 
 void TestRouting::privateMessagesThatGoNowhere() {
@@ -115,12 +114,12 @@ void TestRouting::conferenceLinesInTheirForms() {
               "a sentence: with a colon\r\n"
               "Login successful.\r\n");
     QCOMPARE(test::transcriptRuns(room),
-             (QStringList{Stamp, "*** bob has joined lobby {#000000 bold}",   //
-                          Stamp, "<ann>  {#0000ff}", "mine {#000000}",        //
-                          Stamp, "<Ann>  {#ff0000}", "other case {#000000}",  //
-                          Stamp, "<bob>  {#ff0000}", "<img src=x> {#000000}", //
-                          Stamp, "a sentence: with a colon {#000000}",        //
-                          Stamp, "Login successful. {#000000}"}));
+             (QStringList{StampRun, "*** bob has joined lobby {#000000 bold}",   //
+                          StampRun, "<ann>  {#0000ff}", "mine {#000000}",        //
+                          StampRun, "<Ann>  {#ff0000}", "other case {#000000}",  //
+                          StampRun, "<bob>  {#ff0000}", "<img src=x> {#000000}", //
+                          StampRun, "a sentence: with a colon {#000000}",        //
+                          StampRun, "Login successful. {#000000}"}));
 }
 
 void TestRouting::conferenceLinesWithoutARoomAreDropped() {

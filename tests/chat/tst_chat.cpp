@@ -14,10 +14,9 @@
 #include <QWindow>
 
 using namespace kivo;
+using test::StampRun;
 
 namespace {
-
-const QString Stamp = "[09:05:07]  {#969696}";
 
 // A logged-in connection as "ann" to a loopback server, with the chat registry on top.
 struct Session {
@@ -67,13 +66,14 @@ void TestChat::privateWindowSendsPmAndEchoes() {
     QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n"));
     QCOMPARE(chat->txtMessage->text(), QString());
     QCOMPARE(test::transcriptRuns(chat),
-             (QStringList{Stamp, "<ann>  {#0000ff}", "hello  there {#000000}"}));
+             (QStringList{StampRun, "<ann>  {#0000ff}", "hello  there {#000000}"}));
     // A typed "*** " line is sent normally and echoed as a system line.
     QTest::mouseClick(chat->cmdSend, Qt::LeftButton); // empty: nothing
     chat->txtMessage->setText("*** waves");
     QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
     QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n/pm bob *** waves\r\n"));
-    QCOMPARE(test::transcriptRuns(chat).mid(3), (QStringList{Stamp, "*** waves {#000000 bold}"}));
+    QCOMPARE(test::transcriptRuns(chat).mid(3),
+             (QStringList{StampRun, "*** waves {#000000 bold}"}));
 }
 
 void TestChat::conferenceSendsTheTextUnchanged() {
@@ -109,8 +109,8 @@ void TestChat::nothingIsEchoedWithoutAConnection() {
         type(chat, " hello ");
         QCOMPARE(chat->txtMessage->text(), QString(" hello ")); // kept for a later try
         QCOMPARE(test::transcriptRuns(chat),
-                 (QStringList{Stamp, "*** Not sent: there is no connection to a server. "
-                                     "{#000000 bold}"}));
+                 (QStringList{StampRun, "*** Not sent: there is no connection to a server. "
+                                        "{#000000 bold}"}));
     }
 }
 
@@ -125,10 +125,10 @@ void TestChat::transcriptLineStyles() {
     s.sandbox.clock.current.setTime(QTime(21, 4, 5));
     chat->transcript().appendPlainLine("plain");
     QCOMPARE(test::transcriptRuns(chat),
-             (QStringList{Stamp, "<bob>  {#ff0000}", "hi {#000000}",         //
-                          Stamp, "<ann>  {#0000ff}", "own {#000000}",        //
-                          Stamp, "<Ann>  {#ff0000}", "other case {#000000}", //
-                          Stamp, "*** bob: left {#000000 bold}",             //
+             (QStringList{StampRun, "<bob>  {#ff0000}", "hi {#000000}",         //
+                          StampRun, "<ann>  {#0000ff}", "own {#000000}",        //
+                          StampRun, "<Ann>  {#ff0000}", "other case {#000000}", //
+                          StampRun, "*** bob: left {#000000 bold}",             //
                           "[21:04:05]  {#969696}", "plain {#000000}"}));
     QCOMPARE(test::transcriptText(chat),
              QString("[09:05:07] <bob> hi\n[09:05:07] <ann> own\n[09:05:07] <Ann> other case\n"
@@ -146,7 +146,7 @@ void TestChat::markupIsShownLiterally() {
     FormChat* marked = s.chats.OpenChatWindow("a[*]b");
     QCOMPARE(marked->windowHandle()->title(), QString("a[*]b - Chat"));
     QCOMPARE(test::transcriptRuns(chat),
-             (QStringList{Stamp, "<<i>bob</i>>  {#ff0000}",
+             (QStringList{StampRun, "<<i>bob</i>>  {#ff0000}",
                           "<b>x</b> <img src=\"a.png\"> &amp; {#000000}"}));
 }
 

@@ -50,6 +50,9 @@ public:
     QDateTime current{QDate(2026, 2, 21), QTime(9, 5, 7)};
 };
 
+// The time stamp run the manual clock's start time gives, as transcriptRuns() shows it.
+inline const QString StampRun = QStringLiteral("[09:05:07]  {#969696}");
+
 // A fresh state folder, scripted boxes and a manual clock for one test case.
 class Sandbox {
 public:
