@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const QString& line : tree.fileLines())
         written += line.toUtf8() + "\r\n";
     ContactTree again;
-    again.loadLines(splitLines(decodeFileText(written)));
+    again.loadLines(decodeLines(written));
     if (dump(again) != dump(tree))
         std::abort();
 

@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <csignal>
 
 namespace kivo {
 namespace {
@@ -42,7 +43,7 @@ constexpr char16_t Cp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decodeWindows1252(const QByteArray& bytes) {
+QString decodeWindows1252(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     for (const char byte : bytes) {
@@ -66,29 +67,32 @@ QString StateFolder::filePath(const QString& fileName) {
     return QDir(path()).filePath(fileName);
 }
 
-QString decodeFileText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+QString decodeLine(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return decodeWindows1252(bytes);
     return text;
 }
 
-QStringList splitLines(const QString& text) {
+QStringList decodeLines(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
     QStringList lines;
     qsizetype start = 0;
-    const qsizetype size = text.size();
+    const qsizetype size = bytes.size();
     for (qsizetype i = 0; i < size; ++i) {
-        const QChar ch = text.at(i);
-        if (ch != u'\r' && ch != u'\n')
+        const char ch = bytes.at(i);
+        if (ch != '\r' && ch != '\n')
             continue;
-        lines.append(text.mid(start, i - start));
-        if (ch == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
+        lines.append(decodeLine(bytes.sliced(start, i - start)));
+        if (ch == '\r' && i + 1 < size && bytes.at(i + 1) == '\n')
             ++i;
         start = i + 1;
     }
     if (start < size)
-        lines.append(text.mid(start));
+        lines.append(decodeLine(bytes.sliced(start)));
     return lines;
 }
 
@@ -120,8 +124,12 @@ TextFileContents readStateFile(const QString& fileName) {
         return contents;
     }
     contents.status = TextFileContents::Status::Read;
-    contents.lines = splitLines(decodeFileText(bytes));
+    contents.lines = decodeLines(bytes);
     return contents;
+}
+
+void reportFileSizeLimitAsError() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool writeStateFile(const QString& fileName, const QStringList& lines, FileAccess access) {
@@ -137,15 +145,22 @@ bool writeStateFile(const QString& fileName, const QStringList& lines, FileAcces
         written = file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // QSaveFile can commit a short file after a failed write (full disk, size limit); a
     // failed flush is the one sign of it, so it is checked before the rename.
-    if (written)
+    if (written) {
         written = file.write(bytes) == bytes.size() && file.flush();
+        // A short write sets no reason; writing the rest again fails with it (a full disk,
+        // a file size limit).
+        if (!written)
+            file.flush();
+    }
     if (written)
         written = file.commit();
-    else
-        file.cancelWriting();
+    // The reason is taken before cancelling, which would replace it with its own.
+    const QString reason = file.errorString();
     if (!written) {
-        warn(QStringLiteral("Could not save %1: %2\nThe file on disk was left as it was.")
-                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+        file.cancelWriting();
+        warn(QCoreApplication::translate("kivo", "Could not save %1: %2\nThe file on disk was "
+                                                 "left as it was.")
+                 .arg(QDir::toNativeSeparators(path), reason));
     }
     return written;
 }

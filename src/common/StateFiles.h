@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -28,9 +29,12 @@ struct TextFileContents {
 // Files larger than this are not ours: they are refused rather than read into memory.
 inline constexpr qint64 MaxStateFileSize = 64 * 1024 * 1024;
 
-// Reads a state file line by line: CR LF, CR or LF end a line; UTF-8, or Windows-1252 when
-// the bytes are not valid UTF-8 (files made on Windows). Reports nothing itself.
+// Reads a state file line by line, as decodeLines() does. Reports nothing itself.
 TextFileContents readStateFile(const QString& fileName);
+
+// A write beyond the process's file size limit then fails and is reported like a full disk,
+// instead of the signal for it ending the program. Called once at start-up.
+void reportFileSizeLimitAsError();
 
 enum class FileAccess { Shared, OwnerOnly };
 
@@ -39,7 +43,9 @@ enum class FileAccess { Shared, OwnerOnly };
 bool writeStateFile(const QString& fileName, const QStringList& lines,
                     FileAccess access = FileAccess::Shared);
 
-QString decodeFileText(const QByteArray& bytes);
-QStringList splitLines(const QString& text);
+// The lines of a file's bytes: CR LF, CR or LF end a line, a leading byte-order mark is
+// dropped, and each line is UTF-8 when it is valid UTF-8 and Windows-1252 otherwise, so one
+// line added by a Windows editor does not change how the others read.
+QStringList decodeLines(QByteArrayView bytes);
 
 } // namespace kivo

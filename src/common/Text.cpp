@@ -1,6 +1,7 @@
 #include "Text.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -21,8 +22,9 @@ bool isBlank(const QString& text) {
 }
 
 std::optional<double> numericValue(const QString& text) {
+    // \z, not $: a line end after the number must not pass.
     static const QRegularExpression number(
-        QStringLiteral(R"(^[+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?$)"));
+        QStringLiteral(R"(^[+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?\z)"));
     const QString trimmed = trimSpaces(text);
     if (!number.match(trimmed).hasMatch())
         return std::nullopt;
@@ -50,14 +52,94 @@ qint64 roundHalfEven(double value) {
     return static_cast<qint64>(std::nearbyint(value));
 }
 
-bool isStorableName(const QString& name) {
-    for (const QChar ch : name) {
-        const auto category = ch.category();
-        if (ch == u'|' || category == QChar::Other_Control || category == QChar::Separator_Line ||
-            category == QChar::Separator_Paragraph)
-            return false;
+bool isLineBreak(QChar ch) {
+    switch (ch.unicode()) {
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x0085:
+    case QChar::LineSeparator:
+    case QChar::ParagraphSeparator:
+        return true;
+    default:
+        return false;
     }
-    return true;
+}
+
+bool isSingleLine(const QString& text) {
+    return std::none_of(text.begin(), text.end(), [](QChar ch) {
+        return isLineBreak(ch) || ch.category() == QChar::Other_Control;
+    });
+}
+
+bool isStorableName(const QString& name) {
+    return std::none_of(name.begin(), name.end(),
+                        [](QChar ch) { return ch == u'|' || ch == u'\r' || ch == u'\n'; });
+}
+
+namespace {
+
+bool isBidiControl(QChar ch) {
+    const char16_t c = ch.unicode();
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+constexpr QChar FirstStrongIsolate{0x2068};
+constexpr QChar PopDirectionalIsolate{0x2069};
+
+bool opensIsolate(QChar ch) {
+    return ch.unicode() >= 0x2066 && ch.unicode() <= 0x2068;
+}
+
+} // namespace
+
+QString shownInLine(const QString& text) {
+    QString shown = text;
+    bool bidi = false;
+    for (QChar& ch : shown) {
+        // U+FDD0 and U+FDD1 mark frames inside a text document.
+        if (isLineBreak(ch) || ch.unicode() == 0xFDD0 || ch.unicode() == 0xFDD1)
+            ch = u' ';
+        bidi = bidi || isBidiControl(ch);
+    }
+    if (!bidi)
+        return shown;
+    QString isolated;
+    isolated.reserve(shown.size() + 2);
+    isolated += FirstStrongIsolate;
+    int open = 0;
+    for (const QChar ch : std::as_const(shown)) {
+        if (ch == PopDirectionalIsolate) {
+            if (open == 0)
+                continue; // would close ours
+            --open;
+        } else if (opensIsolate(ch)) {
+            ++open;
+        }
+        isolated += ch;
+    }
+    isolated += QString(open + 1, PopDirectionalIsolate);
+    return isolated;
+}
+
+QStringList linesToSend(const QString& typed) {
+    QStringList lines;
+    QString line;
+    const auto endLine = [&] {
+        const QString trimmed = trimSpaces(line);
+        if (!trimmed.isEmpty())
+            lines.append(trimmed);
+        line.clear();
+    };
+    for (const QChar ch : typed) {
+        if (isLineBreak(ch))
+            endLine();
+        else if (ch == u'\t' || ch.category() != QChar::Other_Control)
+            line += ch;
+    }
+    endLine();
+    return lines;
 }
 
 } // namespace kivo

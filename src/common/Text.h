@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace kivo {
@@ -16,8 +17,25 @@ std::optional<double> numericValue(const QString& text);
 // Nearest integer, halves to the even neighbour; saturates at the 64-bit limits.
 qint64 roundHalfEven(double value);
 
-// Names stored in our line-based files must read back unchanged: no field separator,
-// no control characters, no line or paragraph separators.
+// Ends a line when text is split into lines: CR, LF, VT, FF, NEL, U+2028, U+2029.
+bool isLineBreak(QChar ch);
+
+// Text that becomes one protocol line or one file line: no line breaks and no other control
+// characters.
+bool isSingleLine(const QString& text);
+
+// A key or name in contacts.dat reads back unchanged unless it holds the field separator or
+// a line end.
 bool isStorableName(const QString& name);
+
+// Text from the network or a file shown in a line of its own (a transcript line, a caption,
+// a label): whatever text layout would break a line at becomes a space, so one message never
+// looks like two; and bidirectional controls are kept inside it (an isolate, with unmatched
+// ones closed), so they cannot reorder what is shown around it.
+QString shownInLine(const QString& text);
+
+// What typed or pasted text sends: one message per line that is not blank, each trimmed as a
+// typed line is, with control characters other than tabs removed.
+QStringList linesToSend(const QString& typed);
 
 } // namespace kivo

@@ -4,6 +4,9 @@
 #include "StateFiles.h"
 #include "Text.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 
@@ -16,7 +19,7 @@ ContactTree::ContactTree(QObject* parent)
 ContactTree::~ContactTree() = default;
 
 ContactNode* ContactTree::insert(ContactNode* parent, const QString& key, const QString& text) {
-    // The file has no escaping: a name that would not read back is never taken in.
+    // The file has no escaping: a key or name that would not read back is never taken in.
     if (key.isEmpty() || NodeKeyExists(key) || !isStorableName(key) || !isStorableName(text))
         return nullptr;
     auto owned = std::make_unique<ContactNode>();
@@ -87,9 +90,14 @@ void ContactTree::remove(ContactNode* target) {
 bool ContactTree::removeAfterAsking(ContactNode* target) {
     const QString question =
         target->isCategory() ? tr("Delete category '%1' ?") : tr("Delete contact '%1' ?");
+    // The question's event loop may run anything: only the key is trusted after it.
+    const QString key = target->Key;
     if (!ask(question.arg(target->Text)))
         return false;
-    remove(target);
+    ContactNode* node = this->node(key);
+    if (!node)
+        return false;
+    remove(node);
     UpdateCategoryCounts();
     SaveContacts();
     return true;
@@ -158,7 +166,31 @@ bool ContactTree::SaveContacts() {
                  .arg(FileName));
         return false;
     }
+    if (unloadedLines_ > 0 && !keepOriginalFile())
+        return false;
     return writeStateFile(FileName, fileLines());
+}
+
+bool ContactTree::keepOriginalFile() {
+    // An earlier copy is never written over.
+    QString copy = FileName + QStringLiteral(".bak");
+    for (int suffix = 1; QFileInfo::exists(StateFolder::filePath(copy)); ++suffix)
+        copy = FileName + QStringLiteral(".bak.") + QString::number(suffix);
+    const QString copyPath = QDir::toNativeSeparators(StateFolder::filePath(copy));
+    const QString lines =
+        unloadedLines_ == 1
+            ? tr("One line of %1 could not be read").arg(FileName)
+            : tr("%1 lines of %2 could not be read").arg(unloadedLines_).arg(FileName);
+    if (!QFile::copy(StateFolder::filePath(FileName), StateFolder::filePath(copy))) {
+        warn(tr("The contact list was not saved: %1, and the file could not be copied to %2 "
+                "to keep them.")
+                 .arg(lines, copyPath));
+        return false;
+    }
+    warn(tr("%1 and are not in the contact list. The original file was kept as %2.")
+             .arg(lines, copyPath));
+    unloadedLines_ = 0;
+    return true;
 }
 
 QStringList ContactTree::fileLines() const {
@@ -190,15 +222,22 @@ void ContactTree::LoadContacts() {
 
 void ContactTree::loadLines(const QStringList& lines) {
     clear();
+    unloadedLines_ = 0;
     for (const QString& line : lines) {
-        const QStringList fields = line.split(u'|');
-        if (fields.size() < 3)
-            continue;
-        if (fields[0] == u"C")
-            addCategory(fields[1], fields[2]);
-        else if (fields[0] == u"U" && fields.size() >= 4)
-            addContact(node(fields[3]), fields[1], fields[2]);
+        if (!loadLine(line) && !line.isEmpty())
+            ++unloadedLines_;
     }
+}
+
+bool ContactTree::loadLine(const QString& line) {
+    const QStringList fields = line.split(u'|');
+    if (fields.size() < 3)
+        return false;
+    if (fields[0] == u"C")
+        return addCategory(fields[1], fields[2]);
+    if (fields[0] == u"U" && fields.size() >= 4)
+        return addContact(node(fields[3]), fields[1], fields[2]);
+    return false;
 }
 
 void ContactTree::setLook(ContactNode* node, bool bold, int foreColor) {

@@ -75,10 +75,13 @@ public:
     // The lines of contacts.dat for the tree as it is, and the reading of such lines.
     QStringList fileLines() const;
     void loadLines(const QStringList& lines);
-    // Replaces the tree with the file's contents; bad lines are skipped. A file that exists
-    // but cannot be read leaves the tree empty and is never written over in this run.
+    // Replaces the tree with the file's contents; lines that cannot be loaded are skipped and
+    // counted, and the first save keeps a copy of the file (contacts.dat.bak) before it
+    // drops them. A file that exists but cannot be read leaves the tree empty and is never
+    // written over in this run.
     void LoadContacts();
     bool fileProtected() const { return protectFile_; }
+    int unloadedLines() const { return unloadedLines_; }
 
     // How a node is drawn: none of this is saved.
     void setLook(ContactNode* node, bool bold, int foreColor);
@@ -94,10 +97,13 @@ Q_SIGNALS:
 private:
     ContactNode* insert(ContactNode* parent, const QString& key, const QString& text);
     void setText(ContactNode* node, const QString& text);
+    bool loadLine(const QString& line);
+    bool keepOriginalFile();
 
     std::vector<std::unique_ptr<ContactNode>> nodes_;
     QHash<QString, ContactNode*> byKey_;
     bool protectFile_ = false;
+    int unloadedLines_ = 0; // lines of the loaded file not yet kept in a copy
 };
 
 } // namespace kivo

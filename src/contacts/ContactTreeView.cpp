@@ -3,12 +3,14 @@
 #include "ContactTree.h"
 #include "MessageBoxes.h"
 #include "Pictures.h"
+#include "Text.h"
 #include "Twips.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace kivo {
 namespace {
@@ -84,11 +86,15 @@ void ContactTreeView::tvContacts_MouseUp(Qt::MouseButton button) {
     if (button != Qt::LeftButton)
         return;
     ContactNode* node = SelectedItem();
-    if (!node || !node->isCategory())
-        return;
-    // An expansion caused by this click takes effect first.
+    if (node && node->isCategory())
+        updateIconAfterPendingEvents(node->Key);
+}
+
+void ContactTreeView::updateIconAfterPendingEvents(const QString& key) {
+    // An expansion caused by this click or key takes effect first. The events let run here
+    // may delete the node (a Delete key), so only its key is kept across them.
     QCoreApplication::processEvents();
-    if (tree_.node(node->Key) == node)
+    if (ContactNode* node = tree_.node(key))
         UpdateCategoryIcon(node);
 }
 
@@ -98,9 +104,7 @@ bool ContactTreeView::tvContacts_KeyDown(int key) {
         return false;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (node->isCategory()) {
-            QCoreApplication::processEvents();
-            if (tree_.node(node->Key) == node)
-                UpdateCategoryIcon(node);
+            updateIconAfterPendingEvents(node->Key);
             return false;
         }
         if (!ContactTree::hasContactKey(node))
@@ -176,6 +180,22 @@ void ContactTreeView::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
 }
 
+void ContactTreeView::drawBranches(QPainter* painter, const QRect& rect,
+                                   const QModelIndex& index) const {
+    // Lines join each contact to its category; the root has none. Drawn here because most
+    // styles draw no branch lines at all.
+    if (!index.parent().isValid())
+        return;
+    const bool last = index.row() == model()->rowCount(index.parent()) - 1;
+    const int x = rect.right() - indentation() / 2;
+    const int y = rect.center().y();
+    painter->save();
+    painter->setPen(QPen(palette().color(QPalette::Dark), 1, Qt::DotLine));
+    painter->drawLine(x, rect.top(), x, last ? y : rect.bottom());
+    painter->drawLine(x, y, rect.right(), y);
+    painter->restore();
+}
+
 ContactNode* ContactTreeView::SelectedItem() const {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? nullptr : nodeFor(selected.first());
@@ -215,7 +235,7 @@ void ContactTreeView::refresh(ContactNode* node) {
     QTreeWidgetItem* item = itemFor(node);
     if (!item)
         return;
-    item->setText(0, node->Text);
+    item->setText(0, shownInLine(node->Text));
     QFont font = item->font(0);
     font.setBold(node->Bold);
     item->setFont(0, font);

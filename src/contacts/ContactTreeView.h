@@ -52,6 +52,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
 
 private:
     void buildPopup();
@@ -60,6 +62,7 @@ private:
     void onCleared();
     void refresh(ContactNode* node);
     QTreeWidgetItem* categoryPictureAt(const QMouseEvent* event) const;
+    void updateIconAfterPendingEvents(const QString& key);
 
     ContactTree& tree_;
     QHash<ContactNode*, QTreeWidgetItem*> items_;

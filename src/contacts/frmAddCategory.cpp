@@ -1,5 +1,6 @@
 #include "frmAddCategory.h"
 
+#include "Input.h"
 #include "MessageBoxes.h"
 #include "Text.h"
 #include "Twips.h"
@@ -8,13 +9,6 @@
 #include <QPushButton>
 
 namespace kivo {
-
-bool acceptableName(const QString& name) {
-    if (isStorableName(name))
-        return true;
-    warn(QObject::tr("A name cannot contain \"|\", line breaks or other control characters."));
-    return false;
-}
 
 frmAddCategory::frmAddCategory(QWidget* parent)
     : Dialog(parent) {
@@ -44,7 +38,7 @@ void frmAddCategory::cmdOK_Click() {
         warn(tr("Enter category name!"));
         return;
     }
-    if (!acceptableName(name))
+    if (!acceptContactName(name))
         return;
     CategoryName = name;
     Confirmed = true;

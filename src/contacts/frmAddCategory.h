@@ -26,8 +26,4 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-// The one rule for names typed into the contact list's dialogs: contacts.dat has no escaping,
-// so a name must read back unchanged. Warns and returns false otherwise.
-bool acceptableName(const QString& name);
-
 } // namespace kivo

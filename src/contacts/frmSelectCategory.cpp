@@ -1,10 +1,10 @@
 #include "frmSelectCategory.h"
 
 #include "ContactTree.h"
+#include "Input.h"
 #include "MessageBoxes.h"
 #include "Text.h"
 #include "Twips.h"
-#include "frmAddCategory.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -56,7 +56,7 @@ void frmSelectCategory::cmdOK_Click() {
         warn(tr("Enter contact name!"));
         return;
     }
-    if (!acceptableName(txtContactName->text()))
+    if (!acceptContactName(txtContactName->text()))
         return;
     SelectedCategoryKey = CategoryKeys.at(selected);
     ContactName = txtContactName->text();

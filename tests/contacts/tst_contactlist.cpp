@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -94,6 +95,8 @@ private Q_SLOTS:
     void popupEnablingTable();
     void enterAndDoubleClickOpenChats();
     void deleteKey();
+    void aNodeDeletedWhileEventsRunIsNotTouched();
+    void linesJoinContactsToTheirCategory();
     void addingContacts();
     void addingCategories();
     void namesThatWouldBreakTheFileAreRefused();
@@ -160,15 +163,18 @@ void TestContactList::enterAndDoubleClickOpenChats() {
 
 void TestContactList::deleteKey() {
     Desk d;
-    d.tree->select(d.node("general"));
-    QVERIFY(!d.tree->tvContacts_KeyDown(Qt::Key_Delete)); // refused and not consumed
+    // A key the tree does not consume goes on to the window around it.
+    int passedOn = 0;
+    test::EventCounter counter(QEvent::KeyPress, [&] { ++passedOn; });
+    d.tree->parentWidget()->installEventFilter(&counter);
+    d.key("general", Qt::Key_Delete); // refused and not consumed
     QCOMPARE(d.sandbox.boxes.texts(), QStringList{"You cannot delete the General category!"});
-    QVERIFY(!d.sandbox.exists("contacts.dat.new"));
+    QCOMPARE(passedOn, 1);
     QCOMPARE(d.file(), StartFile);
 
     d.sandbox.boxes.answers = {false};
-    d.tree->select(d.node("category_Work"));
-    QVERIFY(d.tree->tvContacts_KeyDown(Qt::Key_Delete)); // No: consumed all the same
+    d.key("category_Work", Qt::Key_Delete); // No: consumed all the same
+    QCOMPARE(passedOn, 1);
     QCOMPARE(d.sandbox.boxes.texts().last(), QString("Delete category 'Work (2)' ?"));
     QCOMPARE(d.sandbox.boxes.boxes.last().kind, test::ScriptedBoxes::Kind::Question);
     QCOMPARE(d.file(), StartFile);
@@ -187,6 +193,44 @@ void TestContactList::deleteKey() {
     QCOMPARE(d.file(), QByteArray("C|general|General (0)|\r\n"
                                   "C|category_x_Contact_y|x_Contact_y (0)|\r\n"));
     QCOMPARE(d.tree->topLevelItemCount(), 2);
+}
+
+void TestContactList::aNodeDeletedWhileEventsRunIsNotTouched() {
+    Desk d;
+    d.sandbox.boxes.defaultAnswer = true;
+    // A Delete waiting in the queue is handled while a click or Enter on the category lets
+    // pending events run.
+    d.tree->select(d.node("category_Work"));
+    QCoreApplication::postEvent(d.tree, new QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, {}));
+    d.tree->tvContacts_MouseUp(Qt::LeftButton);
+    QVERIFY(!d.node("category_Work"));
+
+    d.tree->select(d.node("category_x_Contact_y"));
+    QCoreApplication::postEvent(d.tree, new QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, {}));
+    QTest::keyClick(d.tree, Qt::Key_Return);
+    QVERIFY(!d.node("category_x_Contact_y"));
+    QCOMPARE(d.file(), QByteArray("C|general|General (1)|\r\n"
+                                  "U|general_contact_alice|alice|general\r\n"));
+}
+
+void TestContactList::linesJoinContactsToTheirCategory() {
+    Desk d;
+    const QImage shot = d.tree->viewport()->grab().toImage();
+    const QColor base = d.tree->palette().color(QPalette::Base);
+    const auto inked = [&](const QRect& area) {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                count += shot.pixelColor(x * shot.devicePixelRatio(),
+                                         y * shot.devicePixelRatio()) != base;
+        return count;
+    };
+    const QRect bob = d.tree->visualItemRect(d.tree->itemFor(d.node("category_Work_contact_bob")));
+    const QRect work = d.tree->visualItemRect(d.tree->itemFor(d.node("category_Work")));
+    // Left of a contact's label: its branch; left of a category's picture: nothing (no root).
+    QVERIFY(inked(QRect(bob.left() - d.tree->indentation(), bob.top(), d.tree->indentation(),
+                        bob.height())) > bob.height() / 3); // dotted
+    QCOMPARE(inked(QRect(0, work.top(), 1, work.height())), 0);
 }
 
 void TestContactList::addingContacts() {

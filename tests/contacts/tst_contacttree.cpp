@@ -25,6 +25,8 @@ private Q_SLOTS:
     void exampleFileByteForByte();
     void saveThenLoadReproducesTheTree();
     void badLinesAreSkipped();
+    void unloadedLinesAreKeptInACopyBeforeTheFirstSave();
+    void everyLineThatReadsBackIsKept();
     void keySuffixesComeFromNodeKeyExists();
     void bareName_data();
     void bareName();
@@ -94,6 +96,65 @@ void TestContactTree::badLinesAreSkipped() {
     tree.LoadContacts();
     QCOMPARE(dump(tree), (QStringList{"general|General (9)|-", "general_contact_a|a|general",
                                       "extra|Extra (0)|-", "extra_contact_b|b|extra"}));
+    QCOMPARE(tree.unloadedLines(), 8); // the empty line held nothing
+}
+
+void TestContactTree::unloadedLinesAreKeptInACopyBeforeTheFirstSave() {
+    test::Sandbox sandbox;
+    const QByteArray original = "C|general|General (1)|\r\n"
+                                "U|general_contact_a|a|general\r\n"
+                                "U|general_contact_a|a again|general\r\n"
+                                "U|nested|n|general_contact_a\r\n";
+    sandbox.writeFile(ContactTree::FileName, original);
+    {
+        ContactTree tree;
+        tree.LoadContacts();
+        QVERIFY(sandbox.boxes.boxes.isEmpty()); // nothing is lost yet
+        tree.addNewCategory("Work");
+        QVERIFY(tree.SaveContacts());
+        QCOMPARE(sandbox.readFile("contacts.dat.bak"), original);
+        QCOMPARE(sandbox.boxes.texts(),
+                 QStringList{"2 lines of contacts.dat could not be read and are not in the "
+                             "contact list. The original file was kept as " +
+                             sandbox.path("contacts.dat.bak") + "."});
+        QVERIFY(tree.SaveContacts()); // told once
+        QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    }
+    // An earlier copy is never written over.
+    sandbox.writeFile(ContactTree::FileName, "C|general|General (0)|\r\nU|x|y\r\n");
+    ContactTree tree;
+    tree.LoadContacts();
+    QVERIFY(tree.SaveContacts());
+    QCOMPARE(sandbox.readFile("contacts.dat.bak"), original);
+    QCOMPARE(sandbox.readFile("contacts.dat.bak.1"),
+             QByteArray("C|general|General (0)|\r\nU|x|y\r\n"));
+    QVERIFY(sandbox.boxes.texts().last().startsWith("One line of contacts.dat could not be read"));
+}
+
+void TestContactTree::everyLineThatReadsBackIsKept() {
+    test::Sandbox sandbox;
+    // Tabs and other characters are content; a line added by a Windows editor is read as
+    // Windows-1252 without changing how the UTF-8 lines read.
+    sandbox.writeFile(ContactTree::FileName, "C|general|General (3)|\r\n"
+                                             "U|general_contact_a\tb|a\tb|general\r\n"
+                                             "U|general_contact_Jos\xC3\xA9|Jos\xC3\xA9|general\r\n"
+                                             "U|general_contact_Zo\xEB|Zo\xEB|general\r\n");
+    ContactTree tree;
+    tree.LoadContacts();
+    QCOMPARE(tree.unloadedLines(), 0);
+    QVERIFY(tree.FindContactNode(QString::fromUtf8("josé")));
+    QVERIFY(tree.FindContactNode(QString::fromUtf8("Zoë")));
+    tree.addNewCategory("Work");
+    tree.UpdateCategoryCounts();
+    QVERIFY(tree.SaveContacts());
+    QCOMPARE(sandbox.readFile(ContactTree::FileName),
+             QByteArray("C|general|General (3)|\r\n"
+                        "U|general_contact_a\tb|a\tb|general\r\n"
+                        "U|general_contact_Jos\xC3\xA9|Jos\xC3\xA9|general\r\n"
+                        "U|general_contact_Zo\xC3\xAB|Zo\xC3\xAB|general\r\n"
+                        "C|category_Work|Work (0)|\r\n"));
+    QVERIFY(!sandbox.exists("contacts.dat.bak"));
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
 }
 
 void TestContactTree::keySuffixesComeFromNodeKeyExists() {
