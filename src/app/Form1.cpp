@@ -54,7 +54,7 @@ Form1::Form1(QWidget* parent)
     buildStatusRow(client);
 
     tmrBlink.setObjectName(QStringLiteral("tmrBlink"));
-    connect(&tmrBlink, &QTimer::timeout, &blink_, &BlinkSchedule::tmrBlink_Timer);
+    connect(&tmrBlink, &ClockTimer::timeout, &blink_, &BlinkSchedule::tmrBlink_Timer);
 
     connect(&connection_, &ConnectionController::displayChanged, this, &Form1::applyDisplay);
     connect(&connection_, &ConnectionController::loginAccepted, this, &Form1::onLoginAccepted);
@@ -93,6 +93,10 @@ bool Form1::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && !Activated) {
         // The dialog opens once the activation has been handled, not inside it.
         QTimer::singleShot(0, this, &Form1::Form_Activate);
+    } else if (event->type() == QEvent::Show && !Activated) {
+        // Without a window manager nothing activates the window: it counts as activated
+        // once it has been shown for a moment.
+        QTimer::singleShot(ActivationWait, this, &Form1::Form_Activate);
     }
     return QMainWindow::event(event);
 }
@@ -266,7 +270,7 @@ void Form1::routeMessage(const QString& message) {
     case Action::Nothing:
         break;
     case Action::Warning:
-        warn(decision.text, decision.title);
+        warnings_.post(decision.text, decision.title);
         break;
     case Action::IgnoreList:
         ProcessIgnoreList(decision.text);
@@ -289,12 +293,9 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
     ContactNode* contact = contacts_.FindContactNode(sender);
     if (!contact)
         return;
-    OpenChatWindow(sender);
-    FormChat* chat = chats_.window(sender);
+    FormChat* chat = OpenChatWindow(sender);
     chat->ReceiveMessage(sender, text);
-    chat->show();
-    chat->raise();
-    chat->activateWindow();
+    chats_.bringToFront(chat);
     StartBlinkContact(contact);
 }
 
@@ -350,9 +351,14 @@ void Form1::ShowLoginDialog() {
 }
 
 void Form1::centreOverThis(QWidget* window) const {
-    const QRect main = frameGeometry();
-    window->move(main.x() + (main.width() - window->width()) / 2,
-                 main.y() + (main.height() - window->height()) / 2);
+    window->move(centredFrame(frameGeometry(), geometry(), window->size()));
+}
+
+QPoint centredFrame(const QRect& mainFrame, const QRect& mainInner, const QSize& inner) {
+    // A window not yet shown has no frame: it will get one like the main window's.
+    const QSize frame = inner + (mainFrame.size() - mainInner.size());
+    return {mainFrame.x() + (mainFrame.width() - frame.width()) / 2,
+            mainFrame.y() + (mainFrame.height() - frame.height()) / 2};
 }
 
 void Form1::mnuConnect_Click() {

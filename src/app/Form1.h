@@ -4,6 +4,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ContactTree.h"
+#include "WarningQueue.h"
 #include "frmAbout.h"
 #include "frmIgnoreList.h"
 #include "frmLogin.h"
@@ -54,7 +55,7 @@ public:
     QLabel* StatusPictureOn;
     QLabel* StatusPictureOff;
     QLabel* lblConnectionState;
-    QTimer tmrBlink;
+    ClockTimer tmrBlink;
 
     bool AutoConnect = false;
     bool Activated = false;
@@ -81,6 +82,8 @@ public:
     void Toolbar1_ButtonClick(int index);
     frmAbout* aboutWindow() const { return about_; }
 
+    // How long a shown main window waits for the window system to activate it.
+    static constexpr int ActivationWait = 250;
     static inline const QString VeltraSite = QStringLiteral("https://www.veltra.net/");
 
     // The ignore-list window shows the server's reply, when it is open.
@@ -113,10 +116,15 @@ private:
     ChatRegistry chats_{connection_};
     ContactTree contacts_;
     BlinkSchedule blink_{contacts_};
+    WarningQueue warnings_;
     QPointer<frmLogin> loginDialog_;
     QPointer<frmIgnoreList> ignoreList_;
     QPointer<frmAbout> about_;
     bool unloaded_ = false;
 };
+
+// Where a window of this inner size goes so that its frame is centred over the main window's
+// frame (move() places a window by its frame).
+QPoint centredFrame(const QRect& mainFrame, const QRect& mainInner, const QSize& inner);
 
 } // namespace kivo

@@ -23,6 +23,7 @@ void useInterfaceFont() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    kivo::reportFileSizeLimitAsError();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kivo"));
     QApplication::setWindowIcon(kivo::Pictures::application());

@@ -3,6 +3,7 @@
 #include "FormChat.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace kivo {
 
@@ -18,8 +19,7 @@ ChatRegistry::~ChatRegistry() {
 FormChat* ChatRegistry::OpenChatWindow(const QString& contactName) {
     if (FormChat* open = window(contactName)) {
         open->show();
-        open->raise();
-        open->activateWindow();
+        bringToFront(open);
         return open;
     }
     auto* chat = new FormChat(*this);
@@ -27,6 +27,25 @@ FormChat* ChatRegistry::OpenChatWindow(const QString& contactName) {
     OpenChats.insert(keyOf(contactName), chat);
     chat->show();
     return chat;
+}
+
+void ChatRegistry::bringToFront(FormChat* chat) {
+    frontRequests_.removeAll(chat);
+    frontRequests_.append(chat);
+    if (frontScheduled_)
+        return;
+    frontScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        frontScheduled_ = false;
+        const QList<QPointer<FormChat>> requests = std::exchange(frontRequests_, {});
+        for (const QPointer<FormChat>& request : requests) {
+            if (!request || request->isActiveWindow())
+                continue;
+            request->show();
+            request->raise();
+            request->activateWindow();
+        }
+    });
 }
 
 FormChat* ChatRegistry::window(const QString& contactName) const {

@@ -22,6 +22,10 @@ public:
     // Opens the private window for this name, or shows and focuses the open one.
     FormChat* OpenChatWindow(const QString& contactName);
     FormChat* window(const QString& contactName) const;
+    // Brings the window to the front and gives it the focus, once the current event is
+    // handled: a burst of messages asks the window manager once, not once per message, and
+    // not at all while the window is already the active one.
+    void bringToFront(FormChat* chat);
     qsizetype openCount() const { return OpenChats.size(); }
     void forget(const FormChat* window);
 
@@ -40,6 +44,8 @@ private:
     ConnectionController& connection_;
     QHash<QString, QPointer<FormChat>> OpenChats;
     bool exiting_ = false;
+    QList<QPointer<FormChat>> frontRequests_;
+    bool frontScheduled_ = false;
 };
 
 } // namespace kivo

@@ -9,11 +9,11 @@
 #include "Widgets.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace kivo {
 namespace {
@@ -60,15 +60,15 @@ FormChat::FormChat(ChatRegistry& registry)
 void FormChat::SetContact(const QString& username) {
     ChatMode = 0;
     ContactName = username;
-    setPlainWindowTitle(this, username + QStringLiteral(" - Chat"));
-    lblContact->setText(username);
+    setPlainWindowTitle(this, shownInLine(username) + QStringLiteral(" - Chat"));
+    lblContact->setText(shownInLine(username));
 }
 
 void FormChat::SetServer(const QString& conferenceAddress) {
     ChatMode = 1;
     ContactName = ServerMarker;
-    setPlainWindowTitle(this, conferenceAddress + QStringLiteral(" Room"));
-    lblContact->setText(conferenceAddress);
+    setPlainWindowTitle(this, shownInLine(conferenceAddress) + QStringLiteral(" Room"));
+    lblContact->setText(shownInLine(conferenceAddress));
 }
 
 void FormChat::ReceiveMessage(const QString& sender, const QString& message) {
@@ -79,8 +79,9 @@ void FormChat::ReceiveMessage(const QString& sender, const QString& message) {
 }
 
 void FormChat::cmdSend_Click() {
-    const QString text = trimSpaces(txtMessage->text());
-    if (text.isEmpty())
+    // A pasted text of several lines goes out as one message per line, each as if typed.
+    const QStringList lines = linesToSend(txtMessage->text());
+    if (lines.isEmpty())
         return;
     ConnectionController& connection = registry_.connection();
     // Without a connection nothing is sent, so nothing is echoed and the text stays typed.
@@ -89,11 +90,13 @@ void FormChat::cmdSend_Click() {
         txtMessage->setFocus();
         return;
     }
-    if (ChatMode == 0) {
-        connection.SendMessageToUser(ContactName, Command::privateMessage(ContactName, text));
-        ReceiveMessage(connection.LoggedUser, text);
-    } else {
-        connection.SendMessageToUser(QString(), text);
+    for (const QString& text : lines) {
+        if (ChatMode == 0) {
+            connection.SendMessageToUser(ContactName, Command::privateMessage(ContactName, text));
+            ReceiveMessage(connection.LoggedUser, text);
+        } else {
+            connection.SendMessageToUser(QString(), text);
+        }
     }
     txtMessage->clear();
     txtMessage->setFocus();
@@ -151,11 +154,14 @@ void FormChat::returnToHomeServer() {
     ConnectionController& connection = registry_.connection();
     if (connection.Winsock1.state() != Winsock::Closed)
         connection.Winsock1.close();
-    QCoreApplication::processEvents();
-    connection.WaitingForLogin = true;
-    connection.LoginUser = username;
-    connection.LoginPass = password;
-    connection.connectTo(host, static_cast<quint16>(ConnectionFile::GetSavedPort()));
+    // Pending window and socket events run before the new connect. Queued rather than run
+    // here: this window is being closed and must not be re-entered meanwhile.
+    QTimer::singleShot(0, &connection, [&connection, username, password, host, port] {
+        connection.WaitingForLogin = true;
+        connection.LoginUser = username;
+        connection.LoginPass = password;
+        connection.connectTo(host, static_cast<quint16>(port));
+    });
 }
 
 } // namespace kivo

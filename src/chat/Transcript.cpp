@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Router.h"
+#include "Text.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -49,11 +50,12 @@ void Transcript::appendTimeStamp() {
 }
 
 void Transcript::appendRun(Style style, const QString& text) {
-    pending_.append({style, text});
+    if (!text.isEmpty())
+        pending_.append({style, text});
 }
 
 void Transcript::endLine() {
-    pending_.append({Style::Plain, QString()});
+    pending_.append({Style::LineEnd, QString()});
     ++pendingLines_;
     // The timer writes the last lines of a burst. During a flood, when timers may wait behind
     // the network, lines are written once a frame's time or a batch's worth has gathered, so
@@ -71,7 +73,7 @@ void Transcript::flush() {
         return;
     end_.beginEditBlock();
     for (const Run& run : std::as_const(pending_)) {
-        if (run.text.isEmpty())
+        if (run.style == Style::LineEnd)
             end_.insertBlock();
         else
             end_.insertText(run.text, format(run.style));
@@ -99,7 +101,7 @@ void Transcript::dropOldestLines() {
 
 void Transcript::appendSystemLine(const QString& text) {
     appendTimeStamp();
-    appendRun(Style::Bold, text);
+    appendRun(Style::Bold, shownInLine(text));
     endLine();
 }
 
@@ -107,14 +109,14 @@ void Transcript::appendUserLine(const QString& sender, const QString& text,
                                 const QString& loggedUser) {
     appendTimeStamp();
     appendRun(sender == loggedUser ? Style::Own : Style::Other,
-              u'<' + sender + QStringLiteral("> "));
-    appendRun(Style::Plain, text);
+              u'<' + shownInLine(sender) + QStringLiteral("> "));
+    appendRun(Style::Plain, shownInLine(text));
     endLine();
 }
 
 void Transcript::appendPlainLine(const QString& text) {
     appendTimeStamp();
-    appendRun(Style::Plain, text);
+    appendRun(Style::Plain, shownInLine(text));
     endLine();
 }
 

@@ -44,10 +44,10 @@ public:
     void ScrollToEnd();
 
 private:
-    enum class Style { TimeStamp, Bold, Plain, Own, Other };
+    enum class Style { TimeStamp, Bold, Plain, Own, Other, LineEnd };
     struct Run {
         Style style;
-        QString text; // empty: the end of a line
+        QString text;
     };
 
     void appendTimeStamp();

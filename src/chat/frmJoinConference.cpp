@@ -4,6 +4,7 @@
 #include "ConferenceFile.h"
 #include "ConnectionController.h"
 #include "FormChat.h"
+#include "Input.h"
 #include "MessageBoxes.h"
 #include "Protocol.h"
 #include "Text.h"
@@ -66,6 +67,8 @@ void frmJoinConference::cmdOK_Click() {
         warn(tr("Please enter the conference name."));
         return;
     }
+    if (!acceptSingleLine({txtConferenceName->text(), txtServerName->text()}))
+        return;
     const QString server = trimSpaces(txtServerName->text());
     ConferenceFile::SaveConferenceData(name, server);
     const QString address = server.isEmpty() ? name : name + u'@' + server;

@@ -11,6 +11,8 @@ public:
     // In UTC: cheap to read (no time zone lookup) and never jumps with daylight saving.
     // Convert with toLocalTime() to show it.
     virtual QDateTime now() const;
+    // A manual clock moves only when told to, and fires the ClockTimers as it does.
+    virtual bool isManual() const { return false; }
 
     static const Clock& current();
     // Does not take ownership; nullptr restores the system clock.

@@ -15,6 +15,12 @@ public:
     virtual void warning(const QString& text, const QString& title) = 0;
     // Question icon, Yes and No buttons; true means Yes.
     virtual bool question(const QString& text, const QString& title) = 0;
+    // Changes the text of a warning box that is open, found by its text and title.
+    virtual void retext(const QString& text, const QString& title, const QString& newText) {
+        Q_UNUSED(text);
+        Q_UNUSED(title);
+        Q_UNUSED(newText);
+    }
 
     static MessageBoxes& current();
     // Does not take ownership; nullptr restores the console fallback.

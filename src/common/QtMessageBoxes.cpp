@@ -1,32 +1,46 @@
 #include "QtMessageBoxes.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 namespace kivo {
 namespace {
 
-QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
-                                    const QString& title, QMessageBox::StandardButtons buttons) {
-    QWidget* parent = QApplication::activeModalWidget();
-    if (!parent)
-        parent = QApplication::activeWindow();
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(icon, title, shown, buttons, parent);
-    box.setTextFormat(Qt::PlainText);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+QString shownText(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 } // namespace
 
+QMessageBox::StandardButton QtMessageBoxes::show(QMessageBox::Icon icon, const QString& text,
+                                                 const QString& title,
+                                                 QMessageBox::StandardButtons buttons) {
+    QWidget* parent = QApplication::activeModalWidget();
+    if (!parent)
+        parent = QApplication::activeWindow();
+    QMessageBox box(icon, title, shownText(text), buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    open_.append(&box);
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    open_.removeAll(&box);
+    return answer;
+}
+
 void QtMessageBoxes::warning(const QString& text, const QString& title) {
-    showBox(QMessageBox::Warning, text, title, QMessageBox::Ok);
+    show(QMessageBox::Warning, text, title, QMessageBox::Ok);
 }
 
 bool QtMessageBoxes::question(const QString& text, const QString& title) {
-    return showBox(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No) ==
+    return show(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+void QtMessageBoxes::retext(const QString& text, const QString& title, const QString& newText) {
+    for (const QPointer<QMessageBox>& box : std::as_const(open_)) {
+        if (box && box->windowTitle() == title && box->text() == shownText(text)) {
+            box->setText(shownText(newText));
+            return;
+        }
+    }
 }
 
 } // namespace kivo

@@ -2,6 +2,10 @@
 
 #include "MessageBoxes.h"
 
+#include <QList>
+#include <QMessageBox>
+#include <QPointer>
+
 namespace kivo {
 
 // The desktop's message boxes: modal over the active window, text always shown as plain
@@ -10,6 +14,13 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     void warning(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
+    void retext(const QString& text, const QString& title, const QString& newText) override;
+
+private:
+    QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString& text,
+                                     const QString& title, QMessageBox::StandardButtons buttons);
+
+    QList<QPointer<QMessageBox>> open_;
 };
 
 } // namespace kivo

@@ -17,10 +17,9 @@ ConnectionController::ConnectionController(QObject* parent)
     tmrPing.setObjectName(QStringLiteral("tmrPing"));
     tmrPing.setInterval(KeepAliveInterval);
     tmrPing.start(); // ticks from the start; finds the socket closed until the first login
-    connect(&tmrPing, &QTimer::timeout, this, &ConnectionController::tmrPing_Timer);
+    connect(&tmrPing, &ClockTimer::timeout, this, &ConnectionController::tmrPing_Timer);
 
     tailTimer_.setSingleShot(true);
-    tailTimer_.setInterval(TailWait);
     connect(&tailTimer_, &QTimer::timeout, this, &ConnectionController::flushTail);
 
     connect(&Winsock1, &Winsock::connected, this, &ConnectionController::Winsock1_Connect);
@@ -32,7 +31,14 @@ ConnectionController::ConnectionController(QObject* parent)
 bool ConnectionController::SendMessageToUser(const QString& /*username*/, const QString& message) {
     if (!isConnected())
         return false;
-    Winsock1.send(commandLine(message));
+    return sendLine(message);
+}
+
+bool ConnectionController::sendLine(const QString& command) {
+    // A line end inside would make it two commands: the second one never meant as such.
+    if (command.contains(u'\r') || command.contains(u'\n'))
+        return false;
+    Winsock1.send(commandLine(command));
     return true;
 }
 
@@ -75,7 +81,7 @@ void ConnectionController::Winsock1_Connect() {
     display_.connectCaption = QStringLiteral("Disconnect");
     display_.stateCaption = QStringLiteral("Connected!");
     // Sent without the state test of the send path: the socket has just said it is connected.
-    Winsock1.send(commandLine(Command::login(LoginUser, LoginPass)));
+    sendLine(Command::login(LoginUser, LoginPass));
     LoggedUser = LoginUser;
     display_.windowCaption = AppTitle + QStringLiteral(" - ") + LoginUser;
     display_.online = true;
@@ -92,7 +98,7 @@ void ConnectionController::Winsock1_Close() {
 }
 
 void ConnectionController::onFailed(const QString& reason) {
-    const bool wasConnected = display_.online;
+    const bool wasConnected = Winsock1.wasConnected();
     const QString host = Winsock1.remoteHost();
     const quint16 port = Winsock1.remotePort();
     // What arrived before the failure is still routed, after the socket is closed.
@@ -154,12 +160,12 @@ void ConnectionController::pump() {
         }
         return;
     }
-    if (!receiver_.hasTail())
+    if (!receiver_.midLine())
         tailTimer_.stop();
     else if (endOfStream_)
         flushTail();
     else
-        tailTimer_.start();
+        tailTimer_.start(receiver_.tailWait());
 }
 
 void ConnectionController::flushTail() {
@@ -171,6 +177,8 @@ void ConnectionController::flushTail() {
         routing_ = true;
         handleMessage(*message);
         routing_ = false;
+        // Lines that arrived meanwhile (a box may have been open) were turned away.
+        pump();
     }
 }
 

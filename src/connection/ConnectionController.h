@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClockTimer.h"
 #include "LineReceiver.h"
 #include "Winsock.h"
 
@@ -14,7 +15,6 @@ class ConnectionController : public QObject {
     Q_OBJECT
 public:
     static constexpr int KeepAliveInterval = 5000;
-    static constexpr int TailWait = 100;    // ms an unterminated line waits for its end
     static constexpr int RoutingSlice = 10; // ms of routing before the event loop runs again
 
     struct Display {
@@ -33,12 +33,13 @@ public:
     QString LoggedUser; // empty: not connected
 
     Winsock Winsock1;
-    QTimer tmrPing;
+    ClockTimer tmrPing;
 
     const Display& display() const { return display_; }
     bool isConnected() const { return Winsock1.state() == Winsock::Connected; }
 
-    // The one send path for commands; drops the line when not connected and says so.
+    // The one send path for commands; drops the line when not connected, or when it holds a
+    // line end, and says so.
     bool SendMessageToUser(const QString& username, const QString& message);
 
     // A port outside 1 to 65535 is refused with a message box.
@@ -64,6 +65,7 @@ Q_SIGNALS:
     void connectionLost();
 
 private:
+    bool sendLine(const QString& command);
     void onFailed(const QString& reason);
     void showOffline();
     void handleMessage(const QString& message);

@@ -1,8 +1,10 @@
 #include "ConnectionFile.h"
 
+#include "MessageBoxes.h"
 #include "StateFiles.h"
 #include "Text.h"
 
+#include <QCoreApplication>
 #include <limits>
 
 namespace kivo {
@@ -58,9 +60,17 @@ void ConnectionFile::LoadConnectionDetails(QString& username, QString& password,
 }
 
 bool ConnectionFile::SaveServerPort(const QString& port) {
-    QString username, password, host, oldPort;
-    LoadConnectionDetails(username, password, host, oldPort);
-    return writeStateFile(FileName, {username, password, host, port}, FileAccess::OwnerOnly);
+    // Lines 1 to 3 are kept from the file: one that cannot be read is not written over.
+    const TextFileContents file = readStateFile(FileName);
+    if (file.status == TextFileContents::Status::Failed) {
+        warn(QCoreApplication::translate("kivo", "The port was not saved: %1 cannot be read "
+                                                 "(%2).")
+                 .arg(FileName, file.error));
+        return false;
+    }
+    return writeStateFile(FileName,
+                          {file.lines.value(0), file.lines.value(1), file.lines.value(2), port},
+                          FileAccess::OwnerOnly);
 }
 
 } // namespace kivo

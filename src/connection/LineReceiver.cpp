@@ -19,6 +19,7 @@ void LineReceiver::feed(QByteArrayView bytes) {
             continue;
         // CR LF, CR and LF all end a line; the empty "line" between CR and LF is dropped later.
         endLine(QStringView(data + start, i - start));
+        sawLineEnd_ = true;
         start = i + 1;
     }
     appendToTail(QStringView(data + start, size - start));
@@ -32,15 +33,18 @@ void LineReceiver::appendToTail(QStringView piece) {
         tail_ += piece;
         return;
     }
-    tail_ += piece.left(room);
-    droppingRest_ = true;
+    // Cut between characters, never inside a surrogate pair.
+    qsizetype kept = room;
+    if (kept > 0 && piece.at(kept - 1).isHighSurrogate())
+        --kept;
+    tail_ += piece.left(kept);
     if (auto message = takeTail())
         messages_.push_back(std::move(*message));
+    droppingRest_ = true;
 }
 
 void LineReceiver::endLine(QStringView rest) {
     appendToTail(rest);
-    droppingRest_ = false;
     if (auto message = takeTail())
         messages_.push_back(std::move(*message));
 }
@@ -54,6 +58,7 @@ std::optional<QString> LineReceiver::next() {
 }
 
 std::optional<QString> LineReceiver::takeTail() {
+    droppingRest_ = false;
     QString message = normalise(std::exchange(tail_, QString()));
     if (message.isEmpty())
         return std::nullopt;
@@ -64,6 +69,7 @@ void LineReceiver::reset() {
     decoder_.resetState();
     tail_.clear();
     droppingRest_ = false;
+    sawLineEnd_ = false;
     messages_.clear();
 }
 

@@ -12,15 +12,24 @@ namespace kivo {
 // normalised: NULs removed, surrounding spaces trimmed, empty ones dropped.
 class LineReceiver {
 public:
-    // A line longer than this is cut here; the rest of it, up to its line end, is dropped.
+    // A line longer than this is cut here; the rest of it, up to its line end or a pause,
+    // is dropped.
     static constexpr qsizetype MaxLineLength = 64 * 1024;
+    // How long an unterminated tail waits for the rest of its line before it is taken as it
+    // is: briefly for a server that never ends its lines, longer once this connection has
+    // ended one (a slow network then delivers the rest), briefly again past the length limit.
+    static constexpr int ShortTailWait = 100;
+    static constexpr int LongTailWait = 2000;
 
     void feed(QByteArrayView bytes);
     // The next complete message, oldest first.
     std::optional<QString> next();
-    // Text after the last line end, still waiting for the rest of its line.
-    bool hasTail() const { return !tail_.isEmpty(); }
-    // Gives up waiting: the tail becomes a message as it is (nothing when blank).
+    // In the middle of a line: text after the last line end waits for the rest of it, or
+    // the rest of an overlong line is being dropped.
+    bool midLine() const { return !tail_.isEmpty() || droppingRest_; }
+    int tailWait() const { return sawLineEnd_ && !droppingRest_ ? LongTailWait : ShortTailWait; }
+    // Gives up waiting: the tail becomes a message as it is (nothing when blank), and the
+    // next bytes start a new line.
     std::optional<QString> takeTail();
     qsizetype pendingMessages() const { return static_cast<qsizetype>(messages_.size()); }
     // A new connection: forget everything, including a character cut in half.
@@ -35,6 +44,7 @@ private:
     QStringDecoder decoder_{QStringDecoder::Utf8};
     QString tail_;
     bool droppingRest_ = false;
+    bool sawLineEnd_ = false;
     std::deque<QString> messages_;
 };
 

@@ -40,7 +40,7 @@ RouteDecision decideRoute(const QString& message) {
     case ReplyOutcome::SendFailed:
         return {.action = Action::Warning,
                 .text = QStringLiteral("Failed to send private message to ") +
-                        failedReceiver(message) + u'.',
+                        shownInLine(failedReceiver(message)) + u'.',
                 .title = reply->boxTitle.toString()};
     case ReplyOutcome::IgnoreList:
         return {.action = Action::IgnoreList, .text = message};

@@ -23,6 +23,7 @@ Winsock::Winsock(QObject* parent)
     });
     connect(socket_, &QTcpSocket::connected, this, [this] {
         connectTimer_.stop();
+        wasConnected_ = true;
         Q_EMIT connected();
     });
     connect(socket_, &QTcpSocket::readyRead, this, &Winsock::dataArrived);
@@ -56,6 +57,7 @@ int Winsock::state() const {
 
 void Winsock::connectToHost(const QString& host, quint16 port) {
     close();
+    wasConnected_ = false;
     remoteHost_ = host;
     remotePort_ = port;
     connectTimer_.start();

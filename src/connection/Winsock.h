@@ -28,6 +28,8 @@ public:
     int state() const;
     QString remoteHost() const { return remoteHost_; }
     quint16 remotePort() const { return remotePort_; }
+    // Whether the connection last started has been made at some point.
+    bool wasConnected() const { return wasConnected_; }
 
     void connectToHost(const QString& host, quint16 port);
     // Closes at once, dropping unread data; raises no closedByServer.
@@ -57,6 +59,7 @@ private:
     quint16 remotePort_ = 0;
     QByteArray leftover_; // bytes that were still unread when the server closed
     bool failed_ = false;
+    bool wasConnected_ = false;
 };
 
 } // namespace kivo

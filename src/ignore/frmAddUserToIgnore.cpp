@@ -1,5 +1,6 @@
 #include "frmAddUserToIgnore.h"
 
+#include "Input.h"
 #include "MessageBoxes.h"
 #include "Text.h"
 #include "Twips.h"
@@ -42,6 +43,8 @@ void frmAddUserToIgnore::cmdOK_Click() {
         warn(tr("Enter username."));
         return;
     }
+    if (!acceptSingleLine({name}))
+        return;
     AddedUser = name;
     hide();
 }

@@ -1,6 +1,7 @@
 #include "frmDetails.h"
 
 #include "ConnectionFile.h"
+#include "Input.h"
 #include "MessageBoxes.h"
 #include "Text.h"
 #include "Twips.h"
@@ -44,6 +45,8 @@ void frmDetails::Form_Load() {
 }
 
 void frmDetails::cmdOK_Click() {
+    if (!acceptSingleLine({txtPort->text()}))
+        return;
     const QString port = trimSpaces(txtPort->text());
     if (port.isEmpty() || !numericValue(port)) {
         warn(tr("Please enter a valid port."));

@@ -2,6 +2,7 @@
 
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
+#include "Input.h"
 #include "MessageBoxes.h"
 #include "Text.h"
 #include "Twips.h"
@@ -75,6 +76,8 @@ void frmLogin::cmdOK_Click() {
         warn(tr("Please fill all fields."));
         return;
     }
+    if (!acceptSingleLine({txtUsername->text(), txtPassword->text(), txtHost->text()}))
+        return;
     // A port that cannot be used is refused before anything changes.
     if (!ConnectionController::checkPort(ConnectionFile::GetSavedPort()))
         return;

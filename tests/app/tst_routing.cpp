@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace kivo;
+using test::LineEnd;
 using test::StampRun;
 
 namespace {
@@ -60,8 +61,8 @@ void TestRouting::privateMessageOpensTheContactsWindowAndBlinks() {
     QVERIFY(chat);
     QCOMPARE(chat->windowTitle(), QString("Alice - Chat")); // opened under the name as sent
     QVERIFY(chat->isVisible());
-    QCOMPARE(test::transcriptRuns(chat),
-             (QStringList{StampRun, "<Alice>  {#ff0000}", "hello <b>there</b> {#000000}"}));
+    QCOMPARE(test::transcriptRuns(chat), (QStringList{StampRun, "<Alice>  {#ff0000}",
+                                                      "hello <b>there</b> {#000000}", LineEnd}));
     ContactNode* alice = s.form->contacts().node("general_contact_alice");
     QCOMPARE(s.form->blink().BlinkList().size(), 1);
     QCOMPARE(s.form->blink().BlinkList()[0].node, alice);
@@ -82,7 +83,7 @@ void TestRouting::privateMessageReachesAnOpenWindowInOtherCase() {
     QCOMPARE(s.form->chats().openCount(), 1);
     QCOMPARE(open->windowTitle(), QString("ALICE - Chat"));
     QCOMPARE(test::transcriptRuns(open),
-             (QStringList{StampRun, "<alice>  {#ff0000}", "hi {#000000}"}));
+             (QStringList{StampRun, "<alice>  {#ff0000}", "hi {#000000}", LineEnd}));
 }
 
 void TestRouting::privateMessagesThatGoNowhere() {
@@ -112,14 +113,19 @@ void TestRouting::conferenceLinesInTheirForms() {
               "Ann: other case\r\n"
               "bob:<img src=x>\r\n"
               "a sentence: with a colon\r\n"
+              "bob:\r\n"
               "Login successful.\r\n");
-    QCOMPARE(test::transcriptRuns(room),
-             (QStringList{StampRun, "*** bob has joined lobby {#000000 bold}",   //
-                          StampRun, "<ann>  {#0000ff}", "mine {#000000}",        //
-                          StampRun, "<Ann>  {#ff0000}", "other case {#000000}",  //
-                          StampRun, "<bob>  {#ff0000}", "<img src=x> {#000000}", //
-                          StampRun, "a sentence: with a colon {#000000}",        //
-                          StampRun, "Login successful. {#000000}"}));
+    // clang-format off
+    const QStringList expected{
+        StampRun, "*** bob has joined lobby {#000000 bold}",   LineEnd,
+        StampRun, "<ann>  {#0000ff}", "mine {#000000}",        LineEnd,
+        StampRun, "<Ann>  {#ff0000}", "other case {#000000}",  LineEnd,
+        StampRun, "<bob>  {#ff0000}", "<img src=x> {#000000}", LineEnd,
+        StampRun, "a sentence: with a colon {#000000}",        LineEnd,
+        StampRun, "<bob>  {#ff0000}",                          LineEnd,
+        StampRun, "Login successful. {#000000}",               LineEnd};
+    // clang-format on
+    QCOMPARE(test::transcriptRuns(room), expected);
 }
 
 void TestRouting::conferenceLinesWithoutARoomAreDropped() {

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 using namespace kivo;
 
@@ -34,6 +35,10 @@ class TestStartup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void firstStartWithoutFiles();
+    void firstStartWithoutAWindowManager();
+    void timersRunOnTheClock();
+    void exitAnsweredYesEndsTheProgram();
+    void dialogsAreCentredByTheirFrame();
     void loginDialogOpensOnlyOnce();
     void settingsFileDecidesAutoConnect_data();
     void settingsFileDecidesAutoConnect();
@@ -59,6 +64,65 @@ void TestStartup::firstStartWithoutFiles() {
     QVERIFY(showAndSeeLoginDialog(form));
     QVERIFY(!sandbox.exists("settings.dat")); // nothing is written at start-up
     QVERIFY(!sandbox.exists("contacts.dat"));
+}
+
+void TestStartup::firstStartWithoutAWindowManager() {
+    test::Sandbox sandbox;
+    Form1 form;
+    // Nothing activates the window: no window manager runs.
+    struct Swallow : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            return event->type() == QEvent::WindowActivate;
+        }
+    } noActivation;
+    form.installEventFilter(&noActivation);
+    bool opened = false;
+    test::whenModal([&](QWidget* modal) {
+        opened = qobject_cast<frmLogin*>(modal) != nullptr;
+        modal->close();
+    });
+    form.show();
+    QTRY_VERIFY_WITH_TIMEOUT(opened, 2000);
+}
+
+void TestStartup::timersRunOnTheClock() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile("contacts.dat",
+                      "C|general|General (1)|\r\nU|general_contact_bob|bob|general\r\n");
+    Form1 form;
+    ContactNode* bob = form.contacts().node("general_contact_bob");
+    form.StartBlinkContact(bob);
+    sandbox.clock.advanceMs(399);
+    QVERIFY(!bob->Bold);
+    sandbox.clock.advanceMs(1);
+    QVERIFY(bob->Bold && bob->ForeColor == ContactTree::Red);
+    sandbox.clock.advanceMs(3000);
+    QVERIFY(!bob->Bold && bob->ForeColor == ContactTree::Black);
+    QVERIFY(form.blink().BlinkList().isEmpty());
+}
+
+void TestStartup::exitAnsweredYesEndsTheProgram() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.boxes.defaultAnswer = true;
+    Form1 form;
+    form.show();
+    QTimer::singleShot(0, form.mnuExit, &QAction::trigger);
+    QTimer giveUp;
+    giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
+    giveUp.start(5000);
+    QCOMPARE(QApplication::exec(), 0); // the program's own event loop ends
+    QVERIFY(!form.isVisible());
+}
+
+void TestStartup::dialogsAreCentredByTheirFrame() {
+    // The main window's frame: 10 px borders and a 30 px title bar around 400 x 300.
+    const QRect mainFrame(100, 50, 420, 340);
+    const QRect mainInner(110, 80, 400, 300);
+    const QPoint at = centredFrame(mainFrame, mainInner, QSize(180, 120));
+    // The dialog's frame (200 x 160) is centred on the main frame's centre (310, 220).
+    QCOMPARE(QRect(at, QSize(200, 160)).center(), QPoint(310, 220) - QPoint(1, 1));
 }
 
 void TestStartup::loginDialogOpensOnlyOnce() {

@@ -11,9 +11,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <QWindow>
 
 using namespace kivo;
+using test::LineEnd;
 using test::StampRun;
 
 namespace {
@@ -40,10 +42,12 @@ class TestChat : public QObject {
 private Q_SLOTS:
     void privateWindowSendsPmAndEchoes();
     void conferenceSendsTheTextUnchanged();
+    void pastedLinesGoOutOneByOne();
     void blankInputSendsNothing();
     void nothingIsEchoedWithoutAConnection();
     void transcriptLineStyles();
     void markupIsShownLiterally();
+    void oneMessageIsOneLineOnScreen();
     void linesAppearWithinAFrame();
     void scrollbackKeepsTheNewestLines();
     void registryIgnoresLetterCase();
@@ -66,14 +70,14 @@ void TestChat::privateWindowSendsPmAndEchoes() {
     QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n"));
     QCOMPARE(chat->txtMessage->text(), QString());
     QCOMPARE(test::transcriptRuns(chat),
-             (QStringList{StampRun, "<ann>  {#0000ff}", "hello  there {#000000}"}));
+             (QStringList{StampRun, "<ann>  {#0000ff}", "hello  there {#000000}", LineEnd}));
     // A typed "*** " line is sent normally and echoed as a system line.
     QTest::mouseClick(chat->cmdSend, Qt::LeftButton); // empty: nothing
     chat->txtMessage->setText("*** waves");
     QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
     QVERIFY(s.server.waitForReceived("/pm bob hello  there\r\n/pm bob *** waves\r\n"));
-    QCOMPARE(test::transcriptRuns(chat).mid(3),
-             (QStringList{StampRun, "*** waves {#000000 bold}"}));
+    QCOMPARE(test::transcriptRuns(chat).mid(4),
+             (QStringList{StampRun, "*** waves {#000000 bold}", LineEnd}));
 }
 
 void TestChat::conferenceSendsTheTextUnchanged() {
@@ -88,6 +92,21 @@ void TestChat::conferenceSendsTheTextUnchanged() {
     QVERIFY(s.server.waitForReceived("/pm carl psst\r\n"));
     QCOMPARE(test::transcriptText(room), QString()); // no echo in the room
     QCOMPARE(s.chats.openCount(), 0);
+}
+
+void TestChat::pastedLinesGoOutOneByOne() {
+    Session s;
+    QVERIFY(s.logIn());
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    type(chat, "hello bob\nmy password is hunter2 \r\n\r\n\x07");
+    QVERIFY(s.server.waitForReceived("/pm bob hello bob\r\n/pm bob my password is hunter2\r\n"));
+    QCOMPARE(test::transcriptText(chat),
+             QString("[09:05:07] <ann> hello bob\n[09:05:07] <ann> my password is hunter2\n"));
+    QCOMPARE(chat->txtMessage->text(), QString());
+    s.server.clearReceived();
+    FormChat* room = s.chats.openConference("lobby");
+    type(room, QString("hi all") + QChar(0x2029) + "\tbye\x1b");
+    QVERIFY(s.server.waitForReceived("hi all\r\n\tbye\r\n"));
 }
 
 void TestChat::blankInputSendsNothing() {
@@ -109,8 +128,9 @@ void TestChat::nothingIsEchoedWithoutAConnection() {
         type(chat, " hello ");
         QCOMPARE(chat->txtMessage->text(), QString(" hello ")); // kept for a later try
         QCOMPARE(test::transcriptRuns(chat),
-                 (QStringList{StampRun, "*** Not sent: there is no connection to a server. "
-                                        "{#000000 bold}"}));
+                 (QStringList{StampRun,
+                              "*** Not sent: there is no connection to a server. {#000000 bold}",
+                              LineEnd}));
     }
 }
 
@@ -124,12 +144,15 @@ void TestChat::transcriptLineStyles() {
     chat->ReceiveMessage("bob", "*** bob: left");
     s.sandbox.clock.current.setTime(QTime(21, 4, 5));
     chat->transcript().appendPlainLine("plain");
-    QCOMPARE(test::transcriptRuns(chat),
-             (QStringList{StampRun, "<bob>  {#ff0000}", "hi {#000000}",         //
-                          StampRun, "<ann>  {#0000ff}", "own {#000000}",        //
-                          StampRun, "<Ann>  {#ff0000}", "other case {#000000}", //
-                          StampRun, "*** bob: left {#000000 bold}",             //
-                          "[21:04:05]  {#969696}", "plain {#000000}"}));
+    // clang-format off
+    const QStringList expected{
+        StampRun, "<bob>  {#ff0000}", "hi {#000000}",         LineEnd,
+        StampRun, "<ann>  {#0000ff}", "own {#000000}",        LineEnd,
+        StampRun, "<Ann>  {#ff0000}", "other case {#000000}", LineEnd,
+        StampRun, "*** bob: left {#000000 bold}",             LineEnd,
+        "[21:04:05]  {#969696}", "plain {#000000}",           LineEnd};
+    // clang-format on
+    QCOMPARE(test::transcriptRuns(chat), expected);
     QCOMPARE(test::transcriptText(chat),
              QString("[09:05:07] <bob> hi\n[09:05:07] <ann> own\n[09:05:07] <Ann> other case\n"
                      "[09:05:07] *** bob: left\n[21:04:05] plain\n"));
@@ -147,7 +170,23 @@ void TestChat::markupIsShownLiterally() {
     QCOMPARE(marked->windowHandle()->title(), QString("a[*]b - Chat"));
     QCOMPARE(test::transcriptRuns(chat),
              (QStringList{StampRun, "<<i>bob</i>>  {#ff0000}",
-                          "<b>x</b> <img src=\"a.png\"> &amp; {#000000}"}));
+                          "<b>x</b> <img src=\"a.png\"> &amp; {#000000}", LineEnd}));
+}
+
+void TestChat::oneMessageIsOneLineOnScreen() {
+    Session s;
+    FormChat* chat = s.chats.OpenChatWindow(QString("mallory") + QChar(0x202E) + "olleh");
+    chat->ReceiveMessage("bob", QString("hi") + QChar(0x2029) + "[09:00:00] <alice> psst");
+    chat->ReceiveMessage(QString("mallory") + QChar(0x202E) + "olleh", "x");
+    chat->ReceiveMessage("bob", ""); // a user line with no text is still one line
+    const QString isolated =
+        QString(QChar(0x2068)) + "mallory" + QChar(0x202E) + "olleh" + QChar(0x2069);
+    QCOMPARE(test::transcriptRuns(chat),
+             (QStringList{StampRun, "<bob>  {#ff0000}", "hi [09:00:00] <alice> psst {#000000}",
+                          LineEnd, StampRun, "<" + isolated + ">  {#ff0000}", "x {#000000}",
+                          LineEnd, StampRun, "<bob>  {#ff0000}", LineEnd}));
+    QCOMPARE(chat->windowTitle(), isolated + " - Chat");
+    QCOMPARE(chat->lblContact->text(), isolated);
 }
 
 void TestChat::linesAppearWithinAFrame() {
@@ -193,9 +232,12 @@ void TestChat::conferenceCloseGoesBackToTheHomeServer() {
     QVERIFY(s.logIn());
     FormChat* room = s.chats.openConference("lobby@far");
     QCOMPARE(s.chats.ServerChatWindow.data(), room);
+    // Whatever runs while the events pending at the close are handled, the port that was
+    // checked is the one connected to.
+    QTimer::singleShot(0, [&] { test::saveLogin(s.sandbox, "ann", "secret", test::closedPort()); });
     room->close();
     QVERIFY(!s.chats.ServerChatWindow);
-    QVERIFY(s.connection.WaitingForLogin);
+    QTRY_VERIFY(s.connection.WaitingForLogin);
     QCOMPARE(s.connection.LoginUser, QString("ann"));
     QVERIFY(home.waitForReceived("/login ann secret\r\n"));
     QTRY_VERIFY(s.server.clientGone()); // the room's server was left

@@ -33,6 +33,7 @@ class TestJoin : public QObject {
 private Q_SLOTS:
     void firstUseOffersGeneral();
     void blankNameIsRefused();
+    void lineBreaksAreRefused();
     void joinSavesSendsAndOpensTheRoom_data();
     void joinSavesSendsAndOpensTheRoom();
     void secondJoinIsRefusedAfterSaving();
@@ -69,6 +70,26 @@ void TestJoin::blankNameIsRefused() {
     QVERIFY(dialog.isVisible());
     QVERIFY(!s.sandbox.exists(ConferenceFile::FileName));
     QVERIFY(!s.chats.ServerChatWindow);
+}
+
+void TestJoin::lineBreaksAreRefused() {
+    Session s;
+    frmJoinConference dialog(s.chats);
+    dialog.show();
+    dialog.txtConferenceName->setText("lobby\n/ignore-clear");
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+    dialog.txtConferenceName->setText("lobby");
+    dialog.txtServerName->setText("far\r");
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+    QCOMPARE(s.sandbox.boxes.texts(),
+             QStringList(2, "Line breaks and other control characters cannot be used here. Please "
+                            "remove them and try again."));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.txtServerName->text(), QString("far\r"));
+    QVERIFY(!s.sandbox.exists(ConferenceFile::FileName));
+    QVERIFY(!s.chats.ServerChatWindow);
+    QTest::qWait(50);
+    QCOMPARE(s.server.received(), QByteArray());
 }
 
 void TestJoin::joinSavesSendsAndOpensTheRoom_data() {

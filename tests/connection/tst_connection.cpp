@@ -40,6 +40,9 @@ private Q_SLOTS:
     void refusedConnectionIsReported();
     void unterminatedLastLineIsRouted();
     void nothingIsSentWhileNotConnected();
+    void aCommandWithALineEndIsNeverSent();
+    void failureTextSaysWhetherThisConnectionWasMade();
+    void keepAliveRunsOnTheClock();
 };
 
 void TestConnection::offlineDisplayBeforeTheFirstConnection() {
@@ -294,9 +297,57 @@ void TestConnection::unterminatedLastLineIsRouted() {
 
 void TestConnection::nothingIsSentWhileNotConnected() {
     test::Sandbox sandbox;
+    test::LoopbackServer server;
     ConnectionController connection;
+    startLogin(connection, server.port());
+    // Still connecting: a line written now would go out once the connection is made.
     QVERIFY(!connection.SendMessageToUser("", "/ignore-list"));
+    QVERIFY(server.waitForReceived("/login bob pw\r\n"));
+    QTest::qWait(50);
+    QCOMPARE(server.received(), QByteArray("/login bob pw\r\n"));
     QVERIFY(sandbox.boxes.boxes.isEmpty());
+}
+
+void TestConnection::aCommandWithALineEndIsNeverSent() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    QVERIFY(test::logInAt(server, connection, "bob", "pw"));
+    QVERIFY(!connection.SendMessageToUser("bob", "/pm bob hi\n/ignore-clear"));
+    QVERIFY(!connection.SendMessageToUser("", "a\rb"));
+    QVERIFY(connection.SendMessageToUser("", "/ignore-list"));
+    QVERIFY(server.waitForReceived("/ignore-list\r\n"));
+}
+
+void TestConnection::failureTextSaysWhetherThisConnectionWasMade() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForReceived("/login bob pw\r\n"));
+    server.send("Invalid username or password.\r\n");
+    QTRY_COMPARE(sandbox.boxes.boxes.size(), 1);
+    // The refused login left the connection up; the corrected host cannot be reached.
+    const quint16 closed = test::closedPort();
+    connection.connectTo("127.0.0.1", closed);
+    QTRY_COMPARE(sandbox.boxes.boxes.size(), 2);
+    QVERIFY2(sandbox.boxes.boxes[1].text.startsWith(
+                 QString("Could not connect to 127.0.0.1 on port %1: ").arg(closed)),
+             qPrintable(sandbox.boxes.boxes[1].text));
+}
+
+void TestConnection::keepAliveRunsOnTheClock() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    QVERIFY(test::logInAt(server, connection, "bob", "pw"));
+    sandbox.clock.advanceMs(4999);
+    QTest::qWait(50);
+    QCOMPARE(server.received(), QByteArray());
+    sandbox.clock.advanceMs(1);
+    QVERIFY(server.waitForReceived("/"));
+    sandbox.clock.advanceMs(10000);
+    QVERIFY(server.waitForReceived("///"));
 }
 
 QTEST_MAIN(TestConnection)

@@ -40,12 +40,22 @@ struct Session {
 
     Session() {
         sandbox.writeFile("settings.dat", "False\r\n");
+        sandbox.writeFile("contacts.dat", "C|general|General (2)|\r\n"
+                                          "U|general_contact_alice|alice|general\r\n"
+                                          "U|general_contact_bob|bob|general\r\n");
         form = std::make_unique<Form1>();
         QObject::connect(&form->connection(), &ConnectionController::messageReceived,
                          [this](const QString& message) { routed.append(message); });
         if (!test::logInAt(server, form->connection(), "ann", "pw"))
             qFatal("no login");
         room = form->chats().openConference("lobby");
+    }
+    // The private messages alice's window shows, without their time stamps.
+    QStringList fromAlice() {
+        FormChat* chat = form->chats().window("alice");
+        if (!chat)
+            return {};
+        return test::transcriptText(chat).remove("[09:05:07] ").split('\n', Qt::SkipEmptyParts);
     }
     QString lastLine() {
         return test::transcriptText(room)
@@ -66,6 +76,11 @@ private Q_SLOTS:
     void droppedInTheMiddleOfALine();
     void droppedWhileABoxIsOpen();
     void loginNeverAnswered();
+    void linesThatCameWhileABoxWasOpen();
+    void overlongLineEndsAtAPause();
+    void slowNetworkAndUnendedLines();
+    void oneBoxForAThousandEqualErrors();
+    void privateFloodAsksForTheFocusRarely();
 };
 
 void TestHostile::tenMegabyteLineWithoutAnEnd() {
@@ -200,6 +215,88 @@ void TestHostile::loginNeverAnswered() {
     form.mnuConnect->trigger(); // the way out: disconnect
     QCOMPARE(form.connection().Winsock1.state(), int(Winsock::Closed));
     QTRY_VERIFY(server.clientGone());
+}
+
+void TestHostile::linesThatCameWhileABoxWasOpen() {
+    Session s;
+    s.form->connection().WaitingForLogin = true;
+    // An unterminated refusal: routed by the wait for its line end, it opens a box, and a
+    // private message comes while the box is open.
+    s.sandbox.boxes.whileOpen = [&] {
+        s.server.send("(Private) alice:meanwhile\r\n");
+        QTest::qWait(200);
+    };
+    s.server.send("Invalid username or password.");
+    QTRY_COMPARE(s.sandbox.boxes.texts(), QStringList{"Invalid username or password!"});
+    QTRY_COMPARE_WITH_TIMEOUT(s.fromAlice(), QStringList{"<alice> meanwhile"}, 1000);
+}
+
+void TestHostile::overlongLineEndsAtAPause() {
+    Session s;
+    s.server.send("bob: an ended line\r\n"); // so the short wait is not the only one
+    s.server.send(QByteArray(70000, 'x'));
+    QTest::qWait(1000);
+    s.server.send("(Private) alice:after a long line\r\n");
+    QTRY_COMPARE(s.fromAlice(), QStringList{"<alice> after a long line"});
+}
+
+void TestHostile::slowNetworkAndUnendedLines() {
+    Session s;
+    s.server.send("bob: first\r\n");
+    // Once this server has ended a line, a line arriving in pieces is one line.
+    s.server.send("(Private) al");
+    QTest::qWait(400);
+    s.server.send("ice:slow\r\n");
+    QTRY_COMPARE(s.fromAlice(), QStringList{"<alice> slow"});
+    QCOMPARE(s.routed, (QStringList{"bob: first", "(Private) alice:slow"}));
+    // An unended line still gets through, after the longer wait.
+    s.server.send("bob: no end");
+    QTest::qWait(1000);
+    QCOMPARE(s.routed.size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(s.routed.size(), 3, 3000);
+    QCOMPARE(s.routed.last(), QString("bob: no end"));
+}
+
+void TestHostile::oneBoxForAThousandEqualErrors() {
+    Session s;
+    s.sandbox.boxes.whileOpen = [&] {
+        QTRY_COMPARE(s.routed.size(), 1001);
+        s.sandbox.boxes.whileOpen = nullptr;
+    };
+    QByteArray errors;
+    for (int i = 0; i < 1000; ++i)
+        errors += "User does not exist.\r\n";
+    s.server.send(errors + "bob: routing goes on\r\n");
+    QTRY_COMPARE(s.sandbox.boxes.boxes.size(), 1);
+    QTRY_COMPARE(s.sandbox.boxes.boxes[0].text,
+                 QString("User does not exist.\n\n(999 more like this)"));
+    QCOMPARE(s.sandbox.boxes.boxes[0].title, QString("Private Message Error"));
+    QCOMPARE(s.lastLine(), QString("[09:05:07] <bob> routing goes on"));
+    s.server.send("(Private) alice:still here\r\n");
+    QTRY_COMPARE(s.fromAlice(), QStringList{"<alice> still here"});
+    QCOMPARE(s.sandbox.boxes.boxes.size(), 1);
+    // A later error of the same kind is a box of its own again.
+    s.server.send("User does not exist.\r\n");
+    QTRY_COMPARE(s.sandbox.boxes.boxes.size(), 2);
+    QCOMPARE(s.sandbox.boxes.boxes[1].text, QString("User does not exist."));
+}
+
+void TestHostile::privateFloodAsksForTheFocusRarely() {
+    Session s;
+    FormChat* alice = s.form->OpenChatWindow("alice");
+    FormChat* bob = s.form->OpenChatWindow("bob");
+    int activations = 0;
+    test::EventCounter counter(QEvent::WindowActivate, [&] { ++activations; });
+    alice->installEventFilter(&counter);
+    bob->installEventFilter(&counter);
+    QByteArray flood;
+    for (int i = 0; i < 1000; ++i)
+        flood += (i % 2 ? "(Private) bob:" : "(Private) alice:") + QByteArray::number(i) + "\r\n";
+    s.server.send(flood);
+    QTRY_COMPARE_WITH_TIMEOUT(s.routed.size(), 1000, 20000);
+    QTRY_VERIFY(bob->isActiveWindow()); // the last message's window has the focus
+    QVERIFY2(activations < 100, qPrintable(QString::number(activations)));
+    QCOMPARE(s.fromAlice().size(), 500);
 }
 
 QTEST_MAIN(TestHostile)

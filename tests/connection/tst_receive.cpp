@@ -15,6 +15,8 @@ private Q_SLOTS:
     void framesAndNormalisesLines_data();
     void framesAndNormalisesLines();
     void oversizedLineIsCutAndTheRestDropped();
+    void cutNeverSplitsACharacter();
+    void tailWaitsLongerOnceLinesAreEnded();
     void resetForgetsAHalfCharacter();
 };
 
@@ -75,7 +77,7 @@ void TestReceive::framesAndNormalisesLines() {
     }
     QCOMPARE(got, messages);
     QCOMPARE(receiver.takeTail().value_or(QString()), tail);
-    QVERIFY(!receiver.hasTail());
+    QVERIFY(!receiver.midLine());
 }
 
 void TestReceive::oversizedLineIsCutAndTheRestDropped() {
@@ -83,11 +85,36 @@ void TestReceive::oversizedLineIsCutAndTheRestDropped() {
     const QByteArray huge(LineReceiver::MaxLineLength * 3 + 5, 'x');
     for (qsizetype at = 0; at < huge.size(); at += 10000)
         receiver.feed(huge.mid(at, 10000));
-    QVERIFY(!receiver.hasTail()); // the buffer never holds more than one line's limit
+    QVERIFY(receiver.midLine());
     receiver.feed("yyy\r\nnext\r\n");
     QCOMPARE(receiver.next(), QString(LineReceiver::MaxLineLength, 'x'));
     QCOMPARE(receiver.next(), QString("next"));
     QCOMPARE(receiver.next(), std::nullopt);
+
+    // A pause ends an overlong line like any other: what comes next is a new line.
+    receiver.feed(huge);
+    QCOMPARE(receiver.tailWait(), LineReceiver::ShortTailWait);
+    QVERIFY(receiver.next());
+    QCOMPARE(receiver.takeTail(), std::nullopt);
+    receiver.feed("(Private) alice:after\r\n");
+    QCOMPARE(receiver.next(), QString("(Private) alice:after"));
+}
+
+void TestReceive::cutNeverSplitsACharacter() {
+    LineReceiver receiver;
+    // A four-byte character (one surrogate pair) straddling the limit is left out whole.
+    receiver.feed(QByteArray(LineReceiver::MaxLineLength - 1, 'x') + "\xF0\x9F\x98\x80z\n");
+    QCOMPARE(receiver.next(), QString(LineReceiver::MaxLineLength - 1, 'x'));
+}
+
+void TestReceive::tailWaitsLongerOnceLinesAreEnded() {
+    LineReceiver receiver;
+    receiver.feed("no end yet");
+    QCOMPARE(receiver.tailWait(), LineReceiver::ShortTailWait);
+    receiver.feed("\nslow");
+    QCOMPARE(receiver.tailWait(), LineReceiver::LongTailWait);
+    receiver.reset(); // a new connection starts short again
+    QCOMPARE(receiver.tailWait(), LineReceiver::ShortTailWait);
 }
 
 void TestReceive::resetForgetsAHalfCharacter() {

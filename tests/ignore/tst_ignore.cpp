@@ -188,6 +188,19 @@ void TestIgnore::addRefusesDuplicatesAndBlankNames() {
     });
     QTest::mouseClick(window->cmdAdd, Qt::LeftButton);
     QCOMPARE(s.sandbox.boxes.texts().last(), QString("Enter username."));
+
+    // A pasted line break would send a second command.
+    test::whenModal([&](QWidget*) {
+        dialog->txtUsername->setText("bob\n/ignore-clear");
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->txtUsername->text(), QString("bob\n/ignore-clear"));
+        QTest::mouseClick(dialog->cmdCancel, Qt::LeftButton);
+    });
+    QTest::mouseClick(window->cmdAdd, Qt::LeftButton);
+    QCOMPARE(s.sandbox.boxes.texts().last(),
+             QString("Line breaks and other control characters cannot be used here. Please remove "
+                     "them and try again."));
     QCOMPARE(window->addUserDialog(), dialog); // hidden between uses, not destroyed
     QTest::qWait(50);
     QCOMPARE(s.server.received(), QByteArray("/ignore-list\r\n"));

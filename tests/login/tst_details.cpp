@@ -1,9 +1,12 @@
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
+#include "StateFiles.h"
 #include "TestSupport.h"
 #include "frmDetails.h"
 #include "frmLogin.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +36,8 @@ private Q_SLOTS:
     void portsAreCheckedAndSavedAsTyped_data();
     void portsAreCheckedAndSavedAsTyped();
     void aWordIsShownAsItIsAndRefused();
+    void refusalsWriteNothing();
+    void enterAndEscapeDoNothing();
     void theLoginUsesTheNewPortAndRewritesIt();
     void openedFromTheLoginDialogWithoutItsValues();
 };
@@ -103,6 +108,40 @@ void TestDetails::aWordIsShownAsItIsAndRefused() {
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.txtPort->text(), QString(" port "));
     QCOMPARE(sandbox.boxes.texts(), QStringList{"Please enter a valid port."});
+}
+
+void TestDetails::refusalsWriteNothing() {
+    test::Sandbox sandbox;
+    sandbox.writeFile(ConnectionFile::FileName, "ann\r\npw\r\nhost\r\n9\r\n");
+    QVERIFY(!savePort("6000\n"));
+    QCOMPARE(sandbox.boxes.texts(), QStringList{"Line breaks and other control characters cannot "
+                                                "be used here. Please remove them and try again."});
+    QCOMPARE(sandbox.readFile(ConnectionFile::FileName), QByteArray("ann\r\npw\r\nhost\r\n9\r\n"));
+
+    // A file that cannot be read (too large) keeps lines 1 to 3 nobody can read back.
+    QFile big(sandbox.path(ConnectionFile::FileName));
+    QVERIFY(big.resize(MaxStateFileSize + 1));
+    QVERIFY(!savePort("6000"));
+    QVERIFY2(sandbox.boxes.texts().last().startsWith(
+                 "The port was not saved: connection.dat cannot be read ("),
+             qPrintable(sandbox.boxes.texts().last()));
+    QCOMPARE(QFileInfo(big).size(), MaxStateFileSize + 1);
+}
+
+void TestDetails::enterAndEscapeDoNothing() {
+    test::Sandbox sandbox;
+    frmDetails dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    for (QWidget* control :
+         {static_cast<QWidget*>(dialog.txtPort), static_cast<QWidget*>(dialog.cmdCancel)}) {
+        control->setFocus();
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(control, key);
+    }
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!sandbox.exists(ConnectionFile::FileName));
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
 }
 
 void TestDetails::theLoginUsesTheNewPortAndRewritesIt() {

@@ -20,6 +20,8 @@ private Q_SLOTS:
     void okTrimsSavesAndConnects();
     void unusablePortIsRefusedBeforeAnythingChanges_data();
     void unusablePortIsRefusedBeforeAnythingChanges();
+    void lineBreaksAreRefused();
+    void enterAndEscapeDoNothing();
 };
 
 void TestLogin::layoutAndFocusOrder() {
@@ -129,6 +131,45 @@ void TestLogin::unusablePortIsRefusedBeforeAnythingChanges() {
     QVERIFY(!connection.WaitingForLogin);
     QCOMPARE(connection.Winsock1.state(), int(Winsock::Closed));
     QVERIFY(dialog.cmdOK->isEnabled());
+}
+
+void TestLogin::lineBreaksAreRefused() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    const QByteArray file = "x\r\ny\r\nz\r\n" + QByteArray::number(server.port()) + "\r\n";
+    sandbox.writeFile(ConnectionFile::FileName, file);
+    ConnectionController connection;
+    frmLogin dialog(connection, nullptr);
+    dialog.show();
+    dialog.txtUsername->setText("ann\nbob");
+    dialog.txtHost->setText("127.0.0.1");
+    QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+    QCOMPARE(sandbox.boxes.texts(), QStringList{"Line breaks and other control characters cannot "
+                                                "be used here. Please remove them and try again."});
+    QVERIFY(dialog.isVisible() && dialog.cmdOK->isEnabled());
+    QCOMPARE(dialog.txtUsername->text(), QString("ann\nbob"));
+    QCOMPARE(sandbox.readFile(ConnectionFile::FileName), file);
+    QVERIFY(!connection.WaitingForLogin);
+    QVERIFY(!server.waitForClient(1, 200));
+}
+
+void TestLogin::enterAndEscapeDoNothing() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    test::saveLogin(sandbox, "ann", "pw", server.port());
+    ConnectionController connection;
+    frmLogin dialog(connection, nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    for (QWidget* control :
+         {static_cast<QWidget*>(dialog.txtUsername), static_cast<QWidget*>(dialog.cmdCancel)}) {
+        control->setFocus();
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(control, key);
+    }
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!connection.WaitingForLogin);
+    QVERIFY(!server.waitForClient(1, 200));
 }
 
 QTEST_MAIN(TestLogin)

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "ClockTimer.h"
 #include "Codec.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
@@ -40,11 +41,24 @@ bool ScriptedBoxes::question(const QString& text, const QString& title) {
     return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
 }
 
+void ScriptedBoxes::retext(const QString& text, const QString& title, const QString& newText) {
+    for (Box& box : boxes) {
+        if (box.text == text && box.title == title) {
+            box.text = newText;
+            return;
+        }
+    }
+}
+
 QStringList ScriptedBoxes::texts() const {
     QStringList result;
     for (const Box& box : boxes)
         result.append(box.text);
     return result;
+}
+
+void ManualClock::advanceMs(qint64 ms) {
+    ClockTimer::runUntil(current.addMSecs(ms), [this](const QDateTime& now) { current = now; });
 }
 
 Sandbox::Sandbox() {
@@ -183,6 +197,8 @@ QStringList transcriptRuns(FormChat* chat) {
                             .arg(fragment.text(), format.foreground().color().name(),
                                  format.fontWeight() == QFont::Bold ? " bold" : ""));
         }
+        if (block.next().isValid())
+            runs.append(LineEnd);
     }
     return runs;
 }

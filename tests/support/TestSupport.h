@@ -4,6 +4,7 @@
 #include "MessageBoxes.h"
 
 #include <QByteArray>
+#include <QEvent>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -34,6 +35,7 @@ public:
 
     void warning(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
+    void retext(const QString& text, const QString& title, const QString& newText) override;
 
     QList<Box> boxes;
     QList<bool> answers; // taken first to last; when empty, defaultAnswer
@@ -43,15 +45,19 @@ public:
     QStringList texts() const;
 };
 
+// Time moves only when a test says so; the program's ClockTimers fire as it moves.
 class ManualClock final : public Clock {
 public:
     QDateTime now() const override { return current; }
-    void advanceMs(qint64 ms) { current = current.addMSecs(ms); }
+    bool isManual() const override { return true; }
+    void advanceMs(qint64 ms);
     QDateTime current{QDate(2026, 2, 21), QTime(9, 5, 7)};
 };
 
-// The time stamp run the manual clock's start time gives, as transcriptRuns() shows it.
+// The time stamp run the manual clock's start time gives, as transcriptRuns() shows it, and
+// the entry that ends each line there.
 inline const QString StampRun = QStringLiteral("[09:05:07]  {#969696}");
+inline const QString LineEnd = QStringLiteral("⏎");
 
 // A fresh state folder, scripted boxes and a manual clock for one test case.
 class Sandbox {
@@ -110,9 +116,29 @@ void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 5000);
 
 // The transcript as runs, one entry each: text, colour and weight, e.g. "<ann> {#0000ff}" or
-// "*** hi {#000000 bold}". Both helpers write waiting lines first, as the next frame would.
+// "*** hi {#000000 bold}", and LineEnd after each line (an empty line is a LineEnd alone).
+// Both helpers write waiting lines first, as the next frame would.
 QStringList transcriptRuns(FormChat* chat);
 QString transcriptText(FormChat* chat);
+
+// Calls an action for every event of one type that reaches the objects it is installed on.
+class EventCounter : public QObject {
+public:
+    EventCounter(QEvent::Type type, std::function<void()> action)
+        : type_(type)
+        , action_(std::move(action)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == type_)
+            action_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<void()> action_;
+};
 
 // The widgets that hold the focus as a user presses Tab, starting from `first` (which is
 // included); the window is shown and activated for it.
