@@ -90,7 +90,7 @@ void ContactTreeView::tvContacts_MouseUp(Qt::MouseButton button) {
         updateIconAfterPendingEvents(node->Key);
 }
 
-void ContactTreeView::updateIconAfterPendingEvents(const QString& key) {
+void ContactTreeView::updateIconAfterPendingEvents(QString key) {
     // An expansion caused by this click or key takes effect first. The events let run here
     // may delete the node (a Delete key), so only its key is kept across them.
     QCoreApplication::processEvents();

@@ -62,7 +62,7 @@ private:
     void onCleared();
     void refresh(ContactNode* node);
     QTreeWidgetItem* categoryPictureAt(const QMouseEvent* event) const;
-    void updateIconAfterPendingEvents(const QString& key);
+    void updateIconAfterPendingEvents(QString key);
 
     ContactTree& tree_;
     QHash<ContactNode*, QTreeWidgetItem*> items_;

@@ -188,7 +188,7 @@ void TestHostile::droppedWhileABoxIsOpen() {
     };
     s.server.send("User does not exist.\r\nbob: after the box\r\nbob: last\r\n");
     QTRY_COMPARE(s.routed.size(), 3);
-    QVERIFY(closedWhileOpen);
+    QTRY_VERIFY(closedWhileOpen);
     QCOMPARE(s.sandbox.boxes.texts(), QStringList{"User does not exist."});
     QTRY_COMPARE(s.lastLine(), QString("[09:05:07] <bob> last"));
     QCOMPARE(s.form->connection().Winsock1.state(), int(Winsock::Closed));
@@ -294,7 +294,8 @@ void TestHostile::privateFloodAsksForTheFocusRarely() {
         flood += (i % 2 ? "(Private) bob:" : "(Private) alice:") + QByteArray::number(i) + "\r\n";
     s.server.send(flood);
     QTRY_COMPARE_WITH_TIMEOUT(s.routed.size(), 1000, 20000);
-    QTRY_VERIFY(bob->isActiveWindow()); // the last message's window has the focus
+    // The last message's window has the focus.
+    QTRY_VERIFY_WITH_TIMEOUT(bob->isActiveWindow(), 20000);
     QVERIFY2(activations < 100, qPrintable(QString::number(activations)));
     QCOMPARE(s.fromAlice().size(), 500);
 }
