@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 
 namespace kivo {
 namespace {
@@ -94,11 +95,24 @@ bool Form1::event(QEvent* event) {
         // The dialog opens once the activation has been handled, not inside it.
         QTimer::singleShot(0, this, &Form1::Form_Activate);
     } else if (event->type() == QEvent::Show && !Activated) {
-        // Without a window manager nothing activates the window: it counts as activated
-        // once it has been shown for a moment.
-        QTimer::singleShot(ActivationWait, this, &Form1::Form_Activate);
+        QTimer::singleShot(ActivationWait, this, &Form1::activateOnceOnScreen);
     }
     return QMainWindow::event(event);
+}
+
+void Form1::activateOnceOnScreen() {
+    // Without a window manager, or with one that does not give new windows the focus,
+    // nothing activates the window: it counts as activated once it has been on screen for a
+    // moment (a window manager may still be placing it when it first appears).
+    if (Activated)
+        return;
+    const bool onScreen = windowHandle() && windowHandle()->isExposed();
+    if (onScreen && seenOnScreen_) {
+        Form_Activate();
+        return;
+    }
+    seenOnScreen_ = onScreen;
+    QTimer::singleShot(ActivationWait, this, &Form1::activateOnceOnScreen);
 }
 
 void Form1::Form_Activate() {

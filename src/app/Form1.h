@@ -82,7 +82,8 @@ public:
     void Toolbar1_ButtonClick(int index);
     frmAbout* aboutWindow() const { return about_; }
 
-    // How long a shown main window waits for the window system to activate it.
+    // How long a shown main window waits for the window system to activate it before it
+    // counts as activated all the same.
     static constexpr int ActivationWait = 250;
     static inline const QString VeltraSite = QStringLiteral("https://www.veltra.net/");
 
@@ -98,6 +99,7 @@ protected:
 private:
     void Form_Load();
     void Form_Activate();
+    void activateOnceOnScreen();
     void Form_Unload();
     void centreOverThis(QWidget* window) const;
     void buildMenus();
@@ -121,6 +123,7 @@ private:
     QPointer<frmIgnoreList> ignoreList_;
     QPointer<frmAbout> about_;
     bool unloaded_ = false;
+    bool seenOnScreen_ = false;
 };
 
 // Where a window of this inner size goes so that its frame is centred over the main window's
