@@ -15,7 +15,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     export UBSAN_OPTIONS=print_stacktrace=1
 fi
 
-kivo_install_missing "${kivo_packages[@]}"
+kivo_install_missing "${kivo_packages[@]}" "${kivo_test_packages[@]}"
 kivo_configure "$build" -DKIVO_BUILD_TESTS=ON "${options[@]}"
 cmake --build "$build" --parallel "$(nproc)"
 export QT_QPA_PLATFORM=offscreen

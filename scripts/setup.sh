@@ -1,7 +1,12 @@
 # Shared set-up of run.sh, test.sh and bench.sh: installs the Debian packages that are
 # missing, then configures and builds. Sourced, not run.
 
-kivo_packages=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core fonts-liberation)
+# To build and run Kivo; the Noto fonts show Chinese, Japanese, Korean and emoji.
+kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-qpa-plugins
+    fonts-dejavu-core fonts-liberation fonts-noto-cjk fonts-noto-color-emoji)
+# And to test it: a virtual X server for the tests that need a real one, the validators of the
+# desktop file and the AppStream metadata.
+kivo_test_packages=(xvfb xauth desktop-file-utils appstream)
 
 kivo_install_missing() {
     local missing=()

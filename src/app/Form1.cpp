@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "Colours.h"
 #include "ConnectionFile.h"
 #include "ContactCommands.h"
 #include "ContactTreeView.h"
@@ -49,6 +50,7 @@ Form1::Form1(QWidget* parent)
     buildToolbar(client);
     tvContacts = new ContactTreeView(contacts_, client);
     tvContacts->setGeometry(twipsRect(0, 360, 6735, 3765));
+    tvContacts->setAccessibleName(tr("Contacts"));
     contactCommands = new ContactCommands(contacts_, *tvContacts, this);
     connect(tvContacts, &ContactTreeView::chatRequested, this, &Form1::openChatFromTree);
     buildMenus();
@@ -316,18 +318,31 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
 void Form1::buildStatusRow(QWidget* client) {
     StatusPictureOn =
         statusPicture(client, QStringLiteral("StatusPictureOn"), Pictures::OnlineYellow);
+    StatusPictureOn->setAccessibleName(tr("Connected"));
     StatusPictureOff =
         statusPicture(client, QStringLiteral("StatusPictureOff"), Pictures::OfflineGrey);
+    StatusPictureOff->setAccessibleName(tr("Not connected"));
     lblConnectionState = new QLabel(client);
     lblConnectionState->setObjectName(QStringLiteral("lblConnectionState"));
     lblConnectionState->setTextFormat(Qt::PlainText);
     lblConnectionState->setGeometry(twipsRect(270, 4230, 6135, 255));
-    QPalette palette = lblConnectionState->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 192));
-    lblConnectionState->setPalette(palette);
+    colourStateLabel();
     QFont font = lblConnectionState->font();
     font.setPointSizeF(8.25);
     lblConnectionState->setFont(font);
+}
+
+void Form1::colourStateLabel() {
+    QPalette palette = lblConnectionState->palette();
+    palette.setColor(QPalette::WindowText,
+                     readableOn(StateLabelBlue, palette.color(QPalette::Window)));
+    lblConnectionState->setPalette(palette);
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        colourStateLabel();
 }
 
 void Form1::applyDisplay() {
@@ -339,6 +354,13 @@ void Form1::applyDisplay() {
         ShowStatusOn();
     else
         ShowStatusOff();
+}
+
+void Form1::bringToFront() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void Form1::ShowStatusOn() {

@@ -69,6 +69,9 @@ public:
     }
     void StartBlinkContact(ContactNode* node) { blink_.StartBlinkContact(node); }
 
+    // Shows the window, restored, in front of the others, with the focus.
+    void bringToFront();
+
     void ShowStatusOn();
     void ShowStatusOff();
     void mnuConnect_Click();
@@ -85,6 +88,7 @@ public:
     // How long a shown main window waits for the window system to activate it before it
     // counts as activated all the same.
     static constexpr int ActivationWait = 250;
+    static inline const QColor StateLabelBlue{0, 0, 192};
     static inline const QString VeltraSite = QStringLiteral("https://www.veltra.net/");
 
     // The ignore-list window shows the server's reply, when it is open.
@@ -95,6 +99,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Form_Load();
@@ -106,6 +111,7 @@ private:
     void buildToolbar(QWidget* client);
     void buildStatusRow(QWidget* client);
     void applyDisplay();
+    void colourStateLabel();
     void onLoginAccepted();
     void onLoginRefused();
     void onConnectionLost();

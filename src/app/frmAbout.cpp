@@ -11,10 +11,11 @@
 
 namespace kivo {
 
-const QString frmAbout::Description =
-    QStringLiteral("Kivo is a client for the decentralized Veltra network for Linux desktops.\r\n"
-                   "\r\n"
-                   "This version was created on February 21, 2026.\r\n");
+QString frmAbout::description() {
+    return tr("Kivo is a client for the decentralized Veltra network for Linux desktops.") +
+           QStringLiteral("\r\n\r\n") + tr("This version was created on February 21, 2026.") +
+           QStringLiteral("\r\n");
+}
 
 frmAbout::frmAbout(QWidget* owner)
     : QWidget(owner, Qt::Window)
@@ -29,7 +30,8 @@ frmAbout::frmAbout(QWidget* owner)
 
     placed(Label1, "Label1", {120, 120, 3615, 255})->setAlignment(Qt::AlignCenter);
     placed(Text1, "Text1", {120, 360, 3615, 1575})->setReadOnly(true);
-    Text1->setPlainText(Description);
+    Text1->setPlainText(description());
+    Text1->setAccessibleName(tr("About Kivo"));
     QPalette palette = Text1->palette();
     palette.setColor(QPalette::Base, QApplication::palette("QMenu").color(QPalette::Window));
     Text1->setPalette(palette);

@@ -15,7 +15,7 @@ class frmAbout : public QWidget {
 public:
     explicit frmAbout(QWidget* owner);
 
-    static const QString Description;
+    static QString description();
 
     QLabel* Label1;
     QPlainTextEdit* Text1;

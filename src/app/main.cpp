@@ -1,12 +1,16 @@
+#include "CommandLine.h"
 #include "Form1.h"
+#include "Log.h"
 #include "Pictures.h"
 #include "QtMessageBoxes.h"
+#include "SingleInstance.h"
 #include "StateFiles.h"
+#include "Translations.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFontDatabase>
+#include <cstdio>
 
 namespace {
 
@@ -24,29 +28,48 @@ void useInterfaceFont() {
 
 int main(int argc, char* argv[]) {
     kivo::reportFileSizeLimitAsError();
+    kivo::CommandLine commandLine;
+    commandLine.answerWithoutDisplay(argc, argv);
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kivo"));
+    kivo::setApplicationNames();
+    QGuiApplication::setDesktopFileName(QStringLiteral("kivo"));
     QApplication::setWindowIcon(kivo::Pictures::application());
+    kivo::installTranslations(app);
+    commandLine.process(app);
+    if (commandLine.verbose())
+        kivo::enableVerboseLogging();
     useInterfaceFont();
 
-    // A second client on the same machine needs its own state files.
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption stateFolder(
-        QStringLiteral("state-folder"),
-        QStringLiteral("Keep the state files (contacts, settings, login) in this folder."),
-        QStringLiteral("folder"));
-    parser.addOption(stateFolder);
-    parser.process(app);
-    if (parser.isSet(stateFolder)) {
-        const QString folder = QDir(parser.value(stateFolder)).absolutePath();
+    if (!commandLine.stateFolder().isEmpty()) {
+        const QString folder = QDir(commandLine.stateFolder()).absolutePath();
         QDir().mkpath(folder);
         kivo::StateFolder::setPath(folder);
+    }
+    kivo::SingleInstance instance(kivo::StateFolder::path());
+    switch (instance.start()) {
+    case kivo::SingleInstance::Outcome::First:
+        break;
+    case kivo::SingleInstance::Outcome::HandedOver:
+        std::printf("%s\n", qPrintable(QCoreApplication::translate(
+                                "kivo", "Kivo is already running with these state files; its "
+                                        "window was brought to the front.")));
+        return 0;
+    case kivo::SingleInstance::Outcome::Unreachable:
+        std::fprintf(
+            stderr, "%s\n",
+            qPrintable(QCoreApplication::translate(
+                           "kivo", "Kivo is already running with the state files in %1, but "
+                                   "does not answer.")
+                           .arg(QDir::toNativeSeparators(kivo::StateFolder::path()))));
+        return 1;
     }
 
     kivo::QtMessageBoxes boxes;
     kivo::MessageBoxes::install(&boxes);
     kivo::Form1 window;
+    QObject::connect(&instance, &kivo::SingleInstance::raiseRequested, &window,
+                     &kivo::Form1::bringToFront);
     window.show();
     return QApplication::exec();
 }

@@ -45,6 +45,8 @@ FormChat::FormChat(ChatRegistry& registry)
     txtChat->setReadOnly(true);
     txtChat->setUndoRedoEnabled(false);
     txtMessage->setObjectName(QStringLiteral("txtMessage"));
+    txtChat->setAccessibleName(tr("Conversation"));
+    txtMessage->setAccessibleName(tr("Message"));
     cmdSend->setObjectName(QStringLiteral("cmdSend"));
     applyGeometry();
 
@@ -60,14 +62,14 @@ FormChat::FormChat(ChatRegistry& registry)
 void FormChat::SetContact(const QString& username) {
     ChatMode = 0;
     ContactName = username;
-    setPlainWindowTitle(this, shownInLine(username) + QStringLiteral(" - Chat"));
+    setPlainWindowTitle(this, tr("%1 - Chat").arg(shownInLine(username)));
     lblContact->setText(shownInLine(username));
 }
 
 void FormChat::SetServer(const QString& conferenceAddress) {
     ChatMode = 1;
     ContactName = ServerMarker;
-    setPlainWindowTitle(this, shownInLine(conferenceAddress) + QStringLiteral(" Room"));
+    setPlainWindowTitle(this, tr("%1 Room").arg(shownInLine(conferenceAddress)));
     lblContact->setText(shownInLine(conferenceAddress));
 }
 

@@ -1,6 +1,7 @@
 #include "Transcript.h"
 
 #include "Clock.h"
+#include "Colours.h"
 #include "Router.h"
 #include "Text.h"
 
@@ -30,11 +31,22 @@ Transcript::Transcript(QPlainTextEdit* view)
     sinceFlush_.start();
 }
 
-const QTextCharFormat& Transcript::format(Style style) const {
-    static const QTextCharFormat formats[] = {
-        makeFormat(TimeStampGrey, false), makeFormat(Black, true), makeFormat(Black, false),
-        makeFormat(OwnBlue, false), makeFormat(OtherRed, false)};
-    return formats[static_cast<int>(style)];
+QTextCharFormat Transcript::format(Style style) const {
+    const QColor base = view_->palette().color(QPalette::Base);
+    switch (style) {
+    case Style::TimeStamp:
+        return makeFormat(readableOn(TimeStampGrey, base), false);
+    case Style::Bold:
+        return makeFormat(readableOn(Black, base), true);
+    case Style::Own:
+        return makeFormat(readableOn(OwnBlue, base), false);
+    case Style::Other:
+        return makeFormat(readableOn(OtherRed, base), false);
+    case Style::Plain:
+    case Style::LineEnd:
+        break;
+    }
+    return makeFormat(readableOn(Black, base), false);
 }
 
 void Transcript::appendTimeStamp() {

@@ -54,7 +54,7 @@ private:
     void appendRun(Style style, const QString& text);
     void endLine();
     void dropOldestLines();
-    const QTextCharFormat& format(Style style) const;
+    QTextCharFormat format(Style style) const;
 
     QPlainTextEdit* view_;
     QTextCursor end_;

@@ -28,6 +28,8 @@ frmJoinConference::frmJoinConference(ChatRegistry& chats, QWidget* parent)
     Label2 = placed(new QLabel(tr("Server (optional):"), this), "Label2", {120, 480, 1455, 255});
     txtConferenceName = placed(new QLineEdit(this), "txtConferenceName", {1560, 120, 2775, 285});
     txtServerName = placed(new QLineEdit(this), "txtServerName", {1560, 480, 2775, 285});
+    Label1->setBuddy(txtConferenceName);
+    Label2->setBuddy(txtServerName);
     cmdOK = addButton("cmdOK", tr("OK"), {2640, 960, 615, 375});
     cmdCancel = addButton("cmdCancel", tr("Cancel"), {3360, 960, 975, 375});
 

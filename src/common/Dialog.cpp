@@ -27,7 +27,21 @@ QPushButton* Dialog::addButton(const char* name, const QString& caption, const Q
     auto* button = placed(new QPushButton(caption, this), name, twips);
     button->setAutoDefault(false);
     button->setDefault(false);
+    button->installEventFilter(this);
     return button;
+}
+
+bool Dialog::eventFilter(QObject* watched, QEvent* event) {
+    // Some platform themes (GNOME's) let a focused button take Enter; here the dialog says
+    // what Enter means, whatever the theme.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event) {

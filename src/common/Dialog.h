@@ -8,8 +8,9 @@ class QPushButton;
 
 namespace kivo {
 
-// Base of the program's small dialogs: no button reacts to Enter or Escape by itself (the
-// dialogs decide in their own key handlers), and controls are placed in twips.
+// Base of the program's small dialogs: no button reacts to Enter or Escape by itself, whatever
+// the platform theme (the dialogs decide in their own key handlers), and controls are placed
+// in twips.
 class Dialog : public QDialog {
     Q_OBJECT
 public:
@@ -20,6 +21,7 @@ protected:
     void centreOnScreen();
     QPushButton* addButton(const char* name, const QString& caption, const QRect& twips);
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 } // namespace kivo

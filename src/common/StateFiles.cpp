@@ -1,5 +1,6 @@
 #include "StateFiles.h"
 
+#include "Log.h"
 #include "MessageBoxes.h"
 
 #include <QCoreApplication>
@@ -102,29 +103,29 @@ TextFileContents readStateFile(const QString& fileName) {
     const QFileInfo info(path);
     if (!info.exists())
         return contents;
-    contents.status = TextFileContents::Status::Failed;
-    if (info.isDir()) {
-        contents.error = QStringLiteral("it is a folder, not a file");
+    const auto failed = [&](const QString& error) {
+        qCDebug(logFiles).noquote() << "could not read" << path << error;
+        contents.status = TextFileContents::Status::Failed;
+        contents.error = error;
         return contents;
-    }
-    if (info.size() > MaxStateFileSize) {
-        contents.error = QStringLiteral("it is too large (%1 bytes)").arg(info.size());
-        return contents;
-    }
+    };
+    if (info.isDir())
+        return failed(QCoreApplication::translate("kivo", "it is a folder, not a file"));
+    if (info.size() > MaxStateFileSize)
+        return failed(
+            QCoreApplication::translate("kivo", "it is too large (%1 bytes)").arg(info.size()));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        contents.error = file.errorString();
-        return contents;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString());
     // One byte more than the size seen a moment ago tells a file that has grown since.
     const QByteArray bytes = file.read(info.size() + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > MaxStateFileSize) {
-        contents.error = file.error() != QFileDevice::NoError ? file.errorString()
-                                                              : QStringLiteral("it is too large");
-        return contents;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return failed(file.errorString());
+    if (bytes.size() > MaxStateFileSize)
+        return failed(QCoreApplication::translate("kivo", "it is too large"));
     contents.status = TextFileContents::Status::Read;
     contents.lines = decodeLines(bytes);
+    qCDebug(logFiles).noquote() << "read" << path << bytes.size() << "bytes";
     return contents;
 }
 
@@ -156,7 +157,10 @@ bool writeStateFile(const QString& fileName, const QStringList& lines, FileAcces
         written = file.commit();
     // The reason is taken before cancelling, which would replace it with its own.
     const QString reason = file.errorString();
+    if (written)
+        qCDebug(logFiles).noquote() << "wrote" << path << bytes.size() << "bytes";
     if (!written) {
+        qCDebug(logFiles).noquote() << "could not write" << path << reason;
         file.cancelWriting();
         warn(QCoreApplication::translate("kivo", "Could not save %1: %2\nThe file on disk was "
                                                  "left as it was.")

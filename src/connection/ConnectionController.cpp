@@ -2,6 +2,7 @@
 
 #include "Codec.h"
 #include "ConnectionFile.h"
+#include "Log.h"
 #include "MessageBoxes.h"
 #include "Protocol.h"
 
@@ -13,7 +14,8 @@ constexpr qint64 ReadChunk = 64 * 1024;
 } // namespace
 
 ConnectionController::ConnectionController(QObject* parent)
-    : QObject(parent) {
+    : QObject(parent)
+    , display_{tr("&Connect"), tr("Disconnected!"), AppTitle, false} {
     tmrPing.setObjectName(QStringLiteral("tmrPing"));
     tmrPing.setInterval(KeepAliveInterval);
     tmrPing.start(); // ticks from the start; finds the socket closed until the first login
@@ -36,8 +38,11 @@ bool ConnectionController::SendMessageToUser(const QString& /*username*/, const 
 
 bool ConnectionController::sendLine(const QString& command) {
     // A line end inside would make it two commands: the second one never meant as such.
-    if (command.contains(u'\r') || command.contains(u'\n'))
+    if (command.contains(u'\r') || command.contains(u'\n')) {
+        qCWarning(logConnection) << "refused to send a line holding a line end";
         return false;
+    }
+    qCDebug(logConnection).noquote() << "sent:" << loggable(command);
     Winsock1.send(commandLine(command));
     return true;
 }
@@ -52,6 +57,7 @@ bool ConnectionController::checkPort(qint64 port) {
 }
 
 void ConnectionController::connectTo(const QString& host, quint16 port) {
+    qCDebug(logConnection).noquote() << "connecting to" << host << "port" << port;
     if (Winsock1.state() != Winsock::Closed)
         Winsock1.close();
     receiver_.reset();
@@ -61,6 +67,7 @@ void ConnectionController::connectTo(const QString& host, quint16 port) {
 }
 
 void ConnectionController::disconnectFromServer() {
+    qCDebug(logConnection) << "disconnected by the user";
     Winsock1.close();
     receiver_.reset();
     tailTimer_.stop();
@@ -68,8 +75,8 @@ void ConnectionController::disconnectFromServer() {
 }
 
 void ConnectionController::showOffline() {
-    display_.connectCaption = QStringLiteral("Connect...");
-    display_.stateCaption = QStringLiteral("Disconnected!");
+    display_.connectCaption = tr("Connect...");
+    display_.stateCaption = tr("Disconnected!");
     display_.windowCaption = AppTitle;
     display_.online = false;
     LoggedUser.clear();
@@ -78,18 +85,20 @@ void ConnectionController::showOffline() {
 }
 
 void ConnectionController::Winsock1_Connect() {
-    display_.connectCaption = QStringLiteral("Disconnect");
-    display_.stateCaption = QStringLiteral("Connected!");
+    qCDebug(logConnection) << "connected";
+    display_.connectCaption = tr("Disconnect");
+    display_.stateCaption = tr("Connected!");
     // Sent without the state test of the send path: the socket has just said it is connected.
     sendLine(Command::login(LoginUser, LoginPass));
     LoggedUser = LoginUser;
-    display_.windowCaption = AppTitle + QStringLiteral(" - ") + LoginUser;
+    display_.windowCaption = tr("Kivo - %1").arg(LoginUser);
     display_.online = true;
     tmrPing.start();
     Q_EMIT displayChanged();
 }
 
 void ConnectionController::Winsock1_Close() {
+    qCDebug(logConnection) << "closed by the server";
     // Lines that arrived before the close are still routed, the unterminated last one too.
     endOfStream_ = true;
     pump();
@@ -98,6 +107,7 @@ void ConnectionController::Winsock1_Close() {
 }
 
 void ConnectionController::onFailed(const QString& reason) {
+    qCDebug(logConnection).noquote() << "failed:" << reason;
     const bool wasConnected = Winsock1.wasConnected();
     const QString host = Winsock1.remoteHost();
     const quint16 port = Winsock1.remotePort();
@@ -115,8 +125,10 @@ void ConnectionController::onFailed(const QString& reason) {
 }
 
 void ConnectionController::tmrPing_Timer() {
-    if (isConnected())
+    if (isConnected()) {
+        qCDebug(logConnection) << "sent: keep-alive";
         Winsock1.send(Command::KeepAlive);
+    }
 }
 
 void ConnectionController::Winsock1_DataArrival() {
@@ -183,9 +195,10 @@ void ConnectionController::flushTail() {
 }
 
 void ConnectionController::handleMessage(const QString& message) {
+    qCDebug(logConnection).noquote() << "received:" << message;
     const ServerReply* reply = recogniseReply(message, WaitingForLogin);
     if (reply && reply->outcome == ReplyOutcome::LoginRefused) {
-        warn(QStringLiteral("Invalid username or password!"), QStringLiteral("Login Error"));
+        warn(tr("Invalid username or password!"), tr("Login Error"));
         Q_EMIT loginRefused();
         WaitingForLogin = false;
         display_.windowCaption = AppTitle;

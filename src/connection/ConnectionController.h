@@ -18,9 +18,9 @@ public:
     static constexpr int RoutingSlice = 10; // ms of routing before the event loop runs again
 
     struct Display {
-        QString connectCaption = QStringLiteral("&Connect");
-        QString stateCaption = QStringLiteral("Disconnected!");
-        QString windowCaption = QStringLiteral("Kivo");
+        QString connectCaption;
+        QString stateCaption;
+        QString windowCaption;
         bool online = false;
     };
 

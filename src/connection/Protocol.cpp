@@ -34,7 +34,7 @@ QString Command::ignoreClear() {
 
 namespace {
 
-constexpr QStringView PrivateMessageError = u"Private Message Error";
+constexpr const char* PrivateMessageError = QT_TRANSLATE_NOOP("kivo", "Private Message Error");
 
 using enum MatchKind;
 using enum ReplyOutcome;
@@ -44,12 +44,13 @@ const std::array Replies{
     ServerReply{"L2", u"Login successful.", Contains, LoginAccepted, true},
     ServerReply{"1", u"*Ping!*", Contains, Swallow, false},
     ServerReply{"2", u"Unknown command.", Contains, Swallow, false},
-    ServerReply{"3", u"User does not exist.", Contains, Warning, false, u"User does not exist.",
-                PrivateMessageError},
+    ServerReply{"3", u"User does not exist.", Contains, Warning, false,
+                QT_TRANSLATE_NOOP("kivo", "User does not exist."), PrivateMessageError},
     ServerReply{"4", u"You cannot send private messages to yourself.", Contains, Warning, false,
-                u"You cannot send private messages to yourself.", PrivateMessageError},
-    ServerReply{"5", u" is banned.", Contains, Warning, false, u"Receiver is banned.",
+                QT_TRANSLATE_NOOP("kivo", "You cannot send private messages to yourself."),
                 PrivateMessageError},
+    ServerReply{"5", u" is banned.", Contains, Warning, false,
+                QT_TRANSLATE_NOOP("kivo", "Receiver is banned."), PrivateMessageError},
     ServerReply{"6", u"Ignoring ", StartsWith, Swallow, false},
     ServerReply{"7", u"Stopped ignoring ", StartsWith, Swallow, false},
     ServerReply{"8", u" is not in your ignore list.", Contains, Swallow, false},
@@ -57,13 +58,8 @@ const std::array Replies{
     ServerReply{"10", u"Ignore list is already empty.", Equals, Swallow, false},
     ServerReply{"11", u"Ignore list:", StartsWith, IgnoreList, false},
     ServerReply{"12", u"Ignore list is empty.", Equals, IgnoreListEmpty, false},
-    ServerReply{"13",
-                u"Failed to send private message to ",
-                StartsWithAnyCase,
-                SendFailed,
-                false,
-                {},
-                PrivateMessageError},
+    ServerReply{"13", u"Failed to send private message to ", StartsWithAnyCase, SendFailed, false,
+                nullptr, PrivateMessageError},
     ServerReply{"14", u"Private message sent to ", StartsWithAnyCase, Swallow, false},
     ServerReply{"15", u"(Private) ", StartsWith, PrivateMessage, false},
 };

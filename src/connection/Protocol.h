@@ -38,8 +38,8 @@ struct ServerReply {
     MatchKind match;
     ReplyOutcome outcome;
     bool loginPhaseOnly;
-    QStringView boxText = {};
-    QStringView boxTitle = {};
+    const char* boxText = nullptr; // English; translated when shown (context "kivo")
+    const char* boxTitle = nullptr;
 
     bool matches(QStringView message) const;
 };

@@ -3,6 +3,8 @@
 #include "Protocol.h"
 #include "Text.h"
 
+#include <QCoreApplication>
+
 namespace kivo {
 namespace {
 
@@ -35,13 +37,13 @@ RouteDecision decideRoute(const QString& message) {
     switch (reply->outcome) {
     case ReplyOutcome::Warning:
         return {.action = Action::Warning,
-                .text = reply->boxText.toString(),
-                .title = reply->boxTitle.toString()};
+                .text = QCoreApplication::translate("kivo", reply->boxText),
+                .title = QCoreApplication::translate("kivo", reply->boxTitle)};
     case ReplyOutcome::SendFailed:
         return {.action = Action::Warning,
-                .text = QStringLiteral("Failed to send private message to ") +
-                        shownInLine(failedReceiver(message)) + u'.',
-                .title = reply->boxTitle.toString()};
+                .text = QCoreApplication::translate("kivo", "Failed to send private message to %1.")
+                            .arg(shownInLine(failedReceiver(message))),
+                .title = QCoreApplication::translate("kivo", reply->boxTitle)};
     case ReplyOutcome::IgnoreList:
         return {.action = Action::IgnoreList, .text = message};
     case ReplyOutcome::IgnoreListEmpty:

@@ -177,18 +177,20 @@ bool ContactTree::keepOriginalFile() {
     for (int suffix = 1; QFileInfo::exists(StateFolder::filePath(copy)); ++suffix)
         copy = FileName + QStringLiteral(".bak.") + QString::number(suffix);
     const QString copyPath = QDir::toNativeSeparators(StateFolder::filePath(copy));
-    const QString lines =
-        unloadedLines_ == 1
-            ? tr("One line of %1 could not be read").arg(FileName)
-            : tr("%1 lines of %2 could not be read").arg(unloadedLines_).arg(FileName);
     if (!QFile::copy(StateFolder::filePath(FileName), StateFolder::filePath(copy))) {
-        warn(tr("The contact list was not saved: %1, and the file could not be copied to %2 "
-                "to keep them.")
-                 .arg(lines, copyPath));
+        warn(tr("The contact list was not saved: %1 holds lines that could not be read, and "
+                "the file could not be copied to %2 to keep them.")
+                 .arg(FileName, copyPath));
         return false;
     }
-    warn(tr("%1 and are not in the contact list. The original file was kept as %2.")
-             .arg(lines, copyPath));
+    warn(unloadedLines_ == 1
+             ? tr("One line of %1 could not be read and is not in the contact list. The "
+                  "original file was kept as %2.")
+                   .arg(FileName, copyPath)
+             : tr("%1 lines of %2 could not be read and are not in the contact list. The "
+                  "original file was kept as %3.")
+                   .arg(unloadedLines_)
+                   .arg(FileName, copyPath));
     unloadedLines_ = 0;
     return true;
 }

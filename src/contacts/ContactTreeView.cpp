@@ -1,5 +1,6 @@
 #include "ContactTreeView.h"
 
+#include "Colours.h"
 #include "ContactTree.h"
 #include "MessageBoxes.h"
 #include "Pictures.h"
@@ -68,8 +69,11 @@ void ContactTreeView::buildPopup() {
 }
 
 void ContactTreeView::tvContacts_MouseDown(Qt::MouseButton button, const QPoint& globalPosition) {
-    if (button != Qt::RightButton)
-        return;
+    if (button == Qt::RightButton)
+        showPopup(globalPosition);
+}
+
+void ContactTreeView::showPopup(const QPoint& globalPosition) {
     ContextNode = SelectedItem();
     if (!ContextNode)
         return;
@@ -169,8 +173,33 @@ void ContactTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
         tvContacts_DblClick();
 }
 
+void ContactTreeView::changeEvent(QEvent* event) {
+    QTreeWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        for (const auto& node : tree_.nodes())
+            refresh(node.get());
+    }
+}
+
+void ContactTreeView::contextMenuEvent(QContextMenuEvent* event) {
+    // The mouse's menu comes with the button press; the keyboard's (the Menu key) here.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        showPopupAtCurrentNode();
+}
+
+void ContactTreeView::showPopupAtCurrentNode() {
+    if (mnuContactsPopup->isVisible())
+        return; // the Menu key may come both as a key and as a context-menu request
+    const QRect row = currentItem() ? visualItemRect(currentItem()) : QRect();
+    showPopup(viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint()));
+}
+
 void ContactTreeView::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        showPopupAtCurrentNode();
+        return;
+    }
     const bool consumed = tvContacts_KeyDown(key);
     // Enter never reaches the tree's own handling, consumed above or not.
     if (consumed || key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -239,7 +268,8 @@ void ContactTreeView::refresh(ContactNode* node) {
     QFont font = item->font(0);
     font.setBold(node->Bold);
     item->setFont(0, font);
-    item->setForeground(0, fromForeColor(node->ForeColor));
+    item->setForeground(
+        0, readableOn(fromForeColor(node->ForeColor), palette().color(QPalette::Base)));
     const QList<QIcon>& pictures = ImageList1();
     item->setIcon(0, node->Image >= 1 && node->Image <= pictures.size() ? pictures[node->Image - 1]
                                                                         : QIcon());

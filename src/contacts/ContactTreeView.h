@@ -52,6 +52,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void drawBranches(QPainter* painter, const QRect& rect,
                       const QModelIndex& index) const override;
 
@@ -63,6 +65,9 @@ private:
     void refresh(ContactNode* node);
     QTreeWidgetItem* categoryPictureAt(const QMouseEvent* event) const;
     void updateIconAfterPendingEvents(QString key);
+    // The pop-up menu for the selected node, as the right button shows it.
+    void showPopup(const QPoint& globalPosition);
+    void showPopupAtCurrentNode();
 
     ContactTree& tree_;
     QHash<ContactNode*, QTreeWidgetItem*> items_;

@@ -16,6 +16,7 @@ frmAddCategory::frmAddCategory(QWidget* parent)
     setWindowTitle(tr("Add Category"));
     setClientSizeTwips(4575, 990);
     txtCategoryName = placed(new QLineEdit(this), "txtCategoryName", {120, 120, 4335, 285});
+    txtCategoryName->setAccessibleName(tr("Category name")); // no label in the design
     cmdCancel = addButton("cmdCancel", tr("Cancel"), {3480, 480, 975, 375});
     cmdOK = addButton("cmdOK", tr("OK"), {2760, 480, 615, 375});
     setTabOrder(txtCategoryName, cmdCancel);

@@ -19,6 +19,9 @@ frmSelectCategory::frmSelectCategory(QWidget* parent)
     setClientSizeTwips(4545, 1410);
     txtContactName = placed(new QLineEdit(this), "txtContactName", {120, 120, 4335, 285});
     cmbCategories = placed(new QComboBox(this), "cmbCategories", {120, 480, 4335, 315});
+    // The dialog has no labels: screen readers get the names instead.
+    txtContactName->setAccessibleName(tr("Contact name"));
+    cmbCategories->setAccessibleName(tr("Category"));
     cmdOK = addButton("cmdOK", tr("OK"), {2760, 960, 615, 375});
     cmdCancel = addButton("cmdCancel", tr("Cancel"), {3480, 960, 975, 375});
     setTabOrder(txtContactName, cmbCategories);

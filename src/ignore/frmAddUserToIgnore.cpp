@@ -16,6 +16,7 @@ frmAddUserToIgnore::frmAddUserToIgnore(QWidget* parent)
     setWindowTitle(tr("Add User"));
     setClientSizeTwips(4590, 990);
     txtUsername = placed(new QLineEdit(this), "txtUsername", {120, 120, 4335, 285});
+    txtUsername->setAccessibleName(tr("User name")); // no label in the design
     cmdOK = addButton("cmdOK", tr("OK"), {2760, 480, 615, 375});
     cmdCancel = addButton("cmdCancel", tr("Cancel"), {3480, 480, 975, 375});
     setTabOrder(cmdOK, cmdCancel);

@@ -31,6 +31,7 @@ frmIgnoreList::frmIgnoreList(ConnectionController& connection, QWidget* owner)
     resize(twipsSize(4260, 2670));
 
     lstIgnore = placed(new QListWidget(this), "lstIgnore", {120, 120, 3015, 2460});
+    lstIgnore->setAccessibleName(tr("Ignored users"));
     cmdAdd = addButton(this, "cmdAdd", tr("Add"), 120);
     cmdRemove = addButton(this, "cmdRemove", tr("Remove"), 600);
     cmdClear = addButton(this, "cmdClear", tr("Clear"), 1080);

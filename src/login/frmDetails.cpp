@@ -23,6 +23,7 @@ frmDetails::frmDetails(QWidget* parent)
         placed(new QGroupBox(tr("Connection Settings"), this), "Frame1", {120, 120, 3495, 735});
     Label1 = placed(new QLabel(tr("Server port:"), Frame1), "Label1", {120, 360, 855, 255});
     txtPort = placed(new QLineEdit(Frame1), "txtPort", {1080, 330, 2295, 285});
+    Label1->setBuddy(txtPort);
 
     cmdOK = addButton("cmdOK", tr("OK"), {1920, 960, 615, 375});
     cmdCancel = addButton("cmdCancel", tr("Cancel"), {2640, 960, 975, 375});

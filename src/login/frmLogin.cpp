@@ -1,5 +1,6 @@
 #include "frmLogin.h"
 
+#include "Colours.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
 #include "Input.h"
@@ -35,7 +36,13 @@ frmLogin::frmLogin(ConnectionController& connection, QWidget* parent)
     Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setGeometry(0, twipsToPixels(1440), twipsToPixels(2760), 1);
-    Line1->setStyleSheet(QStringLiteral("background-color: #404040; border: none;"));
+    Line1->setStyleSheet(
+        QStringLiteral("background-color: %1; border: none;")
+            .arg(readableOn(QColor(0x40, 0x40, 0x40), palette().color(QPalette::Window)).name()));
+
+    Label1->setBuddy(txtUsername);
+    Label2[0]->setBuddy(txtPassword);
+    Label2[1]->setBuddy(txtHost);
 
     cmdOK = addButton("cmdOK", tr("OK"), {840, 1560, 855, 315});
     cmdCancel = addButton("cmdCancel", tr("Cancel"), {1800, 1560, 855, 315});

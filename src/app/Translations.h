@@ -1,0 +1,11 @@
+#pragma once
+
+class QCoreApplication;
+
+namespace kivo {
+
+// Kivo's texts, and Qt's own (standard buttons), in the user's language when there is a
+// translation; the English texts otherwise.
+void installTranslations(QCoreApplication& app);
+
+} // namespace kivo

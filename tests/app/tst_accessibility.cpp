@@ -1,0 +1,180 @@
+// What a screen reader and a keyboard user get: every control named, the pop-up menu of the
+// contact tree reachable from the keyboard.
+#include "ChatRegistry.h"
+#include "Colours.h"
+#include "ContactTreeView.h"
+#include "Form1.h"
+#include "FormChat.h"
+#include "TestSupport.h"
+#include "frmAbout.h"
+#include "frmAddCategory.h"
+#include "frmAddUserToIgnore.h"
+#include "frmDetails.h"
+#include "frmIgnoreList.h"
+#include "frmJoinConference.h"
+#include "frmSelectCategory.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QTest>
+
+using namespace kivo;
+
+namespace {
+
+// The controls a keyboard user can reach that a screen reader would announce without a name.
+QStringList unnamed(QWidget* window) {
+    QStringList names;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (!(control->focusPolicy() & Qt::TabFocus) || control->isHidden() ||
+            control->objectName().startsWith("qt_"))
+            continue;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
+            names.append(window->objectName() + "." + control->objectName());
+    }
+    return names;
+}
+
+} // namespace
+
+class TestAccessibility : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyControlHasAName();
+    void labelsNameTheirBoxes();
+    void theKeyboardOpensTheTreesMenu();
+    void describedColoursReadOnLightAndDark_data();
+    void describedColoursReadOnLightAndDark();
+};
+
+void TestAccessibility::everyControlHasAName() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    Form1 form;
+    frmLogin login(form.connection(), &form);
+    frmDetails details;
+    frmJoinConference join(form.chats());
+    frmSelectCategory selectCategory;
+    frmAddCategory addCategory;
+    frmIgnoreList ignoreList(form.connection(), &form);
+    frmAddUserToIgnore addUser(&ignoreList);
+    frmAbout about(&form);
+    FormChat* chat = form.OpenChatWindow("bob");
+    QStringList missing;
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{&form, &login, &details, &join, &selectCategory,
+                                         &addCategory, &ignoreList, &addUser, &about, chat})
+        missing += unnamed(window);
+    QCOMPARE(missing, QStringList());
+}
+
+void TestAccessibility::labelsNameTheirBoxes() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    frmLogin login(connection, nullptr);
+    QCOMPARE(QAccessible::queryAccessibleInterface(login.txtHost)->text(QAccessible::Name),
+             QString("Host:"));
+    QCOMPARE(login.Label2[0]->buddy(), login.txtPassword);
+}
+
+void TestAccessibility::theKeyboardOpensTheTreesMenu() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile("contacts.dat", "C|general|General (0)|\r\nC|category_Work|Work (0)|\r\n");
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    ContactTreeView* tree = form.tvContacts;
+    tree->setFocus();
+    tree->select(form.contacts().node("category_Work"));
+    QTest::keyClick(tree, Qt::Key_Menu);
+    QTRY_VERIFY(tree->mnuContactsPopup->isVisible());
+    QCOMPARE(tree->ContextNode, form.contacts().node("category_Work"));
+    QVERIFY(tree->mnuDeleteCategory->isEnabled());
+    tree->mnuContactsPopup->hide();
+    tree->select(form.contacts().node("general"));
+    QTest::keyClick(tree, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(tree->mnuContactsPopup->isVisible());
+    QVERIFY(!tree->mnuDeleteCategory->isEnabled());
+    QVERIFY(tree->mnuAddCategory->isEnabled());
+    tree->mnuContactsPopup->hide();
+}
+
+void TestAccessibility::describedColoursReadOnLightAndDark_data() {
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light palette") << false;
+    QTest::newRow("dark palette") << true;
+}
+
+void TestAccessibility::describedColoursReadOnLightAndDark() {
+    QFETCH(bool, dark);
+    const QPalette original = QApplication::palette();
+    QPalette palette = original;
+    if (dark) {
+        palette.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+        palette.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+        palette.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEE));
+        palette.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
+    }
+    QApplication::setPalette(palette);
+    auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
+
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile("contacts.dat",
+                      "C|general|General (1)|\r\nU|general_contact_bob|bob|general\r\n");
+    Form1 form;
+    form.connection().LoggedUser = "ann";
+    FormChat* chat = form.OpenChatWindow("bob");
+    chat->ReceiveMessage("ann", "own");
+    chat->ReceiveMessage("bob", "other");
+    chat->ReceiveMessage("bob", "*** system");
+    const QColor base = chat->txtChat->palette().color(QPalette::Base);
+    QTreeWidgetItem* bob = form.tvContacts->itemFor(form.contacts().node("general_contact_bob"));
+    const QColor treeBase = form.tvContacts->palette().color(QPalette::Base);
+
+    // Each described role: its colour, what is shown, and on what.
+    struct Role {
+        const char* name;
+        QColor described;
+        QColor shown;
+        QColor background;
+    };
+    const auto runColour = [&](const QString& text) {
+        for (const QString& run : test::transcriptRuns(chat)) {
+            if (run.startsWith(text + " {"))
+                return QColor(run.mid(text.size() + 2, 7));
+        }
+        return QColor();
+    };
+    QList<Role> roles{{"time stamp", QColor(150, 150, 150), runColour("[09:05:07] "), base},
+                      {"own name", QColor(0, 0, 255), runColour("<ann> "), base},
+                      {"other name", QColor(255, 0, 0), runColour("<bob> "), base},
+                      {"text", QColor(0, 0, 0), runColour("own"), base},
+                      {"system line", QColor(0, 0, 0), runColour("*** system"), base},
+                      {"contact", QColor(0, 0, 0), bob->foreground(0).color(), treeBase},
+                      {"connection state", QColor(0, 0, 192),
+                       form.lblConnectionState->palette().color(QPalette::WindowText),
+                       form.lblConnectionState->palette().color(QPalette::Window)}};
+    form.StartBlinkContact(form.contacts().node("general_contact_bob"));
+    form.blink().tmrBlink_Timer();
+    roles.append({"blinking contact", QColor(255, 0, 0), bob->foreground(0).color(), treeBase});
+
+    for (const Role& role : roles) {
+        if (!dark) {
+            QCOMPARE(role.shown, role.described);
+            continue;
+        }
+        QVERIFY2(contrastRatio(role.shown, role.background) >= 4.5, role.name);
+        QCOMPARE(role.shown.hslHue(), role.described.hslHue());
+    }
+    chat->close();
+}
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
