@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks (optimised, folder build-bench) and prints their figures.
 set -euo pipefail
 cd "$(dirname "$0")"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and starts Kivo with a local development server.
 #   ./run.sh                              Kivo, and veltra-devserver on 127.0.0.1:42439
 #   ./run.sh --state-folder /tmp/second   a second client with its own state files
@@ -11,10 +12,11 @@ kivo_configure build
 cmake --build build --parallel "$(nproc)" --target kivo veltra-devserver
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "Built build/src/kivo and build/server/veltra-devserver."
-    echo "Kivo is a desktop program and needs a desktop session to show its window;"
-    echo "without one, run it under a virtual display: xvfb-run ./run.sh"
-    exit 0
+    kivo_install_missing xvfb xauth
+    echo "There is no desktop session here, so Kivo runs on a virtual display (Xvfb) where"
+    echo "nobody can see its window. To see and use it, run ./run.sh in a desktop session,"
+    echo "or over 'ssh -X' from one. Ctrl+C ends it."
+    exec xvfb-run -a "$0" "$@"
 fi
 
 # Start the development server unless something already listens on its port; stop it again
@@ -25,4 +27,7 @@ if ! (exec 3<>/dev/tcp/127.0.0.1/42439) 2>/dev/null; then
     trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null' EXIT
     echo "Log in with any user name and password at host 127.0.0.1."
 fi
-build/src/kivo "$@"
+# The state files live where an installed Kivo keeps them, not in the build folder.
+state=()
+[[ " $* " == *" --state-folder"* ]] || state=(--state-folder "${XDG_CONFIG_HOME:-$HOME/.config}/Kivo")
+build/src/kivo "${state[@]}" "$@"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test headless.
 #   ./test.sh             the whole suite
 #   ./test.sh --sanitize  the same, built with AddressSanitizer and UBSan (folder build-asan)

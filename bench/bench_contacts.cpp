@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Contact list: load, save and one recount with 10,000 contacts in 100 categories, against
 // the floor of reading and writing the same bytes.
 #include "ContactTree.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Flood end to end: veltra-devserver sends 100,000 conference lines as fast as it can; the
 // real client routes them into an open conference window. Reports the time to the last line
 // shown, the peak memory and the longest stall of the event loop.

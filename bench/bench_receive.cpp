@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Receive path: raw bytes through framing, decoding, normalisation and the router into a
 // conference transcript, against the floor of decoding and splitting the same bytes.
 #include "ChatRegistry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: process start to main window shown, offscreen, against a minimal widget program.
 #include "Measure.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Transcript growth: the cost of one more line at 100, 10,000 and 100,000 lines, and the
 // memory that 10,000 lines take.
 #include "ChatRegistry.h"

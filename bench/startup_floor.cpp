@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor for start-up: the smallest Qt widget program that shows a window.
 #include <QApplication>
 #include <QTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the main window as the program does and ends once it has been shown.
 #include "Form1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes in arbitrary chunks through framing, normalisation and the routing
 // decisions. The first byte chooses the chunk sizes.
 #include "LineReceiver.h"

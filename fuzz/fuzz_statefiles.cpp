@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as each of the four state files, through their readers. The contact list
 // must also survive being written and read again unchanged: nothing the reader takes in may
 // be written back differently.

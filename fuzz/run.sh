@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets with clang (folder build-fuzz) and runs each for the given number
 # of seconds (default 600), both at once. New corpus entries stay in build-fuzz/corpus;
 # crashing inputs land in build-fuzz/crashes and belong in tests as regression cases.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared set-up of run.sh, test.sh and bench.sh: installs the Debian packages that are
 # missing, then configures and builds. Sourced, not run.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One client (carl) floods ann with private messages, then another (dave) sends one.
 import socket, sys, time
 def client(name, port):

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A burst of private messages under a real window manager: Xvfb and openbox, the development
 # server, Kivo logged in as ann, carl sending COUNT messages, then dave one. Prints how long
 # dave's message took to get a window and the CPU Kivo and the window manager spent.

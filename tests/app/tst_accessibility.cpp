@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader and a keyboard user get: every control named, the pop-up menu of the
 // contact tree reachable from the keyboard.
 #include "ChatRegistry.h"

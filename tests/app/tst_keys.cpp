@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Enter in the dialogs under a platform theme that lets a focused button take Enter (GNOME's):
 // the dialogs still decide what Enter means. Run under Xvfb with QT_QPA_PLATFORMTHEME=gnome.
 #include "ChatRegistry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kivo program itself, as separate processes: its command line and one Kivo per state
 // folder.
 #include <QProcess>

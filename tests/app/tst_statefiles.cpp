@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // State files that cannot be read or written: each gives a clear message or a sane default,
 // never a crash, and the file on disk is never destroyed.
 #include "ConferenceFile.h"

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConnectionFile.h"
 #include "Form1.h"
+#include "Log.h"
 #include "TestSupport.h"
 #include "frmLogin.h"
 
@@ -7,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -43,6 +46,7 @@ private Q_SLOTS:
     void aCommandWithALineEndIsNeverSent();
     void failureTextSaysWhetherThisConnectionWasMade();
     void keepAliveRunsOnTheClock();
+    void theLogNeverHoldsAPassword();
 };
 
 void TestConnection::offlineDisplayBeforeTheFirstConnection() {
@@ -348,6 +352,36 @@ void TestConnection::keepAliveRunsOnTheClock() {
     QVERIFY(server.waitForReceived("/"));
     sandbox.clock.advanceMs(10000);
     QVERIFY(server.waitForReceived("///"));
+}
+
+namespace {
+QStringList logged;
+void keepMessage(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (QByteArray(context.category).startsWith("kivo."))
+        logged.append(QString("%1: %2").arg(context.category, message));
+}
+} // namespace
+
+void TestConnection::theLogNeverHoldsAPassword() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    enableVerboseLogging();
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+    auto restore = qScopeGuard([&] {
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+    });
+    QVERIFY(test::logInAt(server, connection, "Ann Lee", "s3cret word"));
+    connection.SendMessageToUser("", "/login other typed-s3cret"); // typed in a room
+    server.send("Login successful.\r\n");
+    QTRY_VERIFY(logged.contains("kivo.connection: received: Login successful."));
+    QVERIFY2(logged.contains("kivo.connection: sent: /login Ann ***"),
+             qPrintable(logged.join('\n')));
+    QVERIFY(logged.contains("kivo.connection: sent: /login other ***"));
+    QVERIFY(logged.contains("kivo.connection: connected"));
+    QVERIFY(!logged.join('\n').contains("s3cret"));
 }
 
 QTEST_MAIN(TestConnection)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A server that misbehaves: huge lines, floods, bad bytes, and connections that end at the
 // worst moments. Nothing may crash, hang, lose what was received, or grow without bound.
 #include "ConnectionFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The development server's own side of the protocol, seen from raw connections.
 #include "DevServer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real client against the real veltra-devserver process, with a scripted second user.
 #include "ContactTreeView.h"
 #include "DevServer.h"
