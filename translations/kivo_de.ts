@@ -5,519 +5,562 @@
     <name>kivo</name>
     <message>
         <source>Keep the state files (contacts, settings, login) in this folder.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Zustandsdateien (Kontakte, Einstellungen, Anmeldung) in diesem Ordner ablegen.</translation>
     </message>
     <message>
         <source>Log connection, file and start-up events on standard error.</source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindungs-, Datei- und Startereignisse auf der Standardfehlerausgabe protokollieren.</translation>
     </message>
     <message>
         <source>An instant-messaging client for the Veltra network.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Instant-Messaging-Programm für das Veltra-Netz.</translation>
     </message>
     <message>
         <source>Kivo is already running with these state files; its window was brought to the front.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kivo läuft bereits mit diesen Zustandsdateien; sein Fenster wurde in den Vordergrund geholt.</translation>
     </message>
     <message>
         <source>Kivo is already running with the state files in %1, but does not answer.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kivo läuft bereits mit den Zustandsdateien in %1, antwortet aber nicht.</translation>
     </message>
     <message>
         <source>Line breaks and other control characters cannot be used here. Please remove them and try again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Zeilenumbrüche und andere Steuerzeichen sind hier nicht möglich. Bitte entfernen Sie sie und versuchen Sie es erneut.</translation>
     </message>
     <message>
         <source>A name cannot contain &quot;|&quot;, line breaks or other control characters.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Name darf kein „|“, keine Zeilenumbrüche und keine anderen Steuerzeichen enthalten.</translation>
     </message>
     <message>
         <source>it is a folder, not a file</source>
-        <translation type="unfinished"></translation>
+        <translation>es ist ein Ordner, keine Datei</translation>
     </message>
     <message>
         <source>it is too large (%1 bytes)</source>
-        <translation type="unfinished"></translation>
+        <translation>sie ist zu groß (%1 Bytes)</translation>
     </message>
     <message>
         <source>it is too large</source>
-        <translation type="unfinished"></translation>
+        <translation>sie ist zu groß</translation>
     </message>
     <message>
         <source>Could not save %1: %2
 The file on disk was left as it was.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 konnte nicht gespeichert werden: %2
+Die Datei auf dem Datenträger blieb unverändert.</translation>
     </message>
     <message>
         <source>(%1 more like this)</source>
-        <translation type="unfinished"></translation>
+        <translation>(%1 weitere dieser Art)</translation>
     </message>
     <message>
         <source>The port was not saved: %1 cannot be read (%2).</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Port wurde nicht gespeichert: %1 kann nicht gelesen werden (%2).</translation>
     </message>
     <message>
         <source>Private Message Error</source>
-        <translation type="unfinished"></translation>
+        <translation>Fehler bei privater Nachricht</translation>
     </message>
     <message>
         <source>User does not exist.</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer existiert nicht.</translation>
     </message>
     <message>
         <source>You cannot send private messages to yourself.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie können sich selbst keine privaten Nachrichten senden.</translation>
     </message>
     <message>
         <source>Receiver is banned.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Empfänger ist gesperrt.</translation>
     </message>
     <message>
         <source>Failed to send private message to %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die private Nachricht an %1 konnte nicht gesendet werden.</translation>
     </message>
 </context>
 <context>
     <name>kivo::ConnectionController</name>
     <message>
         <source>&amp;Connect</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Verbinden</translation>
     </message>
     <message>
         <source>Disconnected!</source>
-        <translation type="unfinished"></translation>
+        <translation>Getrennt!</translation>
     </message>
     <message>
         <source>The saved server port %1 is not a valid port.
 Choose a port from 1 to 65535 with Details... in the login dialog.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der gespeicherte Server-Port %1 ist kein gültiger Port.
+Wählen Sie im Anmeldedialog unter „Details...“ einen Port von 1 bis 65535.</translation>
     </message>
     <message>
         <source>Connect...</source>
-        <translation type="unfinished"></translation>
+        <translation>Verbinden...</translation>
     </message>
     <message>
         <source>Disconnect</source>
-        <translation type="unfinished"></translation>
+        <translation>Trennen</translation>
     </message>
     <message>
         <source>Connected!</source>
-        <translation type="unfinished"></translation>
+        <translation>Verbunden!</translation>
     </message>
     <message>
         <source>Kivo - %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Kivo - %1</translation>
     </message>
     <message>
         <source>The connection to %1 on port %2 was lost: %3.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Verbindung zu %1 auf Port %2 ist abgebrochen: %3.</translation>
     </message>
     <message>
         <source>Could not connect to %1 on port %2: %3.</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine Verbindung zu %1 auf Port %2 möglich: %3.</translation>
     </message>
     <message>
         <source>Connection Error</source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindungsfehler</translation>
     </message>
     <message>
         <source>Invalid username or password!</source>
-        <translation type="unfinished"></translation>
+        <translation>Ungültiger Benutzername oder ungültiges Passwort!</translation>
     </message>
     <message>
         <source>Login Error</source>
-        <translation type="unfinished"></translation>
+        <translation>Anmeldefehler</translation>
     </message>
 </context>
 <context>
     <name>kivo::ContactCommands</name>
     <message>
         <source>You cannot delete the General category!</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kategorie „Allgemein“ kann nicht gelöscht werden!</translation>
     </message>
     <message>
         <source>A contact with this name already exists!</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Kontakt mit diesem Namen existiert bereits!</translation>
     </message>
 </context>
 <context>
     <name>kivo::ContactTree</name>
     <message>
         <source>Delete category &apos;%1&apos; ?</source>
-        <translation type="unfinished"></translation>
+        <translation>Kategorie &apos;%1&apos; löschen?</translation>
     </message>
     <message>
         <source>Delete contact &apos;%1&apos; ?</source>
-        <translation type="unfinished"></translation>
+        <translation>Kontakt &apos;%1&apos; löschen?</translation>
     </message>
     <message>
         <source>The contact list was not saved: %1 could not be read at start-up, and it is kept as it is.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>One line of %1 could not be read</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 lines of %2 could not be read</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The contact list was not saved: %1, and the file could not be copied to %2 to keep them.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 and are not in the contact list. The original file was kept as %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kontaktliste wurde nicht gespeichert: %1 konnte beim Start nicht gelesen werden und bleibt unverändert.</translation>
     </message>
     <message>
         <source>Could not read %1: %2.
 The contact list starts empty, and the file will not be written over.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 konnte nicht gelesen werden: %2.
+Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</translation>
+    </message>
+    <message>
+        <source>The contact list was not saved: %1 holds lines that could not be read, and the file could not be copied to %2 to keep them.</source>
+        <translation>Die Kontaktliste wurde nicht gespeichert: %1 enthält Zeilen, die nicht gelesen werden konnten, und die Datei konnte nicht nach %2 kopiert werden, um sie zu bewahren.</translation>
+    </message>
+    <message>
+        <source>One line of %1 could not be read and is not in the contact list. The original file was kept as %2.</source>
+        <translation>Eine Zeile von %1 konnte nicht gelesen werden und steht nicht in der Kontaktliste. Die ursprüngliche Datei wurde als %2 aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>%1 lines of %2 could not be read and are not in the contact list. The original file was kept as %3.</source>
+        <translation>%1 Zeilen von %2 konnten nicht gelesen werden und stehen nicht in der Kontaktliste. Die ursprüngliche Datei wurde als %3 aufbewahrt.</translation>
     </message>
 </context>
 <context>
     <name>kivo::ContactTreeView</name>
     <message>
         <source>Add category</source>
-        <translation type="unfinished"></translation>
+        <translation>Kategorie hinzufügen</translation>
     </message>
     <message>
         <source>Delete category</source>
-        <translation type="unfinished"></translation>
+        <translation>Kategorie löschen</translation>
     </message>
     <message>
         <source>Add contact</source>
-        <translation type="unfinished"></translation>
+        <translation>Kontakt hinzufügen</translation>
     </message>
     <message>
         <source>Delete Contact</source>
-        <translation type="unfinished"></translation>
+        <translation>Kontakt löschen</translation>
     </message>
     <message>
         <source>You cannot delete the General category!</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kategorie „Allgemein“ kann nicht gelöscht werden!</translation>
     </message>
 </context>
 <context>
     <name>kivo::Form1</name>
     <message>
         <source>Do you really want to exit?</source>
-        <translation type="unfinished"></translation>
+        <translation>Möchten Sie Kivo wirklich beenden?</translation>
     </message>
     <message>
         <source>&amp;File</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Datei</translation>
     </message>
     <message>
         <source>&amp;Connect</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Verbinden</translation>
     </message>
     <message>
         <source>&amp;Auto-connect</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Automatisch verbinden</translation>
     </message>
     <message>
         <source>&amp;Add contact</source>
-        <translation type="unfinished"></translation>
+        <translation>Kontakt &amp;hinzufügen</translation>
     </message>
     <message>
         <source>&amp;Join a conference</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Konferenz beitreten</translation>
     </message>
     <message>
         <source>&amp;Exit</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Beenden</translation>
     </message>
     <message>
         <source>&amp;Tools</source>
-        <translation type="unfinished"></translation>
+        <translation>E&amp;xtras</translation>
     </message>
     <message>
         <source>&amp;Ignore List</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Ignorierliste</translation>
     </message>
     <message>
         <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hilfe</translation>
     </message>
     <message>
         <source>&amp;Veltra site</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Veltra-Website</translation>
     </message>
     <message>
         <source>&amp;About</source>
-        <translation type="unfinished"></translation>
+        <translation>Ü&amp;ber</translation>
     </message>
     <message>
         <source>Add contact</source>
-        <translation type="unfinished"></translation>
+        <translation>Kontakt hinzufügen</translation>
     </message>
     <message>
         <source>Join conference</source>
-        <translation type="unfinished"></translation>
+        <translation>Konferenz beitreten</translation>
     </message>
     <message>
         <source>Could not start a web browser for %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Für %1 konnte kein Webbrowser gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Contacts</source>
+        <translation>Kontakte</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>Nicht verbunden</translation>
     </message>
 </context>
 <context>
     <name>kivo::FormChat</name>
     <message>
         <source>Contact&apos;s name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name des Kontakts</translation>
     </message>
     <message>
         <source>Send</source>
-        <translation type="unfinished"></translation>
+        <translation>Senden</translation>
     </message>
     <message>
         <source>%1 - Chat</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 - Chat</translation>
     </message>
     <message>
         <source>%1 Room</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Raum</translation>
     </message>
     <message>
         <source>*** Not sent: there is no connection to a server.</source>
-        <translation type="unfinished"></translation>
+        <translation>*** Nicht gesendet: Es besteht keine Verbindung zu einem Server.</translation>
+    </message>
+    <message>
+        <source>Conversation</source>
+        <translation>Unterhaltung</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
     </message>
 </context>
 <context>
     <name>kivo::Winsock</name>
     <message>
         <source>the server did not answer within %1 seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>der Server hat nicht innerhalb von %1 Sekunden geantwortet</translation>
     </message>
 </context>
 <context>
     <name>kivo::frmAbout</name>
     <message>
         <source>Kivo is a client for the decentralized Veltra network for Linux desktops.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kivo ist ein Programm für das dezentrale Veltra-Netz für Linux-Desktops.</translation>
     </message>
     <message>
         <source>This version was created on February 21, 2026.</source>
-        <translation type="unfinished"></translation>
+        <translation>Diese Version wurde am 21. Februar 2026 erstellt.</translation>
     </message>
     <message>
         <source>Version 1.0</source>
-        <translation type="unfinished"></translation>
+        <translation>Version 1.0</translation>
     </message>
     <message>
         <source>Close</source>
-        <translation type="unfinished"></translation>
+        <translation>Schließen</translation>
     </message>
     <message>
         <source>About</source>
-        <translation type="unfinished"></translation>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>About Kivo</source>
+        <translation>Über Kivo</translation>
     </message>
 </context>
 <context>
     <name>kivo::frmAddCategory</name>
     <message>
         <source>Add Category</source>
-        <translation type="unfinished"></translation>
+        <translation>Kategorie hinzufügen</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Enter category name!</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie einen Kategorienamen ein!</translation>
+    </message>
+    <message>
+        <source>Category name</source>
+        <translation>Kategoriename</translation>
     </message>
 </context>
 <context>
     <name>kivo::frmAddUserToIgnore</name>
     <message>
         <source>Add User</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzer hinzufügen</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Enter username.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie einen Benutzernamen ein.</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Benutzername</translation>
     </message>
 </context>
 <context>
     <name>kivo::frmDetails</name>
     <message>
         <source>Login Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Anmeldeeinstellungen</translation>
     </message>
     <message>
         <source>Connection Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindungseinstellungen</translation>
     </message>
     <message>
         <source>Server port:</source>
-        <translation type="unfinished"></translation>
+        <translation>Server-Port:</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Please enter a valid port.</source>
-        <translation type="unfinished"></translation>
+        <translation>Bitte geben Sie einen gültigen Port ein.</translation>
     </message>
 </context>
 <context>
     <name>kivo::frmIgnoreList</name>
     <message>
         <source>Ignore List</source>
-        <translation type="unfinished"></translation>
+        <translation>Ignorierliste</translation>
     </message>
     <message>
         <source>Add</source>
-        <translation type="unfinished"></translation>
+        <translation>Hinzufügen</translation>
     </message>
     <message>
         <source>Remove</source>
-        <translation type="unfinished"></translation>
+        <translation>Entfernen</translation>
     </message>
     <message>
         <source>Clear</source>
-        <translation type="unfinished"></translation>
+        <translation>Leeren</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>There is no connection to a server, so the ignore list was not changed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Es besteht keine Verbindung zu einem Server, daher wurde die Ignorierliste nicht geändert.</translation>
     </message>
     <message>
         <source>User already in ignore list.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Benutzer steht bereits auf der Ignorierliste.</translation>
     </message>
     <message>
         <source>Clear entire ignore list?</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ganze Ignorierliste leeren?</translation>
+    </message>
+    <message>
+        <source>Ignored users</source>
+        <translation>Ignorierte Benutzer</translation>
     </message>
 </context>
 <context>
     <name>kivo::frmJoinConference</name>
     <message>
         <source>Join Conference</source>
-        <translation type="unfinished"></translation>
+        <translation>Konferenz beitreten</translation>
     </message>
     <message>
         <source>Conference name:</source>
-        <translation type="unfinished"></translation>
+        <translation>Konferenzname:</translation>
     </message>
     <message>
         <source>Server (optional):</source>
-        <translation type="unfinished"></translation>
+        <translation>Server (optional):</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Please enter the conference name.</source>
-        <translation type="unfinished"></translation>
+        <translation>Bitte geben Sie den Konferenznamen ein.</translation>
     </message>
     <message>
         <source>You are already connected to a conference.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie sind bereits mit einer Konferenz verbunden.</translation>
     </message>
     <message>
         <source>If you want to join another one,</source>
-        <translation type="unfinished"></translation>
+        <translation>Wenn Sie einer anderen beitreten möchten,</translation>
     </message>
     <message>
         <source>please close the current conference window first.</source>
-        <translation type="unfinished"></translation>
+        <translation>schließen Sie bitte zuerst das aktuelle Konferenzfenster.</translation>
     </message>
     <message>
         <source>Conference already opened</source>
-        <translation type="unfinished"></translation>
+        <translation>Konferenz bereits geöffnet</translation>
     </message>
     <message>
         <source>*** Not joined: there is no connection to a server.</source>
-        <translation type="unfinished"></translation>
+        <translation>*** Nicht beigetreten: Es besteht keine Verbindung zu einem Server.</translation>
     </message>
 </context>
 <context>
     <name>kivo::frmLogin</name>
     <message>
         <source>Login</source>
-        <translation type="unfinished"></translation>
+        <translation>Anmeldung</translation>
     </message>
     <message>
         <source>Username:</source>
-        <translation type="unfinished"></translation>
+        <translation>Benutzername:</translation>
     </message>
     <message>
         <source>Password:</source>
-        <translation type="unfinished"></translation>
+        <translation>Passwort:</translation>
     </message>
     <message>
         <source>Host:</source>
-        <translation type="unfinished"></translation>
+        <translation>Host:</translation>
     </message>
     <message>
         <source>Details...</source>
-        <translation type="unfinished"></translation>
+        <translation>Details...</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Please fill all fields.</source>
-        <translation type="unfinished"></translation>
+        <translation>Bitte füllen Sie alle Felder aus.</translation>
     </message>
 </context>
 <context>
     <name>kivo::frmSelectCategory</name>
     <message>
         <source>Add contact</source>
-        <translation type="unfinished"></translation>
+        <translation>Kontakt hinzufügen</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Select a category!</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie eine Kategorie!</translation>
     </message>
     <message>
         <source>Enter contact name!</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie einen Kontaktnamen ein!</translation>
+    </message>
+    <message>
+        <source>Contact name</source>
+        <translation>Kontaktname</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Kategorie</translation>
     </message>
 </context>
 </TS>

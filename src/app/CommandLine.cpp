@@ -1,29 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 
+#include "Translations.h"
+
 #include <QCoreApplication>
 
 namespace kivo {
+namespace {
+
+const QString StateFolderOption = QStringLiteral("state-folder");
+const QString VerboseOption = QStringLiteral("verbose");
+
+// Declared once the translations are installed: the descriptions are shown by --help.
+void declareOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QCoreApplication::translate("kivo", "An instant-messaging client for the Veltra network."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(
+        {StateFolderOption,
+         QCoreApplication::translate(
+             "kivo", "Keep the state files (contacts, settings, login) in this folder."),
+         QStringLiteral("folder")});
+    parser.addOption({VerboseOption,
+                      QCoreApplication::translate(
+                          "kivo", "Log connection, file and start-up events on standard error.")});
+}
+
+} // namespace
 
 void setApplicationNames() {
     QCoreApplication::setApplicationName(QStringLiteral("Kivo"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KIVO_VERSION));
-}
-
-CommandLine::CommandLine()
-    : stateFolder_(QStringLiteral("state-folder"),
-                   QCoreApplication::translate(
-                       "kivo", "Keep the state files (contacts, settings, login) in this folder."),
-                   QStringLiteral("folder"))
-    , verbose_(QStringLiteral("verbose"),
-               QCoreApplication::translate(
-                   "kivo", "Log connection, file and start-up events on standard error.")) {
-    parser_.setApplicationDescription(
-        QCoreApplication::translate("kivo", "An instant-messaging client for the Veltra network."));
-    parser_.addHelpOption();
-    parser_.addVersionOption();
-    parser_.addOption(stateFolder_);
-    parser_.addOption(verbose_);
 }
 
 void CommandLine::answerWithoutDisplay(int argc, char* argv[]) {
@@ -41,19 +49,23 @@ void CommandLine::answerWithoutDisplay(int argc, char* argv[]) {
         return;
     QCoreApplication core(argc, argv);
     setApplicationNames();
-    parser_.process(core); // prints the answer and ends the program
+    installTranslations(core);
+    QCommandLineParser parser;
+    declareOptions(parser);
+    parser.process(core); // prints the answer and ends the program
 }
 
 void CommandLine::process(const QCoreApplication& app) {
+    declareOptions(parser_);
     parser_.process(app);
 }
 
 QString CommandLine::stateFolder() const {
-    return parser_.value(stateFolder_);
+    return parser_.value(StateFolderOption);
 }
 
 bool CommandLine::verbose() const {
-    return parser_.isSet(verbose_);
+    return parser_.isSet(VerboseOption);
 }
 
 } // namespace kivo

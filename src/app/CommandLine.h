@@ -9,12 +9,10 @@ namespace kivo {
 // Kivo's command line: --state-folder, --verbose, --help and --version.
 class CommandLine {
 public:
-    CommandLine();
-
-    // --help and --version (and a mistake in the options) are answered, and the program
-    // ended, before anything needs a display.
-    void answerWithoutDisplay(int argc, char* argv[]);
-    // The options, once the application object exists.
+    // --help and --version (in the user's language) are answered, and the program ended,
+    // before anything needs a display.
+    static void answerWithoutDisplay(int argc, char* argv[]);
+    // The options, once the application object and the translations exist.
     void process(const QCoreApplication& app);
 
     QString stateFolder() const;
@@ -22,8 +20,6 @@ public:
 
 private:
     QCommandLineParser parser_;
-    QCommandLineOption stateFolder_;
-    QCommandLineOption verbose_;
 };
 
 // Names and version of the program, for the application object of either kind.

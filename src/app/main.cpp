@@ -29,14 +29,14 @@ void useInterfaceFont() {
 
 int main(int argc, char* argv[]) {
     kivo::reportFileSizeLimitAsError();
-    kivo::CommandLine commandLine;
-    commandLine.answerWithoutDisplay(argc, argv);
+    kivo::CommandLine::answerWithoutDisplay(argc, argv);
 
     QApplication app(argc, argv);
     kivo::setApplicationNames();
     QGuiApplication::setDesktopFileName(QStringLiteral("kivo"));
     QApplication::setWindowIcon(kivo::Pictures::application());
     kivo::installTranslations(app);
+    kivo::CommandLine commandLine;
     commandLine.process(app);
     if (commandLine.verbose())
         kivo::enableVerboseLogging();

@@ -40,6 +40,7 @@ class TestProcess : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void helpAndVersionNeedNoDisplay();
+    void helpIsInTheUsersLanguage();
     void aSecondStartHandsOverToTheFirst();
     void aLockLeftByADeadProcessIsTakenOver();
     void eachStateFolderHasItsOwnKivo();
@@ -61,6 +62,20 @@ void TestProcess::helpAndVersionNeedNoDisplay() {
     QCOMPARE(kivo.exitCode(), 0);
     const QByteArray help = kivo.readAllStandardOutput();
     QVERIFY2(help.contains("--state-folder <folder>") && help.contains("--verbose"), help);
+}
+
+void TestProcess::helpIsInTheUsersLanguage() {
+    QProcessEnvironment german = QProcessEnvironment::systemEnvironment();
+    german.remove("LC_ALL");
+    german.remove("LANGUAGE");
+    german.insert("LANG", "de_DE.UTF-8");
+    QProcess kivo;
+    kivo.setProcessEnvironment(german);
+    kivo.start(KIVO, {"--help"});
+    QVERIFY(kivo.waitForFinished());
+    const QString help = QString::fromUtf8(kivo.readAllStandardOutput());
+    QVERIFY2(help.contains("Ein Instant-Messaging-Programm für das Veltra-Netz."), qPrintable(help));
+    QVERIFY(help.contains("Die Zustandsdateien"));
 }
 
 void TestProcess::aSecondStartHandsOverToTheFirst() {
