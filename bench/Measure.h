@@ -45,9 +45,11 @@ inline long memoryKiB(const char* field) {
 inline long residentKiB() {
     return memoryKiB("VmRSS:");
 }
-// Heap bytes in use: unlike the resident size, it does not hide reuse of freed memory.
+// Heap bytes in use, large blocks (which malloc maps on their own) included: unlike the
+// resident size, it does not hide reuse of freed memory.
 inline long heapKiB() {
-    return static_cast<long>(mallinfo2().uordblks / 1024);
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
 }
 inline long peakKiB() {
     return memoryKiB("VmHWM:");

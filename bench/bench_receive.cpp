@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Receive path: raw bytes through framing, decoding, normalisation and the router into a
-// conference transcript, against the floor of decoding and splitting the same bytes.
+// conference window's transcript model, against the floor of decoding and splitting the
+// same bytes.
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "FormChat.h"
@@ -41,7 +42,6 @@ int main(int argc, char* argv[]) {
                 if (decideRoute(*message).action == RouteDecision::Action::ConferenceLine)
                     room->transcript().appendConferenceLine(*message, QStringLiteral("user1"));
             }
-            room->transcript().flush(); // as the event loop does once per read
         }
         room->close();
         QCoreApplication::processEvents();

@@ -305,6 +305,21 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     </message>
 </context>
 <context>
+    <name>kivo::TranscriptView</name>
+    <message>
+        <source>New lines below</source>
+        <translation>Neue Zeilen unten</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+</context>
+<context>
     <name>kivo::Winsock</name>
     <message>
         <source>the server did not answer within %1 seconds</source>

@@ -10,9 +10,9 @@
 #include "Widgets.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -28,11 +28,10 @@ QRect toPixels(const QRect& twips) {
 FormChat::FormChat(ChatRegistry& registry)
     : QWidget(nullptr)
     , lblContact(new QLabel(tr("Contact's name"), this))
-    , txtChat(new QPlainTextEdit(this))
     , txtMessage(new QLineEdit(this))
     , cmdSend(new QPushButton(tr("Send"), this))
-    , registry_(registry)
-    , transcript_(txtChat) {
+    , registry_(registry) {
+    txtChat = new TranscriptView(transcript_, this);
     setObjectName(QStringLiteral("FormChat"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(twipsSize(ChatGeometry::DesignClientWidth, ChatGeometry::DesignClientHeight));
@@ -43,8 +42,6 @@ FormChat::FormChat(ChatRegistry& registry)
     labelFont.setPointSizeF(9.75);
     lblContact->setFont(labelFont);
     txtChat->setObjectName(QStringLiteral("txtChat"));
-    txtChat->setReadOnly(true);
-    txtChat->setUndoRedoEnabled(false);
     txtMessage->setObjectName(QStringLiteral("txtMessage"));
     txtChat->setAccessibleName(tr("Conversation"));
     txtMessage->setAccessibleName(tr("Message"));
@@ -58,6 +55,7 @@ FormChat::FormChat(ChatRegistry& registry)
     connect(cmdSend, &QPushButton::clicked, this, &FormChat::cmdSend_Click);
     onEnterKey(txtMessage, [this] { cmdSend_Click(); }); // the input line never sees Enter
     txtChat->installEventFilter(this);
+    txtMessage->installEventFilter(this);
 }
 
 void FormChat::SetContact(const QString& username) {
@@ -108,6 +106,14 @@ void FormChat::cmdSend_Click() {
 bool FormChat::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtChat && event->type() == QEvent::FocusIn)
         txtMessage->setFocus(); // the transcript never keeps the keyboard
+    // The keyboard stays in the input line, so Ctrl+C copies the transcript's selection
+    // from there when the line has none of its own.
+    if (watched == txtMessage && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event) == QKeySequence::Copy && !txtMessage->hasSelectedText() &&
+        txtChat->hasSelection()) {
+        txtChat->copy();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

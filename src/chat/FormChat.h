@@ -2,13 +2,13 @@
 #pragma once
 
 #include "ChatLayout.h"
-#include "Transcript.h"
+#include "TranscriptModel.h"
+#include "TranscriptView.h"
 
 #include <QWidget>
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace kivo {
@@ -27,14 +27,14 @@ public:
     qint16 ChatMode = 0;
 
     QLabel* lblContact;
-    QPlainTextEdit* txtChat;
+    TranscriptView* txtChat;
     QLineEdit* txtMessage;
     QPushButton* cmdSend;
 
     void SetContact(const QString& username);
     void SetServer(const QString& conferenceAddress);
     void ReceiveMessage(const QString& sender, const QString& message);
-    Transcript& transcript() { return transcript_; }
+    TranscriptModel& transcript() { return transcript_; }
     ChatRegistry& registry() const { return registry_; }
 
     void cmdSend_Click();
@@ -51,7 +51,7 @@ private:
     void applyGeometry();
 
     ChatRegistry& registry_;
-    Transcript transcript_;
+    TranscriptModel transcript_;
     ChatGeometry geometry_ = ChatGeometry::design();
 };
 

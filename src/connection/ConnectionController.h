@@ -16,7 +16,7 @@ class ConnectionController : public QObject {
     Q_OBJECT
 public:
     static constexpr int KeepAliveInterval = 5000;
-    static constexpr int RoutingSlice = 10; // ms of routing before the event loop runs again
+    static constexpr int RoutingSlice = 5; // ms of routing before the event loop runs again
 
     struct Display {
         QString connectCaption;

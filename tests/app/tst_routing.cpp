@@ -4,7 +4,6 @@
 #include "FormChat.h"
 #include "TestSupport.h"
 
-#include <QPlainTextEdit>
 #include <QTest>
 
 using namespace kivo;

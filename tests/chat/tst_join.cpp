@@ -7,7 +7,6 @@
 #include "frmJoinConference.h"
 
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 

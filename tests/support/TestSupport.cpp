@@ -11,9 +11,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextBlock>
 #include <QTimer>
 #include <QWidget>
 
@@ -187,19 +185,12 @@ void when(std::function<bool()> condition, std::function<void()> action, int tim
 }
 
 QStringList transcriptRuns(FormChat* chat) {
-    chat->transcript().flush();
     QStringList runs;
-    for (QTextBlock block = chat->txtChat->document()->begin(); block.isValid();
-         block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
+    for (qsizetype line = 0; line < chat->transcript().count(); ++line) {
+        for (const TranscriptView::Run& run : chat->txtChat->runs(line))
             runs.append(QStringLiteral("%1 {%2%3}")
-                            .arg(fragment.text(), format.foreground().color().name(),
-                                 format.fontWeight() == QFont::Bold ? " bold" : ""));
-        }
-        if (block.next().isValid())
-            runs.append(LineEnd);
+                            .arg(run.text, run.colour.name(), run.bold ? " bold" : ""));
+        runs.append(LineEnd);
     }
     return runs;
 }
@@ -220,8 +211,10 @@ QList<QWidget*> tabOrder(QWidget* first, int count) {
 }
 
 QString transcriptText(FormChat* chat) {
-    chat->transcript().flush();
-    return chat->txtChat->toPlainText();
+    QString text;
+    for (qsizetype line = 0; line < chat->transcript().count(); ++line)
+        text += chat->transcript().shown(line).text + u'\n';
+    return text;
 }
 
 quint16 closedPort() {

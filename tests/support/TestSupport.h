@@ -116,9 +116,9 @@ void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 // Runs an action once a condition holds, from the event loop (also inside a modal loop).
 void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 5000);
 
-// The transcript as runs, one entry each: text, colour and weight, e.g. "<ann> {#0000ff}" or
-// "*** hi {#000000 bold}", and LineEnd after each line (an empty line is a LineEnd alone).
-// Both helpers write waiting lines first, as the next frame would.
+// The transcript as its view draws it, run by run: text, colour and weight, e.g.
+// "<ann> {#0000ff}" or "*** hi {#000000 bold}", and LineEnd after each line. The text helper
+// gives the lines as shown, each ended by a line feed.
 QStringList transcriptRuns(FormChat* chat);
 QString transcriptText(FormChat* chat);
 

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <deque>
+#include <vector>
+
+namespace kivo {
+
+// The lines of a chat window's transcript, kept compactly: for each line its time, its form
+// and its text (UTF-8), in chunks of lines so that appending costs the same at any length
+// and dropping the oldest lines frees a whole chunk at once. Nothing here is laid out or
+// drawn; the view does that for the lines on screen.
+class TranscriptModel : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qsizetype DefaultCapacity = 1'000'000;
+    static constexpr qsizetype ChunkLines = 4096;
+
+    // The line forms: a system line (bold), a user line ("<sender> " then the text), a plain
+    // line, and the separator between stored history and the new lines.
+    enum class Form : quint8 { System, User, Plain, Separator };
+
+    struct Line {
+        qint64 time = 0; // seconds since the epoch, UTC
+        Form form = Form::Plain;
+        bool own = false;     // a user line of the logged-in user
+        bool history = false; // shown from the stored history, not received now
+        QString sender{};
+        QString text{};
+    };
+
+    explicit TranscriptModel(QObject* parent = nullptr);
+
+    // Beyond this many lines the oldest are dropped, a chunk at a time.
+    void setCapacity(qsizetype lines) { capacity_ = lines; }
+    qsizetype capacity() const { return capacity_; }
+
+    void append(const Line& line);
+    // The described forms, stamped with the clock's time.
+    void appendSystemLine(const QString& text);
+    // Blue when the sender is exactly the logged-in user, red otherwise.
+    void appendUserLine(const QString& sender, const QString& text, const QString& loggedUser);
+    void appendPlainLine(const QString& text);
+    // A server line in the conference room, in the form its shape calls for.
+    void appendConferenceLine(const QString& message, const QString& loggedUser);
+
+    qsizetype count() const { return count_; }
+    // Lines dropped so far: line i here is line dropped() + i of everything appended.
+    qint64 dropped() const { return dropped_; }
+    Line line(qsizetype index) const;
+
+    // A line as the screen shows it: the time stamp "[hh:mm:ss] " (local time), for a user
+    // line "<sender> ", then the text; text from elsewhere as shownInLine() makes it.
+    struct Shown {
+        QString text;
+        qsizetype senderStart = 0; // after the time stamp
+        qsizetype textStart = 0;   // after "<sender> ", or equal to senderStart
+    };
+    Shown shown(qsizetype index) const { return shown(line(index)); }
+    static Shown shown(const Line& line);
+
+    // The shown text from one place to another (index and column, the end excluded), one
+    // line of text per transcript line, as a selection copies it.
+    QString text(qsizetype fromLine, qsizetype fromColumn, qsizetype toLine,
+                 qsizetype toColumn) const;
+
+    // "[hh:mm:ss] " for a time, in local time.
+    static QString timeStamp(qint64 time);
+
+Q_SIGNALS:
+    void appended();
+    void droppedOldest(qsizetype lines);
+
+private:
+    struct Entry {
+        quint32 textOffset;  // into the chunk's text
+        quint32 senderBytes; // the sender's UTF-8 comes first, then the text's
+        qint32 timeFromBase; // seconds after the chunk's base time
+        quint8 flags;        // form and the own and history bits
+    };
+    struct Chunk {
+        qint64 baseTime = 0;
+        std::vector<Entry> entries;
+        QByteArray text;
+    };
+
+    const Chunk& chunkOf(qsizetype index) const;
+
+    std::deque<Chunk> chunks_;
+    qsizetype count_ = 0;
+    qint64 dropped_ = 0;
+    qsizetype capacity_ = DefaultCapacity;
+};
+
+} // namespace kivo
