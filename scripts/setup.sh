@@ -7,7 +7,7 @@ kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools q
     fonts-dejavu-core fonts-liberation fonts-noto-cjk fonts-noto-color-emoji)
 # And to test it: a virtual X server for the tests that need a real one, the validators of the
 # desktop file and the AppStream metadata.
-kivo_test_packages=(xvfb xauth desktop-file-utils appstream)
+kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus)
 
 kivo_install_missing() {
     local missing=()

@@ -77,6 +77,18 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <source>Failed to send private message to %1.</source>
         <translation>Die private Nachricht an %1 konnte nicht gesendet werden.</translation>
     </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 in %2</translation>
+    </message>
+    <message>
+        <source>The preferences in %1 could not be read, so Kivo uses its default preferences.</source>
+        <translation>Die Einstellungen in %1 konnten nicht gelesen werden; Kivo verwendet daher seine Standardeinstellungen.</translation>
+    </message>
+    <message>
+        <source>Could not save the preferences in %1.</source>
+        <translation>Die Einstellungen in %1 konnten nicht gespeichert werden.</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ConnectionController</name>
@@ -272,6 +284,22 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
         <source>Not connected</source>
         <translation>Nicht verbunden</translation>
     </message>
+    <message>
+        <source>&amp;Preferences...</source>
+        <translation>&amp;Einstellungen...</translation>
+    </message>
+    <message>
+        <source>*** Connection lost. Reconnecting in %1 s.</source>
+        <translation>*** Verbindung abgebrochen. Neuer Versuch in %1 s.</translation>
+    </message>
+    <message>
+        <source>Next try to reconnect at %1.</source>
+        <translation>Nächster Verbindungsversuch um %1.</translation>
+    </message>
+    <message>
+        <source>*** Connected again.</source>
+        <translation>*** Wieder verbunden.</translation>
+    </message>
 </context>
 <context>
     <name>kivo::FormChat</name>
@@ -302,6 +330,13 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>Message</source>
         <translation>Nachricht</translation>
+    </message>
+</context>
+<context>
+    <name>kivo::Notifier</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
     </message>
 </context>
 <context>
@@ -545,6 +580,37 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>Please fill all fields.</source>
         <translation>Bitte füllen Sie alle Felder aus.</translation>
+    </message>
+</context>
+<context>
+    <name>kivo::frmPreferences</name>
+    <message>
+        <source>Show a &amp;notification when a message arrives while Kivo is in the background</source>
+        <translation>Eine &amp;Benachrichtigung zeigen, wenn eine Nachricht kommt, während Kivo im Hintergrund ist</translation>
+    </message>
+    <message>
+        <source>&amp;Reconnect by itself when the connection is lost</source>
+        <translation>Nach einem Verbindungs&amp;abbruch selbst wieder verbinden</translation>
+    </message>
+    <message>
+        <source>Keep a &amp;history of conversations</source>
+        <translation>Einen &amp;Verlauf der Unterhaltungen führen</translation>
+    </message>
+    <message>
+        <source>Remove history &amp;older than</source>
+        <translation>Verlauf &amp;entfernen, der älter ist als</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source> days</source>
+        <translation> Tage</translation>
+    </message>
+    <message>
+        <source>Days of history kept</source>
+        <translation>Tage, die der Verlauf aufbewahrt wird</translation>
     </message>
 </context>
 <context>

@@ -8,12 +8,14 @@
 #include "FormChat.h"
 #include "MessageBoxes.h"
 #include "Pictures.h"
+#include "Protocol.h"
 #include "Router.h"
 #include "SettingsFile.h"
 #include "StateFiles.h"
 #include "Twips.h"
 #include "Widgets.h"
 #include "frmJoinConference.h"
+#include "frmPreferences.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -65,6 +67,13 @@ Form1::Form1(QWidget* parent)
     connect(&connection_, &ConnectionController::loginRefused, this, &Form1::onLoginRefused);
     connect(&connection_, &ConnectionController::connectionLost, this, &Form1::onConnectionLost);
     connect(&connection_, &ConnectionController::messageReceived, this, &Form1::routeMessage);
+    connect(&connection_, &ConnectionController::connectionDropped, this,
+            &Form1::onConnectionDropped);
+    connect(&reconnector_, &Reconnector::scheduled, this, &Form1::showNextTry);
+    connect(&reconnector_, &Reconnector::reconnected, this, &Form1::onReconnected);
+    connect(&reconnector_, &Reconnector::stopped, this,
+            [this] { lblConnectionState->setToolTip(QString()); });
+    connect(&notifier_, &Notifier::activated, this, &Form1::onNotificationActivated);
     applyDisplay();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
@@ -75,6 +84,7 @@ Form1::~Form1() {
 }
 
 void Form1::Form_Load() {
+    preferences_.load();
     // The tree's picture list, line style and indentation belong to tvContacts itself.
     connection_.LoggedUser.clear();
     setWindowTitle(AppTitle);
@@ -176,6 +186,9 @@ void Form1::buildMenus() {
     mnuTools->setObjectName(QStringLiteral("mnuTools"));
     mnuIgnoreList = mnuTools->addAction(tr("&Ignore List"), this, &Form1::mnuIgnoreList_Click);
     mnuIgnoreList->setObjectName(QStringLiteral("mnuIgnoreList"));
+    mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuSeparator4"));
+    mnuPreferences = mnuTools->addAction(tr("&Preferences..."), this, &Form1::mnuPreferences_Click);
+    mnuPreferences->setObjectName(QStringLiteral("mnuPreferences"));
 
     mnuHelp = menuBar()->addMenu(tr("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -270,6 +283,13 @@ void Form1::mnuIgnoreList_Click() {
     ignoreList_->show();
 }
 
+void Form1::mnuPreferences_Click() {
+    frmPreferences dialog(preferences_, this);
+    dialog.adjustSize();
+    centreOverThis(&dialog);
+    dialog.exec();
+}
+
 void Form1::ProcessIgnoreList(const QString& message) {
     if (ignoreList_)
         ignoreList_->showList(message);
@@ -299,8 +319,12 @@ void Form1::routeMessage(const QString& message) {
         deliverPrivateMessage(decision.sender, decision.text);
         break;
     case Action::ConferenceLine:
-        if (FormChat* room = chats_.ServerChatWindow)
+        if (FormChat* room = chats_.ServerChatWindow) {
             room->transcript().appendConferenceLine(message, connection_.LoggedUser);
+            if (notices_.conferenceLine(room->conferenceAddress(), message, connection_.LoggedUser,
+                                        kivoActive()))
+                QApplication::alert(room);
+        }
         break;
     }
 }
@@ -310,10 +334,49 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
     ContactNode* contact = contacts_.FindContactNode(sender);
     if (!contact)
         return;
+    // Whether Kivo was active is taken as the message arrived, before its window is raised.
+    const bool active = kivoActive();
     FormChat* chat = OpenChatWindow(sender);
     chat->ReceiveMessage(sender, text);
     chats_.bringToFront(chat);
     StartBlinkContact(contact);
+    if (notices_.privateMessage(sender, text, active))
+        QApplication::alert(chat);
+}
+
+void Form1::onNotificationActivated(const QString& conversation) {
+    if (conversation == Notices::Room) {
+        if (FormChat* room = chats_.ServerChatWindow)
+            chats_.bringToFront(room);
+        return;
+    }
+    const QString contact = conversation.mid(conversation.indexOf(u':') + 1);
+    chats_.bringToFront(OpenChatWindow(contact));
+}
+
+void Form1::onConnectionDropped(const QString& host, quint16 port) {
+    if (!preferences_.values().reconnect)
+        return;
+    reconnector_.start(host, port, connection_.LoginUser, connection_.LoginPass);
+    for (FormChat* chat : chats_.windows())
+        chat->transcript().appendSystemLine(
+            tr("*** Connection lost. Reconnecting in %1 s.").arg(reconnector_.secondsToNextTry()));
+}
+
+void Form1::showNextTry() {
+    lblConnectionState->setToolTip(
+        tr("Next try to reconnect at %1.")
+            .arg(reconnector_.nextTry().toLocalTime().toString(QStringLiteral("HH:mm:ss"))));
+}
+
+void Form1::onReconnected() {
+    for (FormChat* chat : chats_.windows())
+        chat->transcript().appendSystemLine(tr("*** Connected again."));
+    if (FormChat* room = chats_.ServerChatWindow)
+        connection_.SendMessageToUser(QString(),
+                                      Command::joinConference(room->conferenceAddress()));
+    if (ignoreList_)
+        ignoreList_->requestList();
 }
 
 void Form1::buildStatusRow(QWidget* client) {
@@ -385,6 +448,11 @@ void Form1::ShowLoginDialog() {
     loginDialog_ = &dialog;
     centreOverThis(&dialog);
     dialog.exec();
+}
+
+bool Form1::kivoActive() {
+    // One of Kivo's windows has the focus: the user is in Kivo, not in another program.
+    return QApplication::activeWindow() != nullptr;
 }
 
 void Form1::centreOverThis(QWidget* window) const {

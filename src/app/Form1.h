@@ -5,6 +5,10 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ContactTree.h"
+#include "Notices.h"
+#include "Notifier.h"
+#include "Preferences.h"
+#include "Reconnector.h"
 #include "WarningQueue.h"
 #include "frmAbout.h"
 #include "frmIgnoreList.h"
@@ -33,6 +37,9 @@ public:
     ~Form1() override;
 
     ConnectionController& connection() { return connection_; }
+    Preferences& preferences() { return preferences_; }
+    Notifier& notifier() { return notifier_; }
+    Reconnector& reconnector() { return reconnector_; }
     ChatRegistry& chats() { return chats_; }
     ContactTree& contacts() { return contacts_; }
     BlinkSchedule& blink() { return blink_; }
@@ -45,6 +52,7 @@ public:
     QAction* mnuExit;
     QMenu* mnuTools;
     QAction* mnuIgnoreList;
+    QAction* mnuPreferences;
     QMenu* mnuHelp;
     QAction* mnuVeltraSite;
     QAction* mnuAbout;
@@ -81,6 +89,7 @@ public:
     void mnuJoinConference_Click();
     void mnuAddAContact_Click();
     void mnuIgnoreList_Click();
+    void mnuPreferences_Click();
     void mnuVeltraSite_Click();
     void mnuAbout_Click();
     void Toolbar1_ButtonClick(int index);
@@ -108,6 +117,7 @@ private:
     void activateOnceOnScreen();
     void Form_Unload();
     void centreOverThis(QWidget* window) const;
+    static bool kivoActive();
     void buildMenus();
     void buildToolbar(QWidget* client);
     void buildStatusRow(QWidget* client);
@@ -120,12 +130,20 @@ private:
     void routeMessage(const QString& message);
     void openChatFromTree(const QString& contactName, bool needsLogin);
     void deliverPrivateMessage(const QString& sender, const QString& text);
+    void onNotificationActivated(const QString& conversation);
+    void onConnectionDropped(const QString& host, quint16 port);
+    void onReconnected();
+    void showNextTry();
 
     ConnectionController connection_;
     ChatRegistry chats_{connection_};
     ContactTree contacts_;
     BlinkSchedule blink_{contacts_};
     WarningQueue warnings_;
+    Preferences preferences_;
+    Notifier notifier_;
+    Notices notices_{preferences_, notifier_};
+    Reconnector reconnector_{connection_};
     QPointer<frmLogin> loginDialog_;
     QPointer<frmIgnoreList> ignoreList_;
     QPointer<frmAbout> about_;

@@ -53,6 +53,17 @@ FormChat* ChatRegistry::window(const QString& contactName) const {
     return OpenChats.value(keyOf(contactName));
 }
 
+QList<FormChat*> ChatRegistry::windows() const {
+    QList<FormChat*> open;
+    for (const QPointer<FormChat>& chat : OpenChats) {
+        if (chat)
+            open.append(chat);
+    }
+    if (ServerChatWindow)
+        open.append(ServerChatWindow);
+    return open;
+}
+
 void ChatRegistry::forget(const FormChat* chat) {
     const QString key = keyOf(chat->ContactName);
     if (OpenChats.value(key) == chat)

@@ -28,6 +28,8 @@ public:
     // not at all while the window is already the active one.
     void bringToFront(FormChat* chat);
     qsizetype openCount() const { return OpenChats.size(); }
+    // Every open chat window: the private ones, then the conference window.
+    QList<FormChat*> windows() const;
     void forget(const FormChat* window);
 
     // Creates the conference window and makes it the current one.

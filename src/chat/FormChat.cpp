@@ -68,6 +68,7 @@ void FormChat::SetContact(const QString& username) {
 void FormChat::SetServer(const QString& conferenceAddress) {
     ChatMode = 1;
     ContactName = ServerMarker;
+    conferenceAddress_ = conferenceAddress;
     setPlainWindowTitle(this, tr("%1 Room").arg(shownInLine(conferenceAddress)));
     lblContact->setText(shownInLine(conferenceAddress));
 }

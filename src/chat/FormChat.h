@@ -33,6 +33,8 @@ public:
 
     void SetContact(const QString& username);
     void SetServer(const QString& conferenceAddress);
+    // Conference mode: the address joined, as SetServer was given it.
+    const QString& conferenceAddress() const { return conferenceAddress_; }
     void ReceiveMessage(const QString& sender, const QString& message);
     TranscriptModel& transcript() { return transcript_; }
     ChatRegistry& registry() const { return registry_; }
@@ -52,6 +54,7 @@ private:
 
     ChatRegistry& registry_;
     TranscriptModel transcript_;
+    QString conferenceAddress_;
     ChatGeometry geometry_ = ChatGeometry::design();
 };
 

@@ -64,7 +64,9 @@ void ConnectionController::connectTo(const QString& host, quint16 port) {
     receiver_.reset();
     tailTimer_.stop();
     endOfStream_ = false;
+    loggedIn_ = false;
     Winsock1.connectToHost(host, port);
+    Q_EMIT connectStarted();
 }
 
 void ConnectionController::disconnectFromServer() {
@@ -72,7 +74,9 @@ void ConnectionController::disconnectFromServer() {
     Winsock1.close();
     receiver_.reset();
     tailTimer_.stop();
+    loggedIn_ = false;
     showOffline();
+    Q_EMIT disconnectedByUser();
 }
 
 void ConnectionController::showOffline() {
@@ -103,8 +107,15 @@ void ConnectionController::Winsock1_Close() {
     // Lines that arrived before the close are still routed, the unterminated last one too.
     endOfStream_ = true;
     pump();
+    lost();
+}
+
+void ConnectionController::lost() {
+    const bool wasLoggedIn = std::exchange(loggedIn_, false);
     showOffline();
     Q_EMIT connectionLost();
+    if (wasLoggedIn)
+        Q_EMIT connectionDropped(Winsock1.remoteHost(), Winsock1.remotePort());
 }
 
 void ConnectionController::onFailed(const QString& reason) {
@@ -118,8 +129,10 @@ void ConnectionController::onFailed(const QString& reason) {
     Winsock1.close();
     pump();
     WaitingForLogin = false;
-    showOffline();
-    Q_EMIT connectionLost();
+    const bool report = reportFailures;
+    lost();
+    if (!report)
+        return;
     const QString text = wasConnected ? tr("The connection to %1 on port %2 was lost: %3.")
                                       : tr("Could not connect to %1 on port %2: %3.");
     warn(text.arg(host).arg(port).arg(reason), tr("Connection Error"));
@@ -207,6 +220,7 @@ void ConnectionController::handleMessage(const QString& message) {
         return;
     }
     if (reply && reply->outcome == ReplyOutcome::LoginAccepted) {
+        loggedIn_ = true;
         Q_EMIT loginAccepted();
         WaitingForLogin = false;
         return;

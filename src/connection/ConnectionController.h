@@ -35,6 +35,8 @@ public:
 
     Winsock Winsock1;
     ClockTimer tmrPing;
+    // A failed connect or a broken connection is reported in a box (not while reconnecting).
+    bool reportFailures = true;
 
     const Display& display() const { return display_; }
     bool isConnected() const { return Winsock1.state() == Winsock::Connected; }
@@ -64,11 +66,16 @@ Q_SIGNALS:
     void loginAccepted();
     // The connection failed or the server closed it: the socket is closed again.
     void connectionLost();
+    // ... and it was a connection whose login the server had accepted.
+    void connectionDropped(const QString& host, quint16 port);
+    void connectStarted();
+    void disconnectedByUser();
 
 private:
     bool sendLine(const QString& command);
     void onFailed(const QString& reason);
     void showOffline();
+    void lost();
     void handleMessage(const QString& message);
     void pump();
     void flushTail();
@@ -79,6 +86,7 @@ private:
     bool routing_ = false;
     bool continuationQueued_ = false;
     bool endOfStream_ = false;
+    bool loggedIn_ = false; // the server accepted the login on this connection
 };
 
 } // namespace kivo

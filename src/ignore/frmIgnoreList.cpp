@@ -53,6 +53,10 @@ frmIgnoreList::frmIgnoreList(ConnectionController& connection, QWidget* owner)
 void frmIgnoreList::Form_Load() {
     replaceEntries({});
     cmdRemove->setEnabled(false);
+    requestList();
+}
+
+void frmIgnoreList::requestList() {
     connection_.SendMessageToUser(QString(), Command::ignoreList());
 }
 

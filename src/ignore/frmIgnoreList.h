@@ -28,6 +28,8 @@ public:
     // The server's list reply ("Ignore list: a, b") and its empty reply.
     void showList(const QString& message);
     void showEmptyList();
+    // Asks the server for the list (on opening, and again after a reconnection).
+    void requestList();
 
     frmAddUserToIgnore* addUserDialog();
 

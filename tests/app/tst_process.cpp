@@ -74,7 +74,8 @@ void TestProcess::helpIsInTheUsersLanguage() {
     kivo.start(KIVO, {"--help"});
     QVERIFY(kivo.waitForFinished());
     const QString help = QString::fromUtf8(kivo.readAllStandardOutput());
-    QVERIFY2(help.contains("Ein Instant-Messaging-Programm für das Veltra-Netz."), qPrintable(help));
+    QVERIFY2(help.contains("Ein Instant-Messaging-Programm für das Veltra-Netz."),
+             qPrintable(help));
     QVERIFY(help.contains("Die Zustandsdateien"));
 }
 

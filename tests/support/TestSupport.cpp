@@ -139,6 +139,15 @@ void LoopbackServer::dropClient() {
         clients_.last()->socket->disconnectFromHost();
 }
 
+void LoopbackServer::setListening(bool listening) {
+    const quint16 port = server_.serverPort() ? server_.serverPort() : port_;
+    port_ = port;
+    if (!listening)
+        server_.close();
+    else if (!server_.listen(QHostAddress::LocalHost, port))
+        qFatal("cannot listen on 127.0.0.1:%u again", port);
+}
+
 bool LoopbackServer::clientGone() const {
     return clients_.isEmpty() || !clients_.last()->socket ||
            clients_.last()->socket->state() == QAbstractSocket::UnconnectedState;

@@ -82,7 +82,7 @@ class LoopbackServer : public QObject {
     Q_OBJECT
 public:
     LoopbackServer();
-    quint16 port() const { return server_.serverPort(); }
+    quint16 port() const { return server_.isListening() ? server_.serverPort() : port_; }
     bool waitForClient(int count = 1, int timeoutMs = 5000);
     int clientCount() const { return static_cast<int>(clients_.size()); }
     // What the newest client has sent so far, and a wait until it has sent at least n bytes.
@@ -92,6 +92,8 @@ public:
     void send(const QByteArray& bytes);
     void dropClient();
     bool clientGone() const;
+    // Stops taking connections (they are refused), or takes them again on the same port.
+    void setListening(bool listening);
 
 private:
     struct Client {
@@ -99,6 +101,7 @@ private:
         QByteArray received;
     };
     QTcpServer server_;
+    quint16 port_ = 0;
     QList<std::shared_ptr<Client>> clients_;
 };
 

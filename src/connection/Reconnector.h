@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ClockTimer.h"
+
+#include <QObject>
+
+namespace kivo {
+
+class ConnectionController;
+
+// Gets a lost connection back by itself: tries after 2, 4, 8, 16, 32, then every 60 seconds,
+// each up to a fifth longer at random (so that many clients do not come back at once), until
+// a try logs in, a login is refused, or the user disconnects or connects by hand. Each try
+// connects to the server that was lost and logs in as before; a failed try says nothing.
+class Reconnector : public QObject {
+    Q_OBJECT
+public:
+    explicit Reconnector(ConnectionController& connection, QObject* parent = nullptr);
+
+    // The base delay before a try, in seconds, counting tries from 0.
+    static int baseDelay(int attempt);
+
+    // A logged-in connection was lost: starts trying.
+    void start(const QString& host, quint16 port, const QString& user, const QString& password);
+    void stop();
+    bool active() const { return active_; }
+    // When the next try is, by the clock; invalid when none is waiting.
+    QDateTime nextTry() const { return timer_.nextTimeout(); }
+    int secondsToNextTry() const;
+
+Q_SIGNALS:
+    // A try is waiting (nextTry() says when).
+    void scheduled();
+    // A try logged in again.
+    void reconnected();
+    void stopped();
+
+private:
+    void schedule();
+    void tryNow();
+    void onLost();
+
+    ConnectionController& connection_;
+    ClockTimer timer_;
+    QString host_;
+    quint16 port_ = 0;
+    QString user_;
+    QString password_;
+    int attempt_ = 0;
+    bool active_ = false;
+    bool connecting_ = false; // the connect under way is a try of ours
+};
+
+} // namespace kivo

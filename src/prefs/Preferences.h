@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace kivo {
+
+// The options beyond the description, in kivo.ini (INI) in the state folder, with their
+// defaults in one place. At its defaults every described behaviour is as described.
+class Preferences : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString FileName = QStringLiteral("kivo.ini");
+
+    struct Values {
+        bool notifications = true; // tell of messages that come while Kivo is in the background
+        bool reconnect = false;    // reconnect by itself after a lost connection
+        bool history = false;      // keep a history of conversations
+        int historyDays = 0;       // remove history older than this; 0 keeps it forever
+
+        bool operator==(const Values&) const = default;
+    };
+
+    explicit Preferences(QObject* parent = nullptr);
+
+    // Reads kivo.ini; a damaged or unreadable file gives the defaults and one message.
+    void load();
+    // Writes kivo.ini atomically; a failure is reported and keeps the values in use.
+    bool save(const Values& values);
+    const Values& values() const { return values_; }
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    Values values_;
+    bool damaged_ = false;
+};
+
+} // namespace kivo

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frmPreferences.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace kivo {
+
+frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
+    : QDialog(parent)
+    , chkNotifications(new QCheckBox(
+          tr("Show a &notification when a message arrives while Kivo is in the background"), this))
+    , chkReconnect(new QCheckBox(tr("&Reconnect by itself when the connection is lost"), this))
+    , chkHistory(new QCheckBox(tr("Keep a &history of conversations"), this))
+    , chkHistoryLimit(new QCheckBox(tr("Remove history &older than"), this))
+    , spnHistoryDays(new QSpinBox(this))
+    , preferences_(preferences) {
+    setObjectName(QStringLiteral("frmPreferences"));
+    setWindowTitle(tr("Preferences"));
+    chkNotifications->setObjectName(QStringLiteral("chkNotifications"));
+    chkReconnect->setObjectName(QStringLiteral("chkReconnect"));
+    chkHistory->setObjectName(QStringLiteral("chkHistory"));
+    chkHistoryLimit->setObjectName(QStringLiteral("chkHistoryLimit"));
+    spnHistoryDays->setObjectName(QStringLiteral("spnHistoryDays"));
+    spnHistoryDays->setRange(1, 36500);
+    spnHistoryDays->setSuffix(tr(" days"));
+    spnHistoryDays->setAccessibleName(tr("Days of history kept"));
+
+    const Preferences::Values& values = preferences.values();
+    chkNotifications->setChecked(values.notifications);
+    chkReconnect->setChecked(values.reconnect);
+    chkHistory->setChecked(values.history);
+    chkHistoryLimit->setChecked(values.historyDays > 0);
+    spnHistoryDays->setValue(values.historyDays > 0 ? values.historyDays : 365);
+    spnHistoryDays->setEnabled(chkHistoryLimit->isChecked());
+    connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &frmPreferences::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &frmPreferences::reject);
+    auto* limit = new QHBoxLayout;
+    limit->addWidget(chkHistoryLimit);
+    limit->addWidget(spnHistoryDays);
+    limit->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(chkNotifications);
+    layout->addWidget(chkReconnect);
+    layout->addWidget(chkHistory);
+    layout->addLayout(limit);
+    layout->addStretch();
+    layout->addWidget(buttons);
+}
+
+void frmPreferences::accept() {
+    Preferences::Values values = preferences_.values();
+    values.notifications = chkNotifications->isChecked();
+    values.reconnect = chkReconnect->isChecked();
+    values.history = chkHistory->isChecked();
+    values.historyDays = chkHistoryLimit->isChecked() ? spnHistoryDays->value() : 0;
+    // A failed save has been reported; the dialog stays open so nothing seems saved.
+    if (preferences_.save(values))
+        QDialog::accept();
+}
+
+} // namespace kivo

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reconnecting by itself: real loopback servers that drop the connection and refuse it, the
+// clock seam for the back-off times.
+#include "Form1.h"
+#include "FormChat.h"
+#include "Reconnector.h"
+#include "TestSupport.h"
+#include "frmIgnoreList.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+using namespace kivo;
+
+namespace {
+
+// Kivo logged in as ann (the server accepted it), with a private window and the room open.
+struct Session {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    std::unique_ptr<Form1> form;
+    FormChat* chat = nullptr;
+    FormChat* room = nullptr;
+
+    explicit Session(bool reconnect = true) {
+        sandbox.writeFile("settings.dat", "False\r\n");
+        if (reconnect)
+            sandbox.writeFile("kivo.ini", "[General]\nreconnect=true\n");
+        test::saveLogin(sandbox, "ann", "pw", server.port());
+        form = std::make_unique<Form1>();
+        if (!test::logInAt(server, form->connection(), "ann", "pw"))
+            qFatal("no login");
+        ConnectionController& connection = form->connection();
+        connection.WaitingForLogin = true;
+        server.send("Login successful.\r\n");
+        if (!QTest::qWaitFor([&] { return !connection.WaitingForLogin; }))
+            qFatal("login not accepted");
+        chat = form->OpenChatWindow("bob");
+        room = form->chats().openConference("lobby");
+    }
+    Reconnector& reconnector() { return form->reconnector(); }
+    // Seconds from now to the next try.
+    double nextTryIn() const {
+        return sandbox.clock.now().msecsTo(form->reconnector().nextTry()) / 1000.0;
+    }
+    QString lastLine(FormChat* window) const {
+        const TranscriptModel& lines = window->transcript();
+        return lines.count() ? lines.shown(lines.count() - 1).text : QString();
+    }
+};
+
+} // namespace
+
+class TestReconnect : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void backsOffWhileTheServerIsDown();
+    void comesBackIntoTheRoom();
+    void aRefusedLoginStopsTheTries();
+    void connectingByHandStopsTheTries();
+    void offByDefault();
+};
+
+void TestReconnect::backsOffWhileTheServerIsDown() {
+    Session s;
+    s.server.setListening(false);
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    QCOMPARE(s.lastLine(s.chat).left(41), QString("[09:05:07] *** Connection lost. Reconnect"));
+    QVERIFY(s.lastLine(s.room).startsWith("[09:05:07] *** Connection lost. Reconnecting in "));
+    QVERIFY(s.form->lblConnectionState->toolTip().startsWith("Next try to reconnect at "));
+    for (const int base : {2, 4, 8, 16, 32, 60, 60}) {
+        const double wait = s.nextTryIn();
+        QVERIFY2(wait >= base && wait <= base * 1.2, qPrintable(QString::number(wait)));
+        const QDateTime previous = s.reconnector().nextTry();
+        s.sandbox.clock.advanceMs(static_cast<qint64>(wait * 1000) + 1);
+        // The try is refused; the next one is scheduled, and nobody is told in a box.
+        QTRY_VERIFY(s.reconnector().nextTry() > previous);
+    }
+    QVERIFY(s.sandbox.boxes.boxes.isEmpty());
+    QVERIFY(s.reconnector().active());
+}
+
+void TestReconnect::comesBackIntoTheRoom() {
+    Session s;
+    s.form->mnuIgnoreList->trigger();
+    QVERIFY(s.server.waitForReceived("/ignore-list\r\n"));
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    s.sandbox.clock.advanceMs(2500);
+    QVERIFY(s.server.waitForClient(2));
+    QVERIFY(s.server.waitForReceived("/login ann pw\r\n"));
+    s.server.clearReceived();
+    s.server.send("Login successful.\r\n");
+    QTRY_VERIFY(!s.reconnector().active());
+    // Back in the room as before, the ignore list asked for again.
+    QVERIFY(s.server.waitForReceived("/join_server lobby\r\n/ignore-list\r\n"));
+    QCOMPARE(s.lastLine(s.chat), QString("[09:05:09] *** Connected again."));
+    QCOMPARE(s.lastLine(s.room), QString("[09:05:09] *** Connected again."));
+    QCOMPARE(s.form->windowTitle(), QString("Kivo - ann"));
+    QCOMPARE(s.form->lblConnectionState->toolTip(), QString());
+    QVERIFY(s.sandbox.boxes.boxes.isEmpty());
+}
+
+void TestReconnect::aRefusedLoginStopsTheTries() {
+    Session s;
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    s.sandbox.clock.advanceMs(2500);
+    QVERIFY(s.server.waitForReceived("/login ann pw\r\n"));
+    // The described refusal: its box, then the login dialog to correct the saved login.
+    bool offeredTheLoginDialog = false;
+    test::whenModal([&](QWidget* modal) {
+        offeredTheLoginDialog = qobject_cast<frmLogin*>(modal) != nullptr;
+        modal->close();
+    });
+    s.server.send("Invalid username or password.\r\n");
+    QTRY_VERIFY(!s.reconnector().active());
+    QCOMPARE(s.sandbox.boxes.texts(), QStringList{"Invalid username or password!"});
+    QTRY_VERIFY(offeredTheLoginDialog);
+    QVERIFY(!s.reconnector().nextTry().isValid());
+}
+
+void TestReconnect::connectingByHandStopsTheTries() {
+    Session s;
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    test::LoopbackServer other;
+    s.form->connection().connectTo("127.0.0.1", other.port()); // as the login dialog's OK does
+    QVERIFY(!s.reconnector().active());
+    s.sandbox.clock.advanceMs(120000);
+    QTest::qWait(50);
+    QCOMPARE(s.server.clientCount(), 1);
+}
+
+void TestReconnect::offByDefault() {
+    Session s(false);
+    s.server.dropClient();
+    QTRY_COMPARE(s.form->lblConnectionState->text(), QString("Disconnected!"));
+    QVERIFY(!s.reconnector().active());
+    s.sandbox.clock.advanceMs(120000);
+    QTest::qWait(50);
+    QCOMPARE(s.server.clientCount(), 1);
+    QCOMPARE(s.lastLine(s.chat), QString());
+}
+
+QTEST_MAIN(TestReconnect)
+#include "tst_reconnect.moc"

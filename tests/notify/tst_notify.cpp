@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Desktop notifications through a private D-Bus session bus started here, with a notification
+// service of the test's own that records every call.
+#include "ChatRegistry.h"
+#include "Form1.h"
+#include "FormChat.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QTest>
+
+using namespace kivo;
+
+namespace {
+
+QString busAddress;
+
+// org.freedesktop.Notifications as a desktop provides it, keeping what it was asked.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Call {
+        uint replaces;
+        QString summary;
+        QString body;
+        uint id;
+    };
+    QList<Call> calls;
+    QDBusConnection bus = QDBusConnection::connectToBus(busAddress, "notification-service");
+
+    FakeNotifications() {
+        bus.registerObject("/org/freedesktop/Notifications", this, QDBusConnection::ExportAllSlots);
+        bus.registerService("org.freedesktop.Notifications");
+    }
+    ~FakeNotifications() override {
+        bus.unregisterService("org.freedesktop.Notifications");
+        bus.unregisterObject("/org/freedesktop/Notifications");
+    }
+    void click(uint id) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked");
+        signal << id << QString("default");
+        bus.send(signal);
+    }
+    // The notifications a user would see: one per id, with its latest text.
+    QStringList shown() const {
+        QMap<uint, QString> byId;
+        for (const Call& call : calls)
+            byId[call.id] = call.summary + ": " + call.body;
+        return byId.values();
+    }
+
+public Q_SLOTS:
+    uint Notify(const QString&, uint replaces, const QString&, const QString& summary,
+                const QString& body, const QStringList&, const QVariantMap&, int) {
+        const uint id = replaces ? replaces : static_cast<uint>(calls.size() + 1);
+        calls.append({replaces, summary, body, id});
+        return id;
+    }
+};
+
+// The main window logged in as ann with alice and bob as contacts; nothing of Kivo active.
+struct Session {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    std::unique_ptr<Form1> form;
+
+    explicit Session(const QByteArray& preferences = {}) {
+        sandbox.writeFile("settings.dat", "False\r\n");
+        sandbox.writeFile("contacts.dat", "C|general|General (2)|\r\n"
+                                          "U|general_contact_alice|alice|general\r\n"
+                                          "U|general_contact_bob|bob|general\r\n");
+        if (!preferences.isEmpty())
+            sandbox.writeFile("kivo.ini", preferences);
+        form = std::make_unique<Form1>();
+        if (!test::logInAt(server, form->connection(), "ann", "pw"))
+            qFatal("no login");
+    }
+    void deliver(const QByteArray& lines) {
+        int routed = 0;
+        const int expected = lines.count('\n');
+        auto counting = QObject::connect(&form->connection(),
+                                         &ConnectionController::messageReceived, [&] { ++routed; });
+        server.send(lines);
+        QTRY_COMPARE(routed, expected);
+        QObject::disconnect(counting);
+    }
+    static bool kivoInactive() { return QApplication::activeWindow() == nullptr; }
+};
+
+} // namespace
+
+class TestNotify : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void aPrivateMessageInTheBackground();
+    void aBurstIsOneNotification();
+    void activationRaisesThatConversation();
+    void mentionsInTheRoom();
+    void switchedOff();
+    void noServiceAndNoBus();
+};
+
+void TestNotify::aPrivateMessageInTheBackground() {
+    FakeNotifications service;
+    Session s;
+    QVERIFY(Session::kivoInactive());
+    s.deliver("(Private) alice:<b>hi</b> & <a href=\"x\">more</a>\r\n");
+    QTRY_COMPARE(service.calls.size(), 1);
+    QCOMPARE(service.calls[0].summary, QString("alice"));
+    QCOMPARE(service.calls[0].body,
+             QString("&lt;b&gt;hi&lt;/b&gt; &amp; &lt;a href=&quot;x&quot;&gt;more&lt;/a&gt;"));
+    // Her window came to the front: Kivo is active, and the next message is seen there.
+    QTRY_VERIFY(!Session::kivoInactive());
+    s.deliver("(Private) alice:again\r\n");
+    QTest::qWait(100);
+    QCOMPARE(service.calls.size(), 1);
+}
+
+void TestNotify::aBurstIsOneNotification() {
+    FakeNotifications service;
+    Session s;
+    s.deliver("(Private) alice:one\r\n(Private) alice:two\r\n(Private) ALICE:three\r\n");
+    QTRY_VERIFY(!service.calls.isEmpty() && service.calls.last().body == "three");
+    QCOMPARE(service.shown(), QStringList{"ALICE: three"});
+    QVERIFY(service.calls.size() <= 2); // the first, then the newest replacing it
+}
+
+void TestNotify::activationRaisesThatConversation() {
+    FakeNotifications service;
+    Session s;
+    s.deliver("(Private) alice:from alice\r\n(Private) bob:from bob\r\n");
+    QTRY_COMPARE(service.shown().size(), 2);
+    FormChat* alice = s.form->chats().window("alice");
+    QTRY_VERIFY(s.form->chats().window("bob")->isActiveWindow()); // the last to arrive
+    const auto aliceCall = std::find_if(service.calls.begin(), service.calls.end(),
+                                        [](const auto& call) { return call.summary == "alice"; });
+    service.click(aliceCall->id);
+    QTRY_VERIFY(alice->isActiveWindow());
+}
+
+void TestNotify::mentionsInTheRoom() {
+    FakeNotifications service;
+    Session s;
+    FormChat* room = s.form->chats().openConference("lobby");
+    QTRY_VERIFY(room->isActiveWindow());
+    QApplication::setActiveWindow(nullptr); // the user went to another program
+    QVERIFY(Session::kivoInactive());
+    s.deliver("bob: annie is here\r\n"        // not the name as a word
+              "ann: ann talks to herself\r\n" // the user's own line
+              "*** ann has joined\r\n"        // no sender
+              "bob: hi ANN, look\r\n");
+    QTRY_COMPARE(service.calls.size(), 1);
+    QCOMPARE(service.calls[0].summary, QString("bob in lobby"));
+    QCOMPARE(service.calls[0].body, QString("hi ANN, look"));
+}
+
+void TestNotify::switchedOff() {
+    FakeNotifications service;
+    Session s("[General]\nnotifications=false\n");
+    s.deliver("(Private) alice:quiet\r\n");
+    QTest::qWait(200);
+    QCOMPARE(service.calls.size(), 0);
+    QVERIFY(s.form->chats().window("alice")); // the message itself is shown as described
+}
+
+void TestNotify::noServiceAndNoBus() {
+    {
+        Session s; // a bus, but no notification service on it
+        s.deliver("(Private) alice:anyone there?\r\n");
+        QTest::qWait(200);
+        QVERIFY(s.sandbox.boxes.boxes.isEmpty());
+    }
+    Notifier unconnected(QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "no-bus"));
+    unconnected.notify("private:alice", "alice", "hi");
+    QTest::qWait(50);
+}
+
+int main(int argc, char* argv[]) {
+    // A session bus of the test's own, so no desktop's notifications are touched.
+    QProcess daemon;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+    if (!daemon.waitForReadyRead(5000))
+        qFatal("dbus-daemon did not start");
+    busAddress = QString::fromUtf8(daemon.readLine()).trimmed();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", busAddress.toUtf8());
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        TestNotify test;
+        status = QTest::qExec(&test, argc, argv);
+    }
+    daemon.kill();
+    daemon.waitForFinished();
+    return status;
+}
+
+#include "tst_notify.moc"
