@@ -6,6 +6,7 @@ namespace kivo {
 Q_LOGGING_CATEGORY(logConnection, "kivo.connection", QtWarningMsg)
 Q_LOGGING_CATEGORY(logFiles, "kivo.files", QtWarningMsg)
 Q_LOGGING_CATEGORY(logInstance, "kivo.instance", QtWarningMsg)
+Q_LOGGING_CATEGORY(logNotify, "kivo.notify", QtWarningMsg)
 
 QString loggable(const QString& command) {
     static const QString login = QStringLiteral("/login ");

@@ -9,6 +9,7 @@ namespace kivo {
 Q_DECLARE_LOGGING_CATEGORY(logConnection) // kivo.connection: lines, state changes
 Q_DECLARE_LOGGING_CATEGORY(logFiles)      // kivo.files: state files read and written
 Q_DECLARE_LOGGING_CATEGORY(logInstance)   // kivo.instance: the state folder's lock
+Q_DECLARE_LOGGING_CATEGORY(logNotify)     // kivo.notify: desktop notifications
 
 // A command line as it may be logged: a login's password becomes "***".
 QString loggable(const QString& command);

@@ -57,11 +57,12 @@ void Notifier::send(const QString& conversation, const QString& summary, const Q
         shown.asking = false;
         if (reply.isError()) {
             // No notification service: nothing is shown, and nothing more is said.
-            qCDebug(logConnection).noquote() << "no notification:" << reply.error().message();
+            qCDebug(logNotify).noquote() << "no notification:" << reply.error().message();
             shown.next.reset();
             return;
         }
         shown.id = reply.value();
+        qCDebug(logNotify) << "notification" << shown.id << "for" << conversation;
         if (const auto next = std::exchange(shown.next, std::nullopt))
             send(conversation, next->first, next->second);
     });
@@ -72,6 +73,7 @@ void Notifier::onActionInvoked(uint id, const QString& action) {
         return;
     for (auto it = shown_.cbegin(); it != shown_.cend(); ++it) {
         if (it->id == id) {
+            qCDebug(logNotify) << "notification" << id << "activated";
             Q_EMIT activated(it.key());
             return;
         }
