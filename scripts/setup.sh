@@ -4,6 +4,7 @@
 
 # To build and run Kivo; the Noto fonts show Chinese, Japanese, Korean and emoji.
 kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-qpa-plugins
+    libqt6sql6-sqlite
     fonts-dejavu-core fonts-liberation fonts-noto-cjk fonts-noto-color-emoji)
 # And to test it: a virtual X server for the tests that need a real one, the validators of the
 # desktop file and the AppStream metadata.

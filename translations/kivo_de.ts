@@ -89,6 +89,38 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <source>Could not save the preferences in %1.</source>
         <translation>Die Einstellungen in %1 konnten nicht gespeichert werden.</translation>
     </message>
+    <message>
+        <source>Earlier</source>
+        <translation>Früher</translation>
+    </message>
+    <message>
+        <source>The history in %1 could not be read (%2). It was moved to %3, and a new history begun.</source>
+        <translation>Der Verlauf in %1 konnte nicht gelesen werden (%2). Er wurde nach %3 verschoben, und ein neuer Verlauf wurde begonnen.</translation>
+    </message>
+    <message>
+        <source>The history in %1 cannot be used: %2</source>
+        <translation>Der Verlauf in %1 kann nicht verwendet werden: %2</translation>
+    </message>
+    <message>
+        <source>Some lines could not be stored</source>
+        <translation>Einige Zeilen konnten nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>%1 in the history: %2</source>
+        <translation>%1 im Verlauf: %2</translation>
+    </message>
+    <message>
+        <source>The conversation could not be deleted</source>
+        <translation>Die Unterhaltung konnte nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <source>The history could not be deleted</source>
+        <translation>Der Verlauf konnte nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <source>Old lines could not be removed</source>
+        <translation>Alte Zeilen konnten nicht entfernt werden</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ConnectionController</name>
@@ -299,6 +331,14 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>*** Connected again.</source>
         <translation>*** Wieder verbunden.</translation>
+    </message>
+    <message>
+        <source>&amp;Search history...</source>
+        <translation>Verlauf &amp;durchsuchen...</translation>
+    </message>
+    <message>
+        <source>No history is kept. Switch it on under Tools &gt; Preferences.</source>
+        <translation>Es wird kein Verlauf geführt. Schalten Sie ihn unter Extras &gt; Einstellungen ein.</translation>
     </message>
 </context>
 <context>
@@ -611,6 +651,57 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>Days of history kept</source>
         <translation>Tage, die der Verlauf aufbewahrt wird</translation>
+    </message>
+</context>
+<context>
+    <name>kivo::frmSearchHistory</name>
+    <message>
+        <source>&amp;All conversations</source>
+        <translation>&amp;Alle Unterhaltungen</translation>
+    </message>
+    <message>
+        <source>Delete &amp;conversation...</source>
+        <translation>&amp;Unterhaltung löschen...</translation>
+    </message>
+    <message>
+        <source>Delete all &amp;history...</source>
+        <translation>&amp;Ganzen Verlauf löschen...</translation>
+    </message>
+    <message>
+        <source>Search History</source>
+        <translation>Verlauf durchsuchen</translation>
+    </message>
+    <message>
+        <source>Words, prefix*, &quot;a phrase&quot;</source>
+        <translation>Wörter, Anfang*, &quot;eine Wortfolge&quot;</translation>
+    </message>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>&amp;Suchen:</translation>
+    </message>
+    <message>
+        <source>&amp;Results:</source>
+        <translation>&amp;Ergebnisse:</translation>
+    </message>
+    <message>
+        <source>Lines around the result</source>
+        <translation>Zeilen um das Ergebnis</translation>
+    </message>
+    <message>
+        <source>Search History - %1</source>
+        <translation>Verlauf durchsuchen - %1</translation>
+    </message>
+    <message>
+        <source>Around the result in %1:</source>
+        <translation>Um das Ergebnis in %1:</translation>
+    </message>
+    <message>
+        <source>Delete the stored history of %1? This cannot be undone.</source>
+        <translation>Den gespeicherten Verlauf mit %1 löschen? Das lässt sich nicht rückgängig machen.</translation>
+    </message>
+    <message>
+        <source>Delete the stored history of all conversations? This cannot be undone.</source>
+        <translation>Den gespeicherten Verlauf aller Unterhaltungen löschen? Das lässt sich nicht rückgängig machen.</translation>
     </message>
 </context>
 <context>

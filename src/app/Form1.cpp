@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
+#include "Clock.h"
 #include "Colours.h"
 #include "ConnectionFile.h"
 #include "ContactCommands.h"
@@ -74,6 +75,10 @@ Form1::Form1(QWidget* parent)
     connect(&reconnector_, &Reconnector::stopped, this,
             [this] { lblConnectionState->setToolTip(QString()); });
     connect(&notifier_, &Notifier::activated, this, &Form1::onNotificationActivated);
+    connect(&chats_, &ChatRegistry::searchRequested, this, &Form1::searchHistory);
+    connect(&preferences_, &Preferences::changed, this, &Form1::applyHistoryPreference);
+    historyCleanup_.setInterval(HistoryCleanupInterval);
+    connect(&historyCleanup_, &ClockTimer::timeout, this, &Form1::removeOldHistory);
     applyDisplay();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     Form_Load();
@@ -85,6 +90,7 @@ Form1::~Form1() {
 
 void Form1::Form_Load() {
     preferences_.load();
+    applyHistoryPreference();
     // The tree's picture list, line style and indentation belong to tvContacts itself.
     connection_.LoggedUser.clear();
     setWindowTitle(AppTitle);
@@ -186,6 +192,9 @@ void Form1::buildMenus() {
     mnuTools->setObjectName(QStringLiteral("mnuTools"));
     mnuIgnoreList = mnuTools->addAction(tr("&Ignore List"), this, &Form1::mnuIgnoreList_Click);
     mnuIgnoreList->setObjectName(QStringLiteral("mnuIgnoreList"));
+    mnuSearchHistory =
+        mnuTools->addAction(tr("&Search history..."), this, &Form1::mnuSearchHistory_Click);
+    mnuSearchHistory->setObjectName(QStringLiteral("mnuSearchHistory"));
     mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuSeparator4"));
     mnuPreferences = mnuTools->addAction(tr("&Preferences..."), this, &Form1::mnuPreferences_Click);
     mnuPreferences->setObjectName(QStringLiteral("mnuPreferences"));
@@ -288,6 +297,53 @@ void Form1::mnuPreferences_Click() {
     dialog.adjustSize();
     centreOverThis(&dialog);
     dialog.exec();
+}
+
+void Form1::mnuSearchHistory_Click() {
+    searchHistory(nullptr);
+}
+
+void Form1::searchHistory(FormChat* from) {
+    // History switched off now but kept before can still be searched.
+    if (!history_ &&
+        !(QFile::exists(StateFolder::filePath(HistoryStore::FileName)) && openHistory())) {
+        warn(tr("No history is kept. Switch it on under Tools > Preferences."));
+        return;
+    }
+    if (!search_)
+        search_ = new frmSearchHistory(*history_, this);
+    search_->setScope(from ? from->conversation() : QString(),
+                      from ? from->conversationTitle() : QString());
+    search_->show();
+    search_->raise();
+    search_->activateWindow();
+}
+
+bool Form1::openHistory() {
+    auto store = std::make_unique<HistoryStore>();
+    if (!store->open())
+        return false;
+    history_ = std::move(store);
+    historyCleanup_.start();
+    return true;
+}
+
+void Form1::applyHistoryPreference() {
+    // Off stops the storing at once; what is stored stays until the user deletes it.
+    if (!preferences_.values().history) {
+        chats_.setHistory(nullptr);
+        return;
+    }
+    if (history_ || openHistory()) {
+        chats_.setHistory(history_.get());
+        removeOldHistory();
+    }
+}
+
+void Form1::removeOldHistory() {
+    const int days = preferences_.values().historyDays;
+    if (history_ && days > 0)
+        history_->removeOlderThan(Clock::current().now().toSecsSinceEpoch() - qint64(days) * 86400);
 }
 
 void Form1::ProcessIgnoreList(const QString& message) {

@@ -5,6 +5,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ContactTree.h"
+#include "HistoryStore.h"
 #include "Notices.h"
 #include "Notifier.h"
 #include "Preferences.h"
@@ -13,6 +14,7 @@
 #include "frmAbout.h"
 #include "frmIgnoreList.h"
 #include "frmLogin.h"
+#include "frmSearchHistory.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -52,6 +54,7 @@ public:
     QAction* mnuExit;
     QMenu* mnuTools;
     QAction* mnuIgnoreList;
+    QAction* mnuSearchHistory;
     QAction* mnuPreferences;
     QMenu* mnuHelp;
     QAction* mnuVeltraSite;
@@ -90,6 +93,10 @@ public:
     void mnuAddAContact_Click();
     void mnuIgnoreList_Click();
     void mnuPreferences_Click();
+    void mnuSearchHistory_Click();
+    // The search window, limited to a conversation when it comes from a chat window.
+    void searchHistory(FormChat* from);
+    HistoryStore* history() const { return history_.get(); }
     void mnuVeltraSite_Click();
     void mnuAbout_Click();
     void Toolbar1_ButtonClick(int index);
@@ -98,6 +105,7 @@ public:
     // How long a shown main window waits for the window system to activate it before it
     // counts as activated all the same.
     static constexpr int ActivationWait = 250;
+    static constexpr int HistoryCleanupInterval = 24 * 60 * 60 * 1000; // once a day
     static inline const QColor StateLabelBlue{0, 0, 192};
     static inline const QString VeltraSite = QStringLiteral("https://www.veltra.net/");
 
@@ -134,6 +142,9 @@ private:
     void onConnectionDropped(const QString& host, quint16 port);
     void onReconnected();
     void showNextTry();
+    void applyHistoryPreference();
+    bool openHistory();
+    void removeOldHistory();
 
     ConnectionController connection_;
     ChatRegistry chats_{connection_};
@@ -144,6 +155,9 @@ private:
     Notifier notifier_;
     Notices notices_{preferences_, notifier_};
     Reconnector reconnector_{connection_};
+    std::unique_ptr<HistoryStore> history_;
+    ClockTimer historyCleanup_;
+    QPointer<frmSearchHistory> search_;
     QPointer<frmLogin> loginDialog_;
     QPointer<frmIgnoreList> ignoreList_;
     QPointer<frmAbout> about_;

@@ -24,6 +24,7 @@ FormChat* ChatRegistry::OpenChatWindow(const QString& contactName) {
         return open;
     }
     auto* chat = new FormChat(*this);
+    connect(chat, &FormChat::searchRequested, this, &ChatRegistry::searchRequested);
     chat->SetContact(contactName);
     OpenChats.insert(keyOf(contactName), chat);
     chat->show();
@@ -72,6 +73,7 @@ void ChatRegistry::forget(const FormChat* chat) {
 
 FormChat* ChatRegistry::openConference(const QString& conferenceAddress) {
     auto* chat = new FormChat(*this);
+    connect(chat, &FormChat::searchRequested, this, &ChatRegistry::searchRequested);
     ServerChatWindow = chat;
     chat->SetServer(conferenceAddress);
     chat->show();

@@ -9,6 +9,7 @@ namespace kivo {
 
 class ConnectionController;
 class FormChat;
+class HistoryStore;
 
 // The open chat windows: private ones by contact name (letter case does not count), and the
 // one conference window.
@@ -36,10 +37,19 @@ public:
     FormChat* openConference(const QString& conferenceAddress);
     QPointer<FormChat> ServerChatWindow;
 
+    // Where the windows keep their lines, and show them again from; none while history is
+    // off.
+    void setHistory(HistoryStore* history) { history_ = history; }
+    HistoryStore* history() const { return history_; }
+
     // Closes every chat window, each through its own unload; the program is ending, so the
     // conference window does not reconnect.
     void closeAll();
     bool exiting() const { return exiting_; }
+
+Q_SIGNALS:
+    // Ctrl+F in a chat window.
+    void searchRequested(FormChat* chat);
 
 private:
     static QString keyOf(const QString& contactName) { return contactName.toCaseFolded(); }
@@ -47,6 +57,7 @@ private:
     ConnectionController& connection_;
     QHash<QString, QPointer<FormChat>> OpenChats;
     bool exiting_ = false;
+    HistoryStore* history_ = nullptr;
     QList<QPointer<FormChat>> frontRequests_;
     bool frontScheduled_ = false;
 };

@@ -4,6 +4,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
+#include "HistoryStore.h"
 #include "Protocol.h"
 #include "Text.h"
 #include "Twips.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace kivo {
@@ -56,6 +58,37 @@ FormChat::FormChat(ChatRegistry& registry)
     onEnterKey(txtMessage, [this] { cmdSend_Click(); }); // the input line never sees Enter
     txtChat->installEventFilter(this);
     txtMessage->installEventFilter(this);
+    connect(&transcript_, &TranscriptModel::appended, this, &FormChat::storeNewestLine);
+    auto* search = new QShortcut(QKeySequence::Find, this);
+    connect(search, &QShortcut::activated, this, [this] { Q_EMIT searchRequested(this); });
+}
+
+QString FormChat::conversation() const {
+    return ChatMode == 0 ? HistoryStore::privateConversation(ContactName)
+                         : HistoryStore::roomConversation(conferenceAddress_);
+}
+
+QString FormChat::conversationTitle() const {
+    return ChatMode == 0 ? ContactName : conferenceAddress_;
+}
+
+void FormChat::showHistory() {
+    if (HistoryStore* history = registry_.history()) {
+        QList<TranscriptModel::Line> lines;
+        for (const HistoryStore::Line& stored : history->newest(conversation(), HistoryLines))
+            lines.append(stored.line);
+        transcript_.appendHistory(lines);
+    }
+}
+
+void FormChat::storeNewestLine() {
+    // Every line shown is kept while history is on; the lines shown from it are not.
+    HistoryStore* history = registry_.history();
+    if (!history)
+        return;
+    const TranscriptModel::Line line = transcript_.line(transcript_.count() - 1);
+    if (!line.history)
+        history->append(conversation(), conversationTitle(), line);
 }
 
 void FormChat::SetContact(const QString& username) {
@@ -63,6 +96,7 @@ void FormChat::SetContact(const QString& username) {
     ContactName = username;
     setPlainWindowTitle(this, tr("%1 - Chat").arg(shownInLine(username)));
     lblContact->setText(shownInLine(username));
+    showHistory();
 }
 
 void FormChat::SetServer(const QString& conferenceAddress) {
@@ -71,6 +105,7 @@ void FormChat::SetServer(const QString& conferenceAddress) {
     conferenceAddress_ = conferenceAddress;
     setPlainWindowTitle(this, tr("%1 Room").arg(shownInLine(conferenceAddress)));
     lblContact->setText(shownInLine(conferenceAddress));
+    showHistory();
 }
 
 void FormChat::ReceiveMessage(const QString& sender, const QString& message) {

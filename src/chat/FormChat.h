@@ -20,6 +20,7 @@ class FormChat : public QWidget {
     Q_OBJECT
 public:
     static inline const QString ServerMarker = QStringLiteral("__SERVER__");
+    static constexpr int HistoryLines = 100; // shown from the history when a window opens
 
     explicit FormChat(ChatRegistry& registry);
 
@@ -36,10 +37,17 @@ public:
     // Conference mode: the address joined, as SetServer was given it.
     const QString& conferenceAddress() const { return conferenceAddress_; }
     void ReceiveMessage(const QString& sender, const QString& message);
+    // The conversation's key in the history, and its name there.
+    QString conversation() const;
+    QString conversationTitle() const;
     TranscriptModel& transcript() { return transcript_; }
     ChatRegistry& registry() const { return registry_; }
 
     void cmdSend_Click();
+
+Q_SIGNALS:
+    // Ctrl+F: the history of this conversation is to be searched.
+    void searchRequested(FormChat* chat);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -51,6 +59,8 @@ private:
     void Form_Unload();
     void returnToHomeServer();
     void applyGeometry();
+    void showHistory();
+    void storeNewestLine();
 
     ChatRegistry& registry_;
     TranscriptModel transcript_;

@@ -5,6 +5,7 @@
 #include "Router.h"
 #include "Text.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 namespace kivo {
@@ -86,6 +87,23 @@ void TranscriptModel::appendConferenceLine(const QString& message, const QString
     }
 }
 
+void TranscriptModel::clear() {
+    const qsizetype lines = std::exchange(count_, 0);
+    chunks_.clear();
+    dropped_ += lines;
+    Q_EMIT droppedOldest(lines);
+}
+
+void TranscriptModel::appendHistory(const QList<Line>& lines) {
+    if (lines.isEmpty())
+        return;
+    for (Line line : lines) {
+        line.history = true;
+        append(line);
+    }
+    append({.time = now(), .form = Form::Separator, .history = true});
+}
+
 const TranscriptModel::Chunk& TranscriptModel::chunkOf(qsizetype index) const {
     return chunks_[static_cast<size_t>(index / ChunkLines)];
 }
@@ -135,6 +153,11 @@ QString TranscriptModel::text(qsizetype fromLine, qsizetype fromColumn, qsizetyp
 }
 
 TranscriptModel::Shown TranscriptModel::shown(const Line& l) {
+    if (l.form == Form::Separator) {
+        // Between the stored history and the new lines: a rule with a word, no time.
+        const QString rule(8, QChar(0x2500));
+        return {.text = rule + u' ' + QCoreApplication::translate("kivo", "Earlier") + u' ' + rule};
+    }
     Shown shown{.text = timeStamp(l.time)};
     shown.senderStart = shown.text.size();
     if (l.form == Form::User)

@@ -46,6 +46,12 @@ public:
     void appendPlainLine(const QString& text);
     // A server line in the conference room, in the form its shape calls for.
     void appendConferenceLine(const QString& message, const QString& loggedUser);
+    // Stored lines shown before the new ones, in the history style, and the separator that
+    // ends them.
+    void appendHistory(const QList<Line>& lines);
+
+    // Drops every line (as the oldest are dropped).
+    void clear();
 
     qsizetype count() const { return count_; }
     // Lines dropped so far: line i here is line dropped() + i of everything appended.

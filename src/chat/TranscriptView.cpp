@@ -117,7 +117,9 @@ QList<TranscriptView::Run> TranscriptView::runs(qsizetype index) const {
     const TranscriptModel::Line line = model_.line(index);
     const TranscriptModel::Shown shown = TranscriptModel::shown(line);
     const QColor base = palette().color(QPalette::Base);
-    const auto colour = [&](const QColor& described) { return readableOn(described, base); };
+    const auto colour = [&](const QColor& described) {
+        return readableOn(line.history ? HistoryGrey : described, base);
+    };
     QList<Run> result{{shown.text.left(shown.senderStart), colour(TimeStampGrey), false}};
     if (shown.textStart > shown.senderStart)
         result.append({shown.text.mid(shown.senderStart, shown.textStart - shown.senderStart),

@@ -27,6 +27,7 @@ public:
     static inline const QColor Black{0, 0, 0};
     static inline const QColor OwnBlue{0, 0, 255};
     static inline const QColor OtherRed{255, 0, 0};
+    static inline const QColor HistoryGrey{128, 128, 128}; // every run of a stored line
 
     explicit TranscriptView(TranscriptModel& model, QWidget* parent = nullptr);
     ~TranscriptView() override;

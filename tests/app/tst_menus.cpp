@@ -70,7 +70,8 @@ void TestMenus::menuTree() {
                      "mnuSeparator -", "mnuAddAContact &Add contact",
                      "mnuJoinConference &Join a conference", "mnuSeparator2 -", "mnuExit &Exit"}));
     QCOMPARE(describe(form.mnuTools),
-             (QStringList{"mnuTools: &Tools", "mnuIgnoreList &Ignore List", "mnuSeparator4 -",
+             (QStringList{"mnuTools: &Tools", "mnuIgnoreList &Ignore List",
+                          "mnuSearchHistory &Search history...", "mnuSeparator4 -",
                           "mnuPreferences &Preferences..."}));
     QCOMPARE(describe(form.mnuHelp), (QStringList{"mnuHelp: &Help", "mnuVeltraSite &Veltra site",
                                                   "mnuSeparator3 -", "mnuAbout &About"}));
