@@ -6,6 +6,7 @@
 #include "ConnectionController.h"
 #include "Form1.h"
 #include "FormChat.h"
+#include "HistoryStore.h"
 #include "Measure.h"
 #include "StateFiles.h"
 
@@ -96,6 +97,35 @@ int main(int argc, char* argv[]) {
     std::printf("  %-34s %9ld KiB (the transcript holds %d lines)\n", "peak memory",
                 bench::peakKiB(), blocks);
     std::printf("  %-34s %9lld ms\n", "longest event-loop stall", longestStall);
+
+    // Once more with the history on: every line of the flood is stored, in order.
+    Preferences::Values values = form.preferences().values();
+    values.history = true;
+    form.preferences().save(values);
+    FormChat* room = form.chats().openConference(QStringLiteral("stored"));
+    room->resize(800, 600);
+    QCoreApplication::processEvents();
+    const QString last = QStringLiteral("<flood> line %1").arg(Lines);
+    longestStall = 0;
+    QElapsedTimer clock;
+    clock.start();
+    sinceTick.start();
+    monitor.start();
+    connection.SendMessageToUser(QString(), QStringLiteral("/dev-flood %1").arg(Lines));
+    while (!room->txtChat->visibleText().endsWith(last) && clock.elapsed() < 120000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    const double shownMs = static_cast<double>(clock.elapsed());
+    monitor.stop();
+    const QList<HistoryStore::Line> stored = form.history()->newest(room->conversation(), Lines);
+    const double storedMs = static_cast<double>(clock.elapsed());
+    const bool inOrder = stored.size() == Lines &&
+                         stored.first().line.text == QStringLiteral("line 1") &&
+                         stored.last().line.text == QStringLiteral("line %1").arg(Lines);
+    std::printf("  with the history on: %.0f lines/s shown, all %lld stored after %.0f ms "
+                "(%.0f lines/s)%s; longest stall %lld ms\n",
+                Lines / shownMs * 1000, static_cast<long long>(stored.size()), storedMs,
+                Lines / storedMs * 1000, inOrder ? ", in order" : "  NOT ALL IN ORDER",
+                longestStall);
     server.terminate();
     server.waitForFinished(5000);
     return 0;
