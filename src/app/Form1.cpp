@@ -169,43 +169,47 @@ void Form1::Form_Unload() {
 }
 
 void Form1::buildMenus() {
-    mnuFile = menuBar()->addMenu(tr("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuConnect = mnuFile->addAction(tr("&Connect"), this, &Form1::mnuConnect_Click);
-    mnuConnect->setObjectName(QStringLiteral("mnuConnect"));
-    mnuAutoConnect = mnuFile->addAction(tr("&Auto-connect"));
-    mnuAutoConnect->setObjectName(QStringLiteral("mnuAutoConnect"));
+    const auto menu = [this](const QString& caption, const char* name) {
+        QMenu* created = menuBar()->addMenu(caption);
+        created->setObjectName(QString::fromLatin1(name));
+        return created;
+    };
+    const auto item = [this](QMenu* in, const QString& caption, auto handler, const char* name) {
+        QAction* action = in->addAction(caption, this, handler);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    const auto separator = [](QMenu* in, const char* name) {
+        in->addSeparator()->setObjectName(QString::fromLatin1(name));
+    };
+
+    mnuFile = menu(tr("&File"), "mnuFile");
+    mnuConnect = item(mnuFile, tr("&Connect"), &Form1::mnuConnect_Click, "mnuConnect");
+    mnuAutoConnect =
+        item(mnuFile, tr("&Auto-connect"), &Form1::mnuAutoConnect_Click, "mnuAutoConnect");
     mnuAutoConnect->setCheckable(true);
     mnuAutoConnect->setChecked(true);
-    connect(mnuAutoConnect, &QAction::triggered, this, &Form1::mnuAutoConnect_Click);
-    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSeparator"));
-    mnuAddAContact = mnuFile->addAction(tr("&Add contact"), this, &Form1::mnuAddAContact_Click);
-    mnuAddAContact->setObjectName(QStringLiteral("mnuAddAContact"));
-    mnuJoinConference =
-        mnuFile->addAction(tr("&Join a conference"), this, &Form1::mnuJoinConference_Click);
-    mnuJoinConference->setObjectName(QStringLiteral("mnuJoinConference"));
-    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSeparator2"));
-    mnuExit = mnuFile->addAction(tr("&Exit"), this, &Form1::mnuExit_Click);
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    separator(mnuFile, "mnuSeparator");
+    mnuAddAContact =
+        item(mnuFile, tr("&Add contact"), &Form1::mnuAddAContact_Click, "mnuAddAContact");
+    mnuJoinConference = item(mnuFile, tr("&Join a conference"), &Form1::mnuJoinConference_Click,
+                             "mnuJoinConference");
+    separator(mnuFile, "mnuSeparator2");
+    mnuExit = item(mnuFile, tr("&Exit"), &Form1::mnuExit_Click, "mnuExit");
 
-    mnuTools = menuBar()->addMenu(tr("&Tools"));
-    mnuTools->setObjectName(QStringLiteral("mnuTools"));
-    mnuIgnoreList = mnuTools->addAction(tr("&Ignore List"), this, &Form1::mnuIgnoreList_Click);
-    mnuIgnoreList->setObjectName(QStringLiteral("mnuIgnoreList"));
-    mnuSearchHistory =
-        mnuTools->addAction(tr("&Search history..."), this, &Form1::mnuSearchHistory_Click);
-    mnuSearchHistory->setObjectName(QStringLiteral("mnuSearchHistory"));
-    mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuSeparator4"));
-    mnuPreferences = mnuTools->addAction(tr("&Preferences..."), this, &Form1::mnuPreferences_Click);
-    mnuPreferences->setObjectName(QStringLiteral("mnuPreferences"));
+    mnuTools = menu(tr("&Tools"), "mnuTools");
+    mnuIgnoreList =
+        item(mnuTools, tr("&Ignore List"), &Form1::mnuIgnoreList_Click, "mnuIgnoreList");
+    mnuSearchHistory = item(mnuTools, tr("&Search history..."), &Form1::mnuSearchHistory_Click,
+                            "mnuSearchHistory");
+    separator(mnuTools, "mnuSeparator4");
+    mnuPreferences =
+        item(mnuTools, tr("&Preferences..."), &Form1::mnuPreferences_Click, "mnuPreferences");
 
-    mnuHelp = menuBar()->addMenu(tr("&Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuVeltraSite = mnuHelp->addAction(tr("&Veltra site"), this, &Form1::mnuVeltraSite_Click);
-    mnuVeltraSite->setObjectName(QStringLiteral("mnuVeltraSite"));
-    mnuHelp->addSeparator()->setObjectName(QStringLiteral("mnuSeparator3"));
-    mnuAbout = mnuHelp->addAction(tr("&About"), this, &Form1::mnuAbout_Click);
-    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    mnuHelp = menu(tr("&Help"), "mnuHelp");
+    mnuVeltraSite = item(mnuHelp, tr("&Veltra site"), &Form1::mnuVeltraSite_Click, "mnuVeltraSite");
+    separator(mnuHelp, "mnuSeparator3");
+    mnuAbout = item(mnuHelp, tr("&About"), &Form1::mnuAbout_Click, "mnuAbout");
 }
 
 void Form1::buildToolbar(QWidget* client) {
