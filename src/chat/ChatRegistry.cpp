@@ -41,11 +41,14 @@ void ChatRegistry::bringToFront(FormChat* chat) {
         frontScheduled_ = false;
         const QList<QPointer<FormChat>> requests = std::exchange(frontRequests_, {});
         for (const QPointer<FormChat>& request : requests) {
-            if (!request || request->isActiveWindow())
+            // Activation is asynchronous: a window that looks active may have been asked to
+            // give way to another one a moment ago, so only the last one asked is skipped.
+            if (!request || (request == lastFront_ && request->isActiveWindow()))
                 continue;
             request->show();
             request->raise();
             request->activateWindow();
+            lastFront_ = request;
         }
     });
 }

@@ -59,6 +59,7 @@ private:
     bool exiting_ = false;
     HistoryStore* history_ = nullptr;
     QList<QPointer<FormChat>> frontRequests_;
+    QPointer<FormChat> lastFront_;
     bool frontScheduled_ = false;
 };
 
