@@ -7,8 +7,8 @@ kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools q
     libqt6sql6-sqlite
     fonts-dejavu-core fonts-liberation fonts-noto-cjk fonts-noto-color-emoji)
 # And to test it: a virtual X server for the tests that need a real one, the validators of the
-# desktop file and the AppStream metadata.
-kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus)
+# desktop file and the AppStream metadata, man to check the manual pages.
+kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db)
 
 kivo_install_missing() {
     local missing=()

@@ -6,6 +6,9 @@ set -euo pipefail
 share=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+for tool in desktop-file-validate appstreamcli man; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed (test.sh installs it)"
+done
 desktop-file-validate "$share/kivo.desktop"
 appstreamcli validate --no-net "$share/metainfo/net.veltra.Kivo.metainfo.xml"
 grep -qx 'Icon=kivo' "$share/kivo.desktop" || fail "the desktop entry's icon is not kivo"
