@@ -55,7 +55,8 @@ void Preferences::load() {
     const int days = settings.value(HistoryDaysKey).toInt(&number);
     if (number && days >= 0)
         values_.historyDays = days;
-    qCDebug(logFiles).noquote() << "read" << path();
+    if (QFile::exists(path()))
+        qCDebug(logFiles).noquote() << "read" << path();
 }
 
 bool Preferences::save(const Values& values) {
