@@ -19,10 +19,7 @@ struct Session {
     std::unique_ptr<Form1> form;
 
     Session() {
-        sandbox.writeFile("settings.dat", "False\r\n");
-        sandbox.writeFile("contacts.dat", "C|general|General (2)|\r\n"
-                                          "U|general_contact_alice|alice|general\r\n"
-                                          "U|general_contact_bob|bob|general\r\n");
+        test::writeAliceAndBob(sandbox);
         form = std::make_unique<Form1>();
         if (!test::logInAt(server, form->connection(), "ann", "pw"))
             qFatal("no login");

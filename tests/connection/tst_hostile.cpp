@@ -38,10 +38,7 @@ struct Session {
     QStringList routed;
 
     Session() {
-        sandbox.writeFile("settings.dat", "False\r\n");
-        sandbox.writeFile("contacts.dat", "C|general|General (2)|\r\n"
-                                          "U|general_contact_alice|alice|general\r\n"
-                                          "U|general_contact_bob|bob|general\r\n");
+        test::writeAliceAndBob(sandbox);
         form = std::make_unique<Form1>();
         QObject::connect(&form->connection(), &ConnectionController::messageReceived,
                          [this](const QString& message) { routed.append(message); });

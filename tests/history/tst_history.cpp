@@ -32,10 +32,7 @@ struct Session {
     std::unique_ptr<Form1> form;
 
     explicit Session(const QByteArray& preferences = "[General]\nhistory=true\n") {
-        sandbox.writeFile("settings.dat", "False\r\n");
-        sandbox.writeFile("contacts.dat", "C|general|General (2)|\r\n"
-                                          "U|general_contact_alice|alice|general\r\n"
-                                          "U|general_contact_bob|bob|general\r\n");
+        test::writeAliceAndBob(sandbox);
         sandbox.writeFile("kivo.ini", preferences);
         form = std::make_unique<Form1>();
         if (!test::logInAt(server, form->connection(), "ann", "pw"))
@@ -43,12 +40,7 @@ struct Session {
         form->connection().LoggedUser = "ann";
     }
     void deliver(const QByteArray& lines) {
-        int routed = 0;
-        auto counting = QObject::connect(&form->connection(),
-                                         &ConnectionController::messageReceived, [&] { ++routed; });
-        server.send(lines);
-        QTRY_COMPARE(routed, static_cast<int>(lines.count('\n')));
-        QObject::disconnect(counting);
+        QVERIFY(test::deliverLines(server, form->connection(), lines));
     }
     void store(const QString& conversation, int lines) {
         for (int i = 0; i < lines; ++i)

@@ -70,10 +70,7 @@ struct Session {
     std::unique_ptr<Form1> form;
 
     explicit Session(const QByteArray& preferences = {}) {
-        sandbox.writeFile("settings.dat", "False\r\n");
-        sandbox.writeFile("contacts.dat", "C|general|General (2)|\r\n"
-                                          "U|general_contact_alice|alice|general\r\n"
-                                          "U|general_contact_bob|bob|general\r\n");
+        test::writeAliceAndBob(sandbox);
         if (!preferences.isEmpty())
             sandbox.writeFile("kivo.ini", preferences);
         form = std::make_unique<Form1>();
@@ -81,13 +78,7 @@ struct Session {
             qFatal("no login");
     }
     void deliver(const QByteArray& lines) {
-        int routed = 0;
-        const int expected = lines.count('\n');
-        auto counting = QObject::connect(&form->connection(),
-                                         &ConnectionController::messageReceived, [&] { ++routed; });
-        server.send(lines);
-        QTRY_COMPARE(routed, expected);
-        QObject::disconnect(counting);
+        QVERIFY(test::deliverLines(server, form->connection(), lines));
     }
     static bool kivoInactive() { return QApplication::activeWindow() == nullptr; }
 };

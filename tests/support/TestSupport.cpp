@@ -164,6 +164,24 @@ bool logInAt(LoopbackServer& server, ConnectionController& connection, const QSt
     return true;
 }
 
+void writeAliceAndBob(const Sandbox& sandbox) {
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile("contacts.dat", "C|general|General (2)|\r\n"
+                                      "U|general_contact_alice|alice|general\r\n"
+                                      "U|general_contact_bob|bob|general\r\n");
+}
+
+bool deliverLines(LoopbackServer& server, ConnectionController& connection,
+                  const QByteArray& lines) {
+    int routed = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(&connection, &ConnectionController::messageReceived, [&] { ++routed; });
+    server.send(lines);
+    const bool all = QTest::qWaitFor([&] { return routed >= lines.count('\n'); });
+    QObject::disconnect(counting);
+    return all;
+}
+
 void saveLogin(const Sandbox& sandbox, const QString& user, const QString& password, quint16 port) {
     sandbox.writeFile(
         ConnectionFile::FileName,

@@ -110,6 +110,13 @@ private:
 bool logInAt(LoopbackServer& server, ConnectionController& connection, const QString& user,
              const QString& password);
 
+// No login dialog at start-up, and alice and bob as contacts in General.
+void writeAliceAndBob(const Sandbox& sandbox);
+
+// Sends lines from the server and waits until the client has routed each of them.
+bool deliverLines(LoopbackServer& server, ConnectionController& connection,
+                  const QByteArray& lines);
+
 // A connection.dat for 127.0.0.1 at this port.
 void saveLogin(const Sandbox& sandbox, const QString& user, const QString& password, quint16 port);
 
