@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <algorithm>
+#include <limits>
 
 namespace kivo {
 namespace {
@@ -25,34 +27,53 @@ TranscriptModel::TranscriptModel(QObject* parent)
     : QObject(parent) {
 }
 
+bool TranscriptModel::takes(const Chunk& chunk, qint64 time, qsizetype bytes) const {
+    const qint64 fromBase = time - chunk.baseTime;
+    return static_cast<qsizetype>(chunk.entries.size()) < ChunkLines &&
+           (chunk.entries.empty() || chunk.text.size() + bytes <= ChunkBytes) &&
+           fromBase >= std::numeric_limits<qint32>::min() &&
+           fromBase <= std::numeric_limits<qint32>::max();
+}
+
 void TranscriptModel::append(const Line& line) {
-    if (chunks_.empty() || chunks_.back().entries.size() == ChunkLines) {
+    const QByteArray sender = line.sender.toUtf8();
+    const QByteArray text = line.text.toUtf8();
+    const qsizetype bytes = sender.size() + text.size();
+    if (chunks_.empty() || !takes(chunks_.back(), line.time, bytes)) {
         // A full chunk keeps only what it holds; a new one grows as lines come, so that a
         // window with a few lines stays small.
         if (!chunks_.empty()) {
             chunks_.back().entries.shrink_to_fit();
             chunks_.back().text.squeeze();
         }
-        chunks_.push_back({.baseTime = line.time, .entries = {}, .text = {}});
+        chunks_.push_back(
+            {.firstLine = dropped_ + count_, .baseTime = line.time, .entries = {}, .text = {}});
     }
     Chunk& chunk = chunks_.back();
-    const QByteArray sender = line.sender.toUtf8();
     chunk.entries.push_back(
         {static_cast<quint32>(chunk.text.size()), static_cast<quint32>(sender.size()),
          static_cast<qint32>(line.time - chunk.baseTime),
          static_cast<quint8>(static_cast<quint8>(line.form) | (line.own ? OwnBit : 0) |
                              (line.history ? HistoryBit : 0))});
     chunk.text += sender;
-    chunk.text += line.text.toUtf8();
+    chunk.text += text;
     ++count_;
+    bytes_ += bytes;
     Q_EMIT appended();
-    if (count_ >= capacity_ + ChunkLines) {
-        const auto lines = static_cast<qsizetype>(chunks_.front().entries.size());
-        chunks_.pop_front();
-        count_ -= lines;
-        dropped_ += lines;
-        Q_EMIT droppedOldest(lines);
-    }
+    // The newest chunk always stays, however long its lines.
+    while (chunks_.size() > 1 &&
+           (count_ - static_cast<qsizetype>(chunks_.front().entries.size()) >= capacity_ ||
+            bytes_ > ByteBudget))
+        dropOldest();
+}
+
+void TranscriptModel::dropOldest() {
+    const auto lines = static_cast<qsizetype>(chunks_.front().entries.size());
+    bytes_ -= chunks_.front().text.size();
+    chunks_.pop_front();
+    count_ -= lines;
+    dropped_ += lines;
+    Q_EMIT droppedOldest(lines);
 }
 
 void TranscriptModel::appendSystemLine(const QString& text) {
@@ -90,6 +111,7 @@ void TranscriptModel::appendConferenceLine(const QString& message, const QString
 void TranscriptModel::clear() {
     const qsizetype lines = std::exchange(count_, 0);
     chunks_.clear();
+    bytes_ = 0;
     dropped_ += lines;
     Q_EMIT droppedOldest(lines);
 }
@@ -105,12 +127,18 @@ void TranscriptModel::appendHistory(const QList<Line>& lines) {
 }
 
 const TranscriptModel::Chunk& TranscriptModel::chunkOf(qsizetype index) const {
-    return chunks_[static_cast<size_t>(index / ChunkLines)];
+    // Chunks end early for long lines and far-apart times, so the one holding a line is
+    // looked up by its first line.
+    const qint64 wanted = dropped_ + index;
+    const auto after = std::upper_bound(
+        chunks_.begin(), chunks_.end(), wanted,
+        [](qint64 line, const Chunk& chunk) { return line < chunk.firstLine; });
+    return *std::prev(after);
 }
 
 TranscriptModel::Line TranscriptModel::line(qsizetype index) const {
     const Chunk& chunk = chunkOf(index);
-    const auto at = static_cast<size_t>(index % ChunkLines);
+    const auto at = static_cast<size_t>(dropped_ + index - chunk.firstLine);
     const Entry& entry = chunk.entries[at];
     const qsizetype end = at + 1 < chunk.entries.size()
                               ? static_cast<qsizetype>(chunk.entries[at + 1].textOffset)
