@@ -7,8 +7,9 @@ kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools q
     libqt6sql6-sqlite
     fonts-dejavu-core fonts-liberation fonts-noto-cjk fonts-noto-color-emoji)
 # And to test it: a virtual X server for the tests that need a real one, the validators of the
-# desktop file and the AppStream metadata, man to check the manual pages.
-kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db)
+# desktop file and the AppStream metadata, man to check the manual pages, Qt's private
+# headers for a test that stands in for a screen reader.
+kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db qt6-base-private-dev)
 
 kivo_install_missing() {
     local missing=()

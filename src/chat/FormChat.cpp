@@ -11,6 +11,7 @@
 #include "Widgets.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,7 @@ FormChat::FormChat(ChatRegistry& registry)
     , cmdSend(new QPushButton(tr("Send"), this))
     , registry_(registry) {
     txtChat = new TranscriptView(transcript_, this);
+    txtChat->stackUnder(txtMessage); // read before the input line, as it is seen
     setObjectName(QStringLiteral("FormChat"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(twipsSize(ChatGeometry::DesignClientWidth, ChatGeometry::DesignClientHeight));
@@ -149,6 +151,14 @@ bool FormChat::eventFilter(QObject* watched, QEvent* event) {
         txtChat->hasSelection()) {
         txtChat->copy();
         return true;
+    }
+    // Page Up and Page Down in the input line page through the transcript.
+    if (watched == txtMessage && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            QCoreApplication::sendEvent(txtChat, event);
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QTimer>
+#include <deque>
 #include <memory>
 #include <unordered_map>
 
@@ -14,11 +15,12 @@ class QToolButton;
 
 namespace kivo {
 
-// Shows a transcript model: only the lines on screen are laid out (word-wrapped at the
-// width of the view), and their layouts are kept only while they are on screen or among
-// the newest screenful. Scrolls by lines, so any point of a million lines is a frame away.
-// While the view is at the newest line it follows new lines; scrolled up, it stays where it
-// is and a marker says that new lines are below. Text can be selected with the mouse and
+// Shows a transcript model: only what is on screen is laid out (word-wrapped at the width of
+// the view), and of a long line only the part whose rows are on screen; layouts are kept only
+// while they are on screen or among the newest screenful. Scrolls by pixels, so every row of
+// a message taller than the view can be read, and any point of a million lines is a frame
+// away. While the view is at the newest line it follows new lines; scrolled up, it stays where
+// it is and a marker says that new lines are below. Text can be selected with the mouse and
 // copied, one line per transcript line.
 class TranscriptView : public QAbstractScrollArea {
     Q_OBJECT
@@ -27,7 +29,10 @@ public:
     static inline const QColor Black{0, 0, 0};
     static inline const QColor OwnBlue{0, 0, 255};
     static inline const QColor OtherRed{255, 0, 0};
-    static inline const QColor HistoryGrey{128, 128, 128}; // every run of a stored line
+    // Every run of a stored line: grey, yet 4.5:1 on white.
+    static inline const QColor HistoryGrey{112, 112, 112};
+    // The scroll bar counts this many steps for each transcript line, however tall.
+    static constexpr int StepsPerLine = 1000;
 
     explicit TranscriptView(TranscriptModel& model, QWidget* parent = nullptr);
     ~TranscriptView() override;
@@ -44,15 +49,33 @@ public:
 
     bool followsNewest() const { return follow_; }
     void scrollToNewest();
+    // Moves the text up (positive) or down by this many pixels.
+    void scrollByPixels(int pixels);
     // The first line (partly) on screen, as an index into the model; -1 when empty.
-    qsizetype topLine() const;
-    // The lines on screen, as the screen shows them (for screen readers).
-    QString visibleText() const;
+    qsizetype topLine();
+    // The lines on screen, as the screen shows them.
+    QString visibleText();
 
     bool hasSelection() const;
     QString selectedText() const;
     void selectAll();
     void copy() const;
+
+    // The whole transcript as one text, a line of text per transcript line, for screen
+    // readers: its length, a part of it, and where a line and a column are in it.
+    int textLength();
+    QString textBetween(int from, int to);
+    int offsetOf(qint64 line, int column);
+    // The line (absolute) and column at an offset of that text.
+    std::pair<qint64, int> lineAtOffset(int offset);
+    // Where a character of the text is on screen (viewport coordinates); empty when it is
+    // not on screen.
+    QRect characterRect(int offset);
+    // The offset of the character at a point of the viewport, -1 when there is none.
+    int offsetAt(const QPoint& point);
+    std::pair<int, int> selectionOffsets();
+    void selectOffsets(int from, int to);
+    const Run* runAtOffset(int offset, int* start, int* end);
 
 Q_SIGNALS:
     void selectionChanged();
@@ -62,6 +85,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -69,45 +93,71 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct Laid {
-        std::unique_ptr<QTextLayout> layout;
-        int height = 0;
-    };
+    struct Laid;
     struct Placed {
         qint64 line; // absolute: model.dropped() + index
-        int top;
-        QTextLayout* layout;
+        int top;     // of the layout, in the viewport
         int height;
     };
     struct Position {
         qint64 line = -1; // absolute
-        int column = 0;
+        int column = 0;   // in the shown text
+    };
+    // A point of the text: a line and how far below its top.
+    struct Point {
+        qint64 line = 0;
+        int offset = 0;
+        auto operator<=>(const Point&) const = default;
     };
 
-    Laid& laid(qint64 line);
+    // A line's shown text and the colours of its runs.
+    struct Styled {
+        TranscriptModel::Shown shown;
+        QColor stamp, sender, text;
+        bool bold = false;
+    };
+    Styled styled(qsizetype index) const;
+
+    enum class Part { Head, Tail, Whole };
+    // The layout of a line with at least `rows` exact rows from its start (Head) or its
+    // end (Tail), or all of it.
+    Laid& laid(qint64 line, int rows, Part part);
+    const Laid* laidIfAny(qint64 line) const;
+    int rowHeight() const;
+    int fullHeight(qint64 line);
+    int estimatedHeight(qint64 line);
     void updateLayoutWidth();
+    // Where the lines go when the newest ends at the bottom.
+    QList<Placed> placeNewest();
     void place();
-    // The top line (as a scroll bar value) that shows the newest line at the bottom.
-    qsizetype newestTop();
+    Point newestTop(bool exact);
+    int scrollValue(const Point& point);
+    void applyScrollValue(int value);
     void onAppended();
     void onDropped(qsizetype lines);
     void sync();
     void setFollowing(bool follow);
-    Position positionAt(const QPoint& point) const;
+    Position positionAt(const QPoint& point);
     std::pair<Position, Position> orderedSelection() const;
     void forgetLayouts();
+    void indexText();
 
     TranscriptModel& model_;
-    std::unordered_map<qint64, Laid> layouts_;
+    std::unordered_map<qint64, std::unique_ptr<Laid>> layouts_;
     int layoutWidth_ = -1;
     QList<Placed> placed_;
     bool follow_ = true;
+    Point top_; // while not following
     bool syncing_ = false;
     QTimer syncTimer_;
     QToolButton* newLinesBelow_;
     Position anchor_;
     Position cursor_;
     bool selecting_ = false;
+    // For screen readers: where each kept line starts in the whole text, from the first
+    // kept line on, and one more entry where the next would start. Filled only when asked.
+    std::deque<qint64> textStarts_;
+    QList<Run> runCache_;
 };
 
 } // namespace kivo

@@ -11,6 +11,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 using namespace kivo;
 
@@ -31,6 +35,7 @@ struct Shown {
     void add(int lines, const QString& text = "line %1") {
         for (int i = 0; i < lines; ++i)
             model.appendPlainLine(text.arg(model.dropped() + model.count()));
+        QCoreApplication::processEvents(); // the view catches up once per turn
     }
     // The centre of a row of the view, by its top-to-bottom number on screen.
     QPoint row(int number) const {
@@ -51,6 +56,12 @@ private Q_SLOTS:
     void theViewFollowsOnlyFromTheBottom();
     void mouseSelectionAndCopy();
     void screenReadersGetTheVisibleLines();
+    void timesFarApartReadBack();
+    void theTextHeldIsBounded();
+    void nothingOutlivesADrop();
+    void everyRowOfATallMessageCanBeBroughtOnScreen();
+    void aRightToLeftSenderLeavesTheLineInOrder();
+    void screenReadersGetTheWholeTranscript();
 };
 
 void TestTranscript::linesKeepTheirFormsAndText() {
@@ -111,10 +122,10 @@ void TestTranscript::longLinesWrapAndRewrap() {
     s.add(40, "line %1 " + words);
     QTRY_VERIFY(s.view.visibleText().endsWith("line 39 " + words));
     // Narrow, a line takes several rows: fewer lines fit, and the newest screenful starts late.
-    const int narrow = s.view.verticalScrollBar()->maximum();
+    const int narrow = s.view.verticalScrollBar()->maximum() / TranscriptView::StepsPerLine;
     QVERIFY(narrow > 30);
     s.view.resize(900, 200);
-    QTRY_VERIFY(s.view.verticalScrollBar()->maximum() < narrow);
+    QTRY_VERIFY(s.view.verticalScrollBar()->maximum() / TranscriptView::StepsPerLine < narrow);
     QVERIFY(s.view.followsNewest());
     QTRY_VERIFY(s.view.visibleText().endsWith("line 39 " + words));
     QVERIFY(s.view.visibleText().count('\n') > 40 - narrow);
@@ -127,7 +138,7 @@ void TestTranscript::theViewFollowsOnlyFromTheBottom() {
     QToolButton* marker = s.view.findChild<QToolButton*>("newLinesBelow");
     QVERIFY(!marker->isVisible());
     // Scrolled up to read: new lines leave the view where it is.
-    s.view.verticalScrollBar()->setValue(50);
+    s.view.verticalScrollBar()->setValue(50 * TranscriptView::StepsPerLine);
     QVERIFY(!s.view.followsNewest());
     QTRY_VERIFY(s.view.visibleText().startsWith("[09:05:07] line 50\n"));
     s.add(10);
@@ -170,6 +181,160 @@ void TestTranscript::screenReadersGetTheVisibleLines() {
     QCOMPARE(text->text(0, text->characterCount()),
              QString("[09:05:07] line 0\n[09:05:07] line 1\n[09:05:07] line 2"));
     QVERIFY(accessible->state().readOnly);
+}
+
+void TestTranscript::timesFarApartReadBack() {
+    test::Sandbox sandbox;
+    TranscriptModel model;
+    const QList<qint64> times{0, 5'000'000'000, -86'400, 1'700'000'000, 0};
+    for (const qint64 time : times)
+        model.append({.time = time, .text = "x"});
+    for (int i = 0; i < times.size(); ++i)
+        QCOMPARE(model.line(i).time, times[i]);
+}
+
+void TestTranscript::theTextHeldIsBounded() {
+    test::Sandbox sandbox;
+    TranscriptModel model;
+    QSignalSpy dropped(&model, &TranscriptModel::droppedOldest);
+    const QString long64k(64 * 1024 - 8, u'x');
+    const int lines = static_cast<int>(TranscriptModel::ByteBudget / long64k.size()) * 3 / 2;
+    for (int i = 0; i < lines; ++i)
+        model.appendPlainLine(long64k + QString::number(i));
+    QVERIFY(model.bytes() <= TranscriptModel::ByteBudget);
+    QVERIFY(model.bytes() > TranscriptModel::ByteBudget / 2);
+    QVERIFY(!dropped.isEmpty());
+    QCOMPARE(model.dropped() + model.count(), lines);
+    // The oldest went first; the newest are whole.
+    QCOMPARE(model.line(model.count() - 1).text, long64k + QString::number(lines - 1));
+    QCOMPARE(model.line(0).text, long64k + QString::number(model.dropped()));
+}
+
+void TestTranscript::nothingOutlivesADrop() {
+    // Scrolled to the top and drawn, then the lines on screen are dropped before the view
+    // catches up: every way in must use only what is still there.
+    Shown s;
+    s.model.setCapacity(TranscriptModel::ChunkLines);
+    s.add(100);
+    QTest::keyClick(&s.view, Qt::Key_Home);
+    s.view.repaint();
+    QCOMPARE(s.view.topLine(), 0);
+    for (qsizetype i = 0; i < 2 * TranscriptModel::ChunkLines; ++i)
+        s.model.appendPlainLine("more");
+    QVERIFY(s.model.dropped() > 0);
+    QWidget* viewport = s.view.viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, s.row(0));
+    QTest::mouseMove(viewport, s.row(3));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, s.row(3));
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&s.view, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(QGuiApplication::clipboard()->text().contains("more"));
+    s.view.repaint();
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&s.view)->textInterface();
+    QVERIFY(text->offsetAtPoint(viewport->mapToGlobal(s.row(1))) >= 0);
+    QVERIFY(!text->characterRect(text->offsetAtPoint(viewport->mapToGlobal(s.row(1)))).isEmpty());
+    QCOMPARE(s.view.topLine(), 0);
+}
+
+void TestTranscript::everyRowOfATallMessageCanBeBroughtOnScreen() {
+    Shown s;
+    s.model.appendPlainLine("before");
+    QString tall;
+    for (int i = 0; tall.size() < 3000; ++i)
+        tall += QString("w%1 ").arg(i, 4, 10, QChar('0'));
+    s.model.appendPlainLine(tall);
+    s.model.appendPlainLine("after");
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&s.view)->textInterface();
+    QWidget* viewport = s.view.viewport();
+    const int tallStart = s.view.offsetOf(1, 0);
+    const int tallEnd = s.view.offsetOf(2, 0) - 1;
+    // Page by page from the top: what ends one page begins the next or is on it, so no row
+    // is skipped, and the last page shows the last line.
+    QTest::keyClick(&s.view, Qt::Key_Home);
+    const auto offsetAt = [&](int y) {
+        return text->offsetAtPoint(viewport->mapToGlobal(QPoint(6, y)));
+    };
+    int pages = 0;
+    int lastBottom = -1;
+    while (!s.view.followsNewest() && pages < 100) {
+        const int top = offsetAt(6);
+        if (lastBottom >= 0)
+            QVERIFY2(top <= lastBottom + 1, qPrintable(QString("a gap after %1").arg(lastBottom)));
+        lastBottom = offsetAt(viewport->height() - 6);
+        QTest::keyClick(&s.view, Qt::Key_PageDown);
+        ++pages;
+    }
+    QVERIFY(pages > 3); // the message is several screens tall
+    QVERIFY(lastBottom > tallStart + tall.size() / 2);
+    QVERIFY(s.view.visibleText().endsWith("after"));
+    // The scroll bar reaches the middle of the message too, and the wheel moves by rows.
+    s.view.verticalScrollBar()->setValue(TranscriptView::StepsPerLine * 3 / 2);
+    const int middle = offsetAt(6);
+    QVERIFY(middle > tallStart + 1000 && middle < tallEnd - 1000);
+    QWheelEvent down(QPointF(20, 20), viewport->mapToGlobal(QPointF(20, 20)), {}, {0, -120},
+                     Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(viewport, &down);
+    QVERIFY(offsetAt(6) > middle);
+    QVERIFY(offsetAt(6) < middle + 500);
+}
+
+void TestTranscript::aRightToLeftSenderLeavesTheLineInOrder() {
+    Shown s({600, 100});
+    s.model.appendUserLine(QString::fromUtf8("\u05d3\u05df"), "2 apples", "ann");
+    QTRY_VERIFY(!s.view.visibleText().isEmpty());
+    const QString shown = s.model.shown(0).text;
+    QCOMPARE(shown, QString::fromUtf8("[09:05:07] <\u05d3\u05df> 2 apples"));
+    const auto x = [&](const QString& part) {
+        return s.view.characterRect(static_cast<int>(shown.indexOf(part))).x();
+    };
+    // Left to right: the time stamp, the sender, "2", "apples".
+    QVERIFY(x("[") < x("<"));
+    QVERIFY(x("<") < x(">"));
+    QVERIFY(x(">") < x("2"));
+    QVERIFY(x("2") < x("apples"));
+}
+
+void TestTranscript::screenReadersGetTheWholeTranscript() {
+    static QList<std::pair<int, QString>> inserts;
+    inserts.clear();
+    const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::TextInserted) {
+            auto* insert = static_cast<QAccessibleTextInsertEvent*>(event);
+            inserts.append({insert->changePosition(), insert->textInserted()});
+        }
+    });
+    {
+        Shown s;
+        // As a screen reader starting does.
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        s.add(1000);
+        s.model.appendUserLine("bob", "hi", "ann");
+        QAccessibleTextInterface* text =
+            QAccessible::queryAccessibleInterface(&s.view)->textInterface();
+        const QString whole = s.model.text(0, 0, s.model.count() - 1, 100);
+        QCOMPARE(text->characterCount(), whole.size());
+        QCOMPARE(text->text(0, text->characterCount()), whole);
+        QCOMPARE(inserts.size(), 1001);
+        QCOMPARE(inserts.last(), std::pair(static_cast<int>(whole.lastIndexOf(u'\n')),
+                                           QString("\n[09:05:07] <bob> hi")));
+        // The sender's run, as Qt names its attributes.
+        int start = 0;
+        int end = 0;
+        const int sender = static_cast<int>(whole.lastIndexOf("<bob>"));
+        QCOMPARE(text->attributes(sender + 1, &start, &end),
+                 QString("color:rgb(255,0,0);font-weight:normal;"));
+        QCOMPARE(whole.mid(start, end - start), QString("<bob> "));
+        text->setSelection(0, sender, sender + 5);
+        QCOMPARE(s.view.selectedText(), QString("<bob>"));
+        QCOMPARE(text->cursorPosition(), sender + 5);
+        // What is on screen has its place; what is not has none.
+        QVERIFY(!text->characterRect(sender).isEmpty());
+        QVERIFY(text->characterRect(0).isEmpty());
+        const QRect rect = text->characterRect(sender + 1);
+        QCOMPARE(text->offsetAtPoint(rect.center()), sender + 1);
+    }
+    QAccessible::installUpdateHandler(previous);
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
 }
 
 QTEST_MAIN(TestTranscript)

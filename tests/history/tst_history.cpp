@@ -104,19 +104,19 @@ void TestHistory::everyLineKindIsStoredAndShownAgain() {
     room->close();
     s.deliver("(Private) ALICE:new\r\n"); // letter case does not make another conversation
     FormChat* again = s.form->chats().window("alice");
-    const QStringList expected{"[09:05:07]  {#808080}",
-                               "<alice>  {#808080}",
-                               "from her {#808080}",
+    const QStringList expected{"[09:05:07]  {#707070}",
+                               "<alice>  {#707070}",
+                               "from her {#707070}",
                                test::LineEnd,
-                               "[09:05:07]  {#808080}",
-                               "<ann>  {#808080}",
-                               "from me {#808080}",
+                               "[09:05:07]  {#707070}",
+                               "<ann>  {#707070}",
+                               "from me {#707070}",
                                test::LineEnd,
-                               "[09:05:07]  {#808080}",
-                               "*** alice is away {#808080 bold}",
+                               "[09:05:07]  {#707070}",
+                               "*** alice is away {#707070 bold}",
                                test::LineEnd,
                                QString(8, QChar(0x2500)) + " Earlier " + QString(8, QChar(0x2500)) +
-                                   " {#808080}",
+                                   " {#707070}",
                                test::LineEnd,
                                test::StampRun,
                                "<ALICE>  {#ff0000}",
