@@ -98,6 +98,37 @@ int main(int argc, char* argv[]) {
                 bench::peakKiB(), blocks);
     std::printf("  %-34s %9lld ms\n", "longest event-loop stall", longestStall);
 
+    // Long lines: one member sending 64 KiB lines must neither stall Kivo nor grow it without
+    // end. 4,000 lines, then 1 GiB of them (16,384), each into a fresh room.
+    const auto longFlood = [&](int lines) {
+        constexpr int Length = 64 * 1024 - 16;
+        FormChat* room = form.chats().openConference(QStringLiteral("long"));
+        room->resize(800, 600);
+        QCoreApplication::processEvents();
+        const QString last = QStringLiteral("line %1").arg(lines);
+        longestStall = 0;
+        QElapsedTimer clock;
+        clock.start();
+        sinceTick.start();
+        monitor.start();
+        connection.SendMessageToUser(QString(),
+                                     QStringLiteral("/dev-flood %1 %2").arg(lines).arg(Length));
+        while (!room->txtChat->visibleText().endsWith(last) && clock.elapsed() < 300000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const double ms = static_cast<double>(clock.elapsed());
+        monitor.stop();
+        std::printf("  %d lines of 64 KiB: %.0f ms to the last shown%s, resident %ld KiB "
+                    "(the transcript holds %lld lines, %lld KiB), longest stall %lld ms\n",
+                    lines, ms,
+                    room->txtChat->visibleText().endsWith(last) ? "" : "  NOT SHOWN",
+                    bench::residentKiB(), static_cast<long long>(room->transcript().count()),
+                    static_cast<long long>(room->transcript().bytes() / 1024), longestStall);
+        room->close();
+        QCoreApplication::processEvents();
+    };
+    longFlood(4000);
+    longFlood(16384);
+
     // Once more with the history on: every line of the flood is stored, in order.
     Preferences::Values values = form.preferences().values();
     values.history = true;

@@ -242,12 +242,18 @@ void ChatServer::ignoreList(Session* session, const QString& command, const QStr
     }
 }
 
-void ChatServer::flood(Session* session, const QString& count) {
-    // For measurements: conference lines as fast as the socket takes them.
-    const int lines = qBound(0, count.toInt(), 10'000'000);
+void ChatServer::flood(Session* session, const QString& arguments) {
+    // For measurements: conference lines as fast as the socket takes them, "line N" or, with
+    // a length, that many characters ending in the number.
+    const QStringList words = arguments.split(u' ', Qt::SkipEmptyParts);
+    const int lines = qBound(0, words.value(0).toInt(), 10'000'000);
+    const int length = qBound(0, words.value(1).toInt(), 1 << 20);
     QByteArray bytes;
     for (int i = 1; i <= lines; ++i) {
-        bytes += "flood: line " + QByteArray::number(i) + "\r\n";
+        QByteArray text = "line " + QByteArray::number(i);
+        if (length > text.size())
+            text = QByteArray(length - text.size(), 'x') + text;
+        bytes += "flood: " + text + "\r\n";
         if (bytes.size() > 256 * 1024) {
             session->socket->write(bytes);
             bytes.clear();

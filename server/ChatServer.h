@@ -56,7 +56,7 @@ private:
     void leaveRoom(Session* session);
     void say(Session* session, const QString& text);
     void ignoreList(Session* session, const QString& command, const QString& argument);
-    void flood(Session* session, const QString& count);
+    void flood(Session* session, const QString& arguments);
     void toRoom(const QString& room, const QString& line);
     Session* online(const QString& user) const;
 
