@@ -147,16 +147,17 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double shownMs = static_cast<double>(clock.elapsed());
     monitor.stop();
+    form.history()->flush();
     const QList<HistoryStore::Line> stored = form.history()->newest(room->conversation(), Lines);
     const double storedMs = static_cast<double>(clock.elapsed());
-    const bool inOrder = stored.size() == Lines &&
-                         stored.first().line.text == QStringLiteral("line 1") &&
-                         stored.last().line.text == QStringLiteral("line %1").arg(Lines);
-    std::printf("  with the history on: %.0f lines/s shown, all %lld stored after %.0f ms "
-                "(%.0f lines/s)%s; longest stall %lld ms\n",
+    // What waits for the writer is bounded: a flood faster than it stores what it can.
+    const bool inOrder = std::is_sorted(stored.begin(), stored.end(), [](const auto& a, const auto& b) {
+        return a.line.text.mid(5).toInt() < b.line.text.mid(5).toInt();
+    });
+    std::printf("  with the history on: %.0f lines/s shown, %lld stored after %.0f ms%s; "
+                "longest stall %lld ms\n",
                 Lines / shownMs * 1000, static_cast<long long>(stored.size()), storedMs,
-                Lines / storedMs * 1000, inOrder ? ", in order" : "  NOT ALL IN ORDER",
-                longestStall);
+                inOrder ? ", in order" : "  NOT IN ORDER", longestStall);
     server.terminate();
     server.waitForFinished(5000);
     return 0;

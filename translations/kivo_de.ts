@@ -102,10 +102,6 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <translation>Der Verlauf in %1 kann nicht verwendet werden: %2</translation>
     </message>
     <message>
-        <source>Some lines could not be stored</source>
-        <translation>Einige Zeilen konnten nicht gespeichert werden</translation>
-    </message>
-    <message>
         <source>%1 in the history: %2</source>
         <translation>%1 im Verlauf: %2</translation>
     </message>
@@ -120,6 +116,30 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
     <message>
         <source>Old lines could not be removed</source>
         <translation>Alte Zeilen konnten nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>unknown reason</source>
+        <translation>unbekannter Grund</translation>
+    </message>
+    <message>
+        <source>Qt&apos;s SQLite driver is not installed (Debian package libqt6sql6-sqlite).</source>
+        <translation>Der SQLite-Treiber von Qt ist nicht installiert (Debian-Paket libqt6sql6-sqlite).</translation>
+    </message>
+    <message>
+        <source>%1 is not a plain file (a link, say), so Kivo leaves it as it is.</source>
+        <translation>%1 ist keine gewöhnliche Datei (etwa eine Verknüpfung), daher lässt Kivo sie unverändert.</translation>
+    </message>
+    <message>
+        <source>it is another program&apos;s database, so Kivo leaves it as it is.</source>
+        <translation>sie ist die Datenbank eines anderen Programms, daher lässt Kivo sie unverändert.</translation>
+    </message>
+    <message>
+        <source>%1 lines came faster than they could be stored and are not in the history.</source>
+        <translation>%1 Zeilen kamen schneller, als sie gespeichert werden konnten, und fehlen im Verlauf.</translation>
+    </message>
+    <message>
+        <source>%1 lines could not be stored</source>
+        <translation>%1 Zeilen konnten nicht gespeichert werden</translation>
     </message>
 </context>
 <context>
@@ -702,6 +722,10 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>Delete the stored history of all conversations? This cannot be undone.</source>
         <translation>Den gespeicherten Verlauf aller Unterhaltungen löschen? Das lässt sich nicht rückgängig machen.</translation>
+    </message>
+    <message>
+        <source>The search could not be run: %1</source>
+        <translation>Die Suche konnte nicht ausgeführt werden: %1</translation>
     </message>
 </context>
 <context>

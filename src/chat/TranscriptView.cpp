@@ -546,6 +546,18 @@ void TranscriptView::scrollToNewest() {
     sync();
 }
 
+void TranscriptView::showLine(qsizetype index) {
+    if (index < 0 || index >= model_.count())
+        return;
+    const qint64 line = model_.dropped() + index;
+    anchor_ = {line, 0};
+    cursor_ = {line, static_cast<int>(model_.shown(index).text.size())};
+    top_ = {line, 0};
+    setFollowing(top_ >= newestTop(false));
+    sync();
+    Q_EMIT selectionChanged();
+}
+
 qsizetype TranscriptView::topLine() {
     place();
     if (placed_.isEmpty())

@@ -51,6 +51,9 @@ public:
     void scrollToNewest();
     // Moves the text up (positive) or down by this many pixels.
     void scrollByPixels(int pixels);
+    // Brings a line to the top of the view (as far as there are lines below it) and selects
+    // it.
+    void showLine(qsizetype index);
     // The first line (partly) on screen, as an index into the model; -1 when empty.
     qsizetype topLine();
     // The lines on screen, as the screen shows them.

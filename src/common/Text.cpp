@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace kivo {
 
@@ -96,6 +97,10 @@ bool opensIsolate(QChar ch) {
 } // namespace
 
 QString shownInLine(const QString& text) {
+    return shownInLine(text, nullptr);
+}
+
+QString shownInLine(const QString& text, QList<qsizetype>* positions) {
     QString shown = text;
     bool bidi = false;
     for (QChar& ch : shown) {
@@ -104,13 +109,20 @@ QString shownInLine(const QString& text) {
             ch = u' ';
         bidi = bidi || isBidiControl(ch);
     }
+    if (positions) {
+        positions->resize(text.size() + 1);
+        std::iota(positions->begin(), positions->end(), bidi ? 1 : 0);
+    }
     if (!bidi)
         return shown;
     QString isolated;
     isolated.reserve(shown.size() + 2);
     isolated += FirstStrongIsolate;
     int open = 0;
-    for (const QChar ch : std::as_const(shown)) {
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const QChar ch = shown.at(i);
+        if (positions)
+            (*positions)[i] = isolated.size();
         if (ch == PopDirectionalIsolate) {
             if (open == 0)
                 continue; // would close ours
@@ -120,6 +132,8 @@ QString shownInLine(const QString& text) {
         }
         isolated += ch;
     }
+    if (positions)
+        positions->last() = isolated.size();
     isolated += QString(open + 1, PopDirectionalIsolate);
     return isolated;
 }

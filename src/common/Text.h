@@ -34,6 +34,8 @@ bool isStorableName(const QString& name);
 // looks like two; and bidirectional controls are kept inside it (an isolate, with unmatched
 // ones closed), so they cannot reorder what is shown around it.
 QString shownInLine(const QString& text);
+// The same, and where each character of the text (and its end) is in what it returns.
+QString shownInLine(const QString& text, QList<qsizetype>* positions);
 
 // What typed or pasted text sends: one message per line that is not blank, each trimmed as a
 // typed line is, with control characters other than tabs removed.

@@ -43,6 +43,9 @@ public:
             bold.append({matches[i].toInt(), matches[i + 1].toInt(), format});
         }
         QTextLayout layout(text, option.font);
+        QTextOption direction;
+        direction.setTextDirection(Qt::LeftToRight);
+        layout.setTextOption(direction);
         layout.setFormats(bold);
         layout.beginLayout();
         QTextLine line = layout.createLine();
@@ -66,6 +69,7 @@ frmSearchHistory::frmSearchHistory(HistoryStore& history, QWidget* owner)
     , chkAllConversations(new QCheckBox(tr("&All conversations"), this))
     , lstResults(new QListWidget(this))
     , lblContext(new QLabel(this))
+    , lblSearchError(new QLabel(this))
     , cmdDeleteConversation(new QPushButton(tr("Delete &conversation..."), this))
     , cmdDeleteAll(new QPushButton(tr("Delete all &history..."), this))
     , history_(history) {
@@ -85,6 +89,10 @@ frmSearchHistory::frmSearchHistory(HistoryStore& history, QWidget* owner)
     cmdDeleteConversation->setObjectName(QStringLiteral("cmdDeleteConversation"));
     cmdDeleteAll->setObjectName(QStringLiteral("cmdDeleteAll"));
     lblContext->setTextFormat(Qt::PlainText);
+    lblSearchError->setObjectName(QStringLiteral("lblSearchError"));
+    lblSearchError->setTextFormat(Qt::PlainText);
+    lblSearchError->setWordWrap(true);
+    lblSearchError->hide();
 
     auto* find = new QLabel(tr("&Find:"), this);
     find->setBuddy(txtQuery);
@@ -104,6 +112,7 @@ frmSearchHistory::frmSearchHistory(HistoryStore& history, QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(results);
+    layout->addWidget(lblSearchError);
     layout->addWidget(lstResults, 3);
     layout->addWidget(lblContext);
     layout->addWidget(txtContext, 2);
@@ -120,6 +129,7 @@ frmSearchHistory::frmSearchHistory(HistoryStore& history, QWidget* owner)
     connect(cmdDeleteConversation, &QPushButton::clicked, this,
             &frmSearchHistory::deleteConversation);
     connect(cmdDeleteAll, &QPushButton::clicked, this, &frmSearchHistory::deleteAll);
+    connect(&history_, &HistoryStore::finished, this, &frmSearchHistory::runSearch);
     setScope({}, {});
 }
 
@@ -134,22 +144,40 @@ void frmSearchHistory::setScope(const QString& conversation, const QString& titl
     runSearch();
 }
 
+namespace {
+
+// Text from elsewhere in a result row: in one line, and isolated, so that a right-to-left
+// name cannot reorder the row around it.
+QString isolated(const QString& text, QList<qsizetype>* positions = nullptr) {
+    return QChar(0x2068) + shownInLine(text, positions) + QChar(0x2069);
+}
+
+} // namespace
+
 void frmSearchHistory::runSearch() {
     pause_.stop();
     lstResults->clear();
     const QString conversation = chkAllConversations->isChecked() ? QString() : scope_;
-    for (const HistoryStore::Hit& hit : history_.search(txtQuery->text(), conversation)) {
+    const HistoryStore::Found found = history_.search(txtQuery->text(), conversation);
+    lblSearchError->setText(tr("The search could not be run: %1").arg(found.error));
+    lblSearchError->setVisible(!found.error.isEmpty());
+    for (const HistoryStore::Hit& hit : found.hits) {
         const TranscriptModel::Line& line = hit.line.line;
         QString row = QDateTime::fromSecsSinceEpoch(line.time).toLocalTime().toString(
                           QStringLiteral("yyyy-MM-dd HH:mm")) +
-                      QStringLiteral("  ") + shownInLine(hit.line.title) + QStringLiteral("  ");
+                      QStringLiteral("  ") + isolated(hit.line.title) + QStringLiteral("  ");
         if (line.form == TranscriptModel::Form::User)
-            row += u'<' + shownInLine(line.sender) + QStringLiteral("> ");
-        const qsizetype textStart = row.size();
-        row += shownInLine(line.text);
+            row += u'<' + isolated(line.sender) + QStringLiteral("> ");
+        // The matches are where the text's characters went in the row.
+        QList<qsizetype> positions;
+        const qsizetype textStart = row.size() + 1;
+        row += isolated(line.text, &positions);
         QVariantList matches;
-        for (const auto& [start, length] : hit.matches)
-            matches << static_cast<int>(textStart + start) << static_cast<int>(length);
+        for (const auto& [start, length] : hit.matches) {
+            const qsizetype from = positions.value(start);
+            const qsizetype to = positions.value(start + length, positions.last());
+            matches << static_cast<int>(textStart + from) << static_cast<int>(to - from);
+        }
         auto* item = new QListWidgetItem(row, lstResults);
         item->setData(MatchesRole, matches);
         item->setData(IdRole, hit.line.id);
@@ -162,11 +190,18 @@ void frmSearchHistory::showAround(QListWidgetItem* item) {
     if (!item)
         return;
     context_.clear();
-    for (HistoryStore::Line line : history_.around(item->data(IdRole).toLongLong(), 10, 10)) {
+    const qint64 chosen = item->data(IdRole).toLongLong();
+    qsizetype chosenIndex = -1;
+    for (HistoryStore::Line line : history_.around(chosen, 10, 10)) {
         line.line.history = false; // shown as they were, not greyed
+        if (line.id == chosen)
+            chosenIndex = context_.count();
         context_.append(line.line);
     }
-    lblContext->setText(tr("Around the result in %1:").arg(item->data(TitleRole).toString()));
+    if (chosenIndex >= 0)
+        txtContext->showLine(chosenIndex);
+    lblContext->setText(
+        tr("Around the result in %1:").arg(shownInLine(item->data(TitleRole).toString())));
 }
 
 QString frmSearchHistory::chosenConversation() const {
@@ -184,17 +219,16 @@ QString frmSearchHistory::chosenTitle() const {
 void frmSearchHistory::deleteConversation() {
     const QString conversation = chosenConversation();
     if (conversation.isEmpty() ||
-        !ask(tr("Delete the stored history of %1? This cannot be undone.").arg(chosenTitle())))
+        !ask(tr("Delete the stored history of %1? This cannot be undone.")
+                 .arg(shownInLine(chosenTitle()))))
         return;
     history_.deleteConversation(conversation);
-    runSearch();
 }
 
 void frmSearchHistory::deleteAll() {
     if (!ask(tr("Delete the stored history of all conversations? This cannot be undone.")))
         return;
     history_.deleteAll();
-    runSearch();
 }
 
 } // namespace kivo

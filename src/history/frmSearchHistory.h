@@ -35,6 +35,7 @@ public:
     QCheckBox* chkAllConversations;
     QListWidget* lstResults;
     QLabel* lblContext;
+    QLabel* lblSearchError;
     TranscriptView* txtContext;
     QPushButton* cmdDeleteConversation;
     QPushButton* cmdDeleteAll;

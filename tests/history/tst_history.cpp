@@ -12,6 +12,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLoggingCategory>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -78,6 +81,13 @@ private Q_SLOTS:
     void aDamagedFileIsMovedAside();
     void aFullDiskIsToldOnce();
     void twoProcessesShareTheFile();
+    void readingNeverWaitsForTheWriter();
+    void aFloodStoresWhatItCanAndSaysHowMuchNot();
+    void aFailedBatchIsTriedAgain();
+    void onlyADamagedFileIsMovedAside();
+    void deletedTextLeavesNoTrace();
+    void searchingChineseAndOddText();
+    void searchErrorsAndTheChosenResult();
 };
 
 void TestHistory::offWritesNothingAndWindowsOpenEmpty() {
@@ -180,13 +190,13 @@ void TestHistory::searchSyntax() {
                         .text = QString::fromUtf8(text)});
     history.flush();
     QStringList texts;
-    for (const HistoryStore::Hit& hit : history.search(typed))
+    for (const HistoryStore::Hit& hit : history.search(typed).hits)
         texts.append(hit.line.line.text);
     QCOMPARE(texts, found);
     if (typed == "meeting") {
-        const HistoryStore::Hit hit = history.search(typed).first();
+        const HistoryStore::Hit hit = history.search(typed).hits.first();
         QCOMPARE(hit.matches, (QList<std::pair<qsizetype, qsizetype>>{{4, 7}}));
-        QVERIFY(history.search(typed, HistoryStore::privateConversation("bob")).isEmpty());
+        QVERIFY(history.search(typed, HistoryStore::privateConversation("bob")).hits.isEmpty());
     }
 }
 
@@ -204,10 +214,12 @@ void TestHistory::theSearchWindow() {
     QVERIFY(search && search->isVisible());
     QTest::keyClicks(search->txtQuery, "lunch");
     QTRY_COMPARE(search->lstResults->count(), 1); // after the typing pause
-    QVERIFY(search->lstResults->item(0)->text().endsWith("alice  <alice> lunch at one?"));
+    // Each text from elsewhere stands apart, so a right-to-left name cannot reorder the row.
+    QVERIFY(search->lstResults->item(0)->text().endsWith(
+        u"\u2068alice\u2069  <\u2068alice\u2069> \u2068lunch at one?\u2069"));
     search->chkAllConversations->setChecked(true);
     QCOMPARE(search->lstResults->count(), 2);
-    QVERIFY(search->lstResults->item(0)->text().contains("<bob> lunch is late"));
+    QVERIFY(search->lstResults->item(0)->text().contains(u"<\u2068bob\u2069> \u2068lunch is late"));
     // Activating a result shows the lines around it.
     search->lstResults->setCurrentRow(1);
     emit search->lstResults->itemActivated(search->lstResults->item(1));
@@ -225,17 +237,19 @@ void TestHistory::deletingAfterAQuestion() {
     QTest::mouseClick(search->cmdDeleteConversation, Qt::LeftButton); // No
     QCOMPARE(s.form->history()->newest(HistoryStore::privateConversation("alice"), 10).size(), 5);
     QTest::mouseClick(search->cmdDeleteConversation, Qt::LeftButton); // Yes
+    s.form->history()->flush(); // the writer deletes
     QVERIFY(s.form->history()->newest(HistoryStore::privateConversation("alice"), 10).isEmpty());
-    QCOMPARE(s.form->history()->search("stored").size(), 5); // bob's, and the index agrees
+    QCOMPARE(s.form->history()->search("stored").hits.size(), 5); // bob's, and the index agrees
     s.sandbox.boxes.answers = {true};
     QTest::mouseClick(search->cmdDeleteAll, Qt::LeftButton);
-    QVERIFY(s.form->history()->search("stored").isEmpty());
+    s.form->history()->flush();
+    QVERIFY(s.form->history()->search("stored").hits.isEmpty());
     QVERIFY(s.form->history()->newest(HistoryStore::privateConversation("bob"), 10).isEmpty());
     QCOMPARE(s.sandbox.boxes.texts().first(),
              QString("Delete the stored history of alice? This cannot be undone."));
     // Storing goes on afterwards.
     s.store(HistoryStore::privateConversation("bob"), 1);
-    QCOMPARE(s.form->history()->search("stored").size(), 1);
+    QCOMPARE(s.form->history()->search("stored").hits.size(), 1);
 }
 
 void TestHistory::olderLinesAreRemoved() {
@@ -248,6 +262,7 @@ void TestHistory::olderLinesAreRemoved() {
     }
     sandbox.writeFile("kivo.ini", "[General]\nhistory=true\nhistoryDays=30\n");
     Form1 form; // removes at start-up what is older than 30 days
+    form.history()->flush();
     QVERIFY(form.history()->newest(alice, 10).isEmpty());
     // A month of manual time would tick these millions of times.
     form.tmrBlink.stop();
@@ -258,6 +273,7 @@ void TestHistory::olderLinesAreRemoved() {
     sandbox.clock.advanceMs(29LL * 24 * 3600 * 1000);
     QCOMPARE(form.history()->newest(alice, 10).size(), 1);
     sandbox.clock.advanceMs(2LL * 24 * 3600 * 1000); // and once a day
+    form.history()->flush();
     QVERIFY(form.history()->newest(alice, 10).isEmpty());
 }
 
@@ -309,6 +325,236 @@ void TestHistory::twoProcessesShareTheFile() {
     db.close();
     db = {};
     QSqlDatabase::removeDatabase("check");
+}
+
+namespace {
+
+// A connection of the test's own to the history file.
+struct Direct {
+    QSqlDatabase db;
+    explicit Direct(const QString& path) {
+        db = QSqlDatabase::addDatabase("QSQLITE", "direct");
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~Direct() {
+        db.close();
+        db = {};
+        QSqlDatabase::removeDatabase("direct");
+    }
+    bool exec(const QString& statement) {
+        QSqlQuery query(db);
+        return query.exec(statement);
+    }
+};
+
+TranscriptModel::Line userLine(const QString& text) {
+    return {.time = 1771664400, .form = TranscriptModel::Form::User, .sender = "alice", .text = text};
+}
+
+} // namespace
+
+void TestHistory::readingNeverWaitsForTheWriter() {
+    test::Sandbox sandbox;
+    HistoryStore history;
+    QVERIFY(history.open());
+    for (int i = 0; i < HistoryStore::MaxWaiting - 1; ++i)
+        history.append("room:flood", "flood", userLine(QString("flood line %1").arg(i)));
+    history.append("private:alice", "alice", userLine("right after the flood"));
+    const QList<HistoryStore::Line> lines = history.newest("private:alice", 10);
+    // Read while the writer was still behind: the waiting line came from memory.
+    QVERIFY(history.waiting() > 0);
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines[0].line.text, QString("right after the flood"));
+    QVERIFY(lines[0].line.history);
+    history.flush();
+    QCOMPARE(history.newest("private:alice", 10).size(), 1); // once, not twice
+    QCOMPARE(history.newest("room:flood", 3).last().line.text,
+             QString("flood line %1").arg(HistoryStore::MaxWaiting - 2));
+}
+
+void TestHistory::aFloodStoresWhatItCanAndSaysHowMuchNot() {
+    test::Sandbox sandbox;
+    const int lines = 3 * HistoryStore::MaxWaiting;
+    {
+        HistoryStore history;
+        QVERIFY(history.open());
+        for (int i = 0; i < lines; ++i)
+            history.append("room:flood", "flood", userLine("x"));
+        QVERIFY(history.waiting() <= HistoryStore::MaxWaiting + HistoryStore::MaxBatch);
+        history.flush();
+    }
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    const QString told = sandbox.boxes.texts()[0];
+    const int notStored = told.section(' ', 0, 0).toInt();
+    QVERIFY2(notStored > 0 && told.endsWith("lines came faster than they could be stored and "
+                                            "are not in the history."),
+             qPrintable(told));
+    Direct direct(sandbox.path(HistoryStore::FileName));
+    QSqlQuery count(direct.db);
+    QVERIFY(count.exec("SELECT count(*) FROM lines") && count.next());
+    QCOMPARE(count.value(0).toInt() + notStored, lines);
+}
+
+void TestHistory::aFailedBatchIsTriedAgain() {
+    test::Sandbox sandbox;
+    HistoryStore history;
+    QVERIFY(history.open());
+    {
+        Direct direct(sandbox.path(HistoryStore::FileName));
+        QVERIFY(direct.exec("CREATE TABLE failing(x)"));
+        QVERIFY(direct.exec("CREATE TRIGGER fail BEFORE INSERT ON lines WHEN (SELECT count(*) "
+                            "FROM failing) > 0 BEGIN SELECT RAISE(ABORT, 'refused for the "
+                            "test'); END"));
+        QVERIFY(direct.exec("INSERT INTO failing VALUES (1)"));
+    }
+    int failures = 0;
+    QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    static int* counted = &failures;
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (message.contains("could not store"))
+            ++*counted;
+    });
+    QLoggingCategory::setFilterRules("kivo.files.warning=true");
+    history.append("private:alice", "alice", userLine("kept"));
+    QTRY_VERIFY(failures > 0); // the first try failed
+    {
+        Direct direct(sandbox.path(HistoryStore::FileName));
+        QVERIFY(direct.exec("DELETE FROM failing"));
+    }
+    history.flush();
+    QCOMPARE(history.newest("private:alice", 1).first().line.text, QString("kept"));
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+    // A batch that keeps failing is lost after a few tries, and that is said once.
+    {
+        Direct direct(sandbox.path(HistoryStore::FileName));
+        QVERIFY(direct.exec("INSERT INTO failing VALUES (1)"));
+    }
+    history.append("private:alice", "alice", userLine("lost 1"));
+    history.flush();
+    history.append("private:alice", "alice", userLine("lost 2"));
+    history.flush();
+    qInstallMessageHandler(previous);
+    QCOMPARE(sandbox.boxes.texts(),
+             QStringList{"1 lines could not be stored in the history: refused for the test "
+                         "Unable to fetch row"});
+    QCOMPARE(history.newest("private:alice", 5).size(), 1);
+}
+
+void TestHistory::onlyADamagedFileIsMovedAside() {
+    // Locked by another process: said with its reason, nothing moved or changed.
+    {
+        test::Sandbox sandbox;
+        { HistoryStore history; QVERIFY(history.open()); }
+        const QByteArray before = sandbox.readFile(HistoryStore::FileName);
+        Direct direct(sandbox.path(HistoryStore::FileName));
+        QVERIFY(direct.exec("PRAGMA locking_mode=EXCLUSIVE"));
+        QVERIFY(direct.exec("BEGIN EXCLUSIVE"));
+        HistoryStore history;
+        QVERIFY(!history.open());
+        QCOMPARE(sandbox.boxes.boxes.size(), 1);
+        QVERIFY2(sandbox.boxes.texts()[0].contains("locked"), qPrintable(sandbox.boxes.texts()[0]));
+        QVERIFY(QDir(sandbox.path(".")).entryList({"*.damaged-*"}).isEmpty());
+        direct.exec("ROLLBACK");
+        QCOMPARE(sandbox.readFile(HistoryStore::FileName), before);
+    }
+    // Another program's database, or a link to one: left exactly as it was.
+    for (const bool link : {false, true}) {
+        test::Sandbox sandbox;
+        const QString other = sandbox.path(link ? "notes.db" : HistoryStore::FileName);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
+            db.setDatabaseName(other);
+            QVERIFY(db.open());
+            QSqlQuery(db).exec("CREATE TABLE notes(text)");
+            QSqlQuery(db).exec("INSERT INTO notes VALUES ('mine')");
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("other");
+        if (link)
+            QVERIFY(QFile::link(other, sandbox.path(HistoryStore::FileName)));
+        const QByteArray before = sandbox.readFile(QFileInfo(other).fileName());
+        HistoryStore history;
+        QVERIFY(!history.open());
+        QCOMPARE(sandbox.boxes.boxes.size(), 1);
+        QVERIFY(sandbox.boxes.texts()[0].contains(link ? "not a plain file" : "another program"));
+        QCOMPARE(sandbox.readFile(QFileInfo(other).fileName()), before);
+        QVERIFY(!QFile::exists(other + "-wal"));
+        QVERIFY(QDir(sandbox.path(".")).entryList({"*.damaged-*"}).isEmpty());
+    }
+}
+
+void TestHistory::deletedTextLeavesNoTrace() {
+    test::Sandbox sandbox;
+    HistoryStore history;
+    QVERIFY(history.open());
+    for (int i = 0; i < 50; ++i) {
+        history.append("private:alice", "alice", userLine(QString("qzsecret%1 gone").arg(i)));
+        history.append("private:bob", "bob", userLine(QString("qzkept%1 stays").arg(i)));
+    }
+    history.flush();
+    const auto onDisk = [&](const QByteArray& word) {
+        int found = 0;
+        for (const QString suffix : {"", "-wal", "-shm"}) {
+            if (sandbox.exists(HistoryStore::FileName + suffix))
+                found += sandbox.readFile(HistoryStore::FileName + suffix).count(word);
+        }
+        return found;
+    };
+    QVERIFY(onDisk("qzsecret1") > 0);
+    history.deleteConversation("private:alice");
+    history.flush();
+    QCOMPARE(onDisk("qzsecret"), 0);
+    QVERIFY(onDisk("qzkept") > 0);
+    history.deleteAll();
+    history.flush();
+    QCOMPARE(onDisk("qzkept"), 0);
+}
+
+void TestHistory::searchingChineseAndOddText() {
+    test::Sandbox sandbox;
+    HistoryStore history;
+    QVERIFY(history.open());
+    history.append("private:alice", "alice", userLine(u"明天的会议改到三点"_qs));
+    history.append("private:alice", "alice", userLine(u"\u0002odd\u0003 marks around odd"_qs));
+    history.flush();
+    const HistoryStore::Found chinese = history.search(u"会议"_qs);
+    QCOMPARE(chinese.hits.size(), 1);
+    QCOMPARE(chinese.hits[0].matches, (QList<std::pair<qsizetype, qsizetype>>{{3, 2}}));
+    // Stored control characters are text, not marks; a NUL typed is a space.
+    const HistoryStore::Found odd = history.search(u"odd\u0000marks"_qs);
+    QVERIFY(odd.error.isEmpty());
+    QCOMPARE(odd.hits.size(), 1);
+    QCOMPARE(odd.hits[0].line.line.text, u"\u0002odd\u0003 marks around odd"_qs);
+    QCOMPARE(odd.hits[0].matches,
+             (QList<std::pair<qsizetype, qsizetype>>{{1, 3}, {6, 5}, {19, 3}}));
+    QCOMPARE(HistoryStore::matchExpression(u"a\u0000b"_qs), QString("\"a\" \"b\""));
+}
+
+void TestHistory::searchErrorsAndTheChosenResult() {
+    Session s;
+    for (int i = 0; i < 30; ++i)
+        s.form->history()->append(HistoryStore::privateConversation("alice"), "alice",
+                                  userLine(i == 10 ? QString("the one") : QString("other %1").arg(i)));
+    s.form->history()->flush();
+    s.form->searchHistory(nullptr);
+    frmSearchHistory* search = s.form->findChild<frmSearchHistory*>();
+    search->txtQuery->setText("one");
+    search->runSearch();
+    QCOMPARE(search->lstResults->count(), 1);
+    // The context shows the chosen line marked, not the newest of those around it.
+    emit search->lstResults->itemActivated(search->lstResults->item(0));
+    QVERIFY(search->txtContext->selectedText().endsWith("<alice> the one"));
+    QVERIFY(search->txtContext->visibleText().contains("the one"));
+    // A query that fails is said, not shown as no results.
+    {
+        Direct direct(s.sandbox.path(HistoryStore::FileName));
+        QVERIFY(direct.exec("DROP TABLE lines_text"));
+    }
+    search->runSearch();
+    QVERIFY(!search->lblSearchError->isHidden());
+    QVERIFY(search->lblSearchError->text().startsWith("The search could not be run: "));
+    search->close();
 }
 
 // With "--store FOLDER LINES limit|free": stores that many lines as another Kivo would, in
