@@ -39,20 +39,24 @@ void CommandLine::answerWithoutDisplay(int argc, char* argv[]) {
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     // Qt's own options (-platform ...) are not known here: only the answers that end the
-    // program are looked for.
+    // program are looked for, and a mistyped option when there is no display to start on
+    // (Qt would abort for want of one before the mistake could be said).
     QCommandLineParser early;
-    early.addHelpOption();
-    early.addVersionOption();
-    early.parse(arguments);
+    declareOptions(early);
+    const bool understood = early.parse(arguments);
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+                           !arguments.contains(QStringLiteral("-platform"));
     if (!early.isSet(QStringLiteral("help")) && !early.isSet(QStringLiteral("version")) &&
-        !early.isSet(QStringLiteral("help-all")))
+        !early.isSet(QStringLiteral("help-all")) && (understood || !noDisplay))
         return;
     QCoreApplication core(argc, argv);
     setApplicationNames();
     installTranslations(core);
     QCommandLineParser parser;
     declareOptions(parser);
-    parser.process(core); // prints the answer and ends the program
+    parser.process(core); // prints the answer or the mistake and ends the program
 }
 
 void CommandLine::process(const QCoreApplication& app) {

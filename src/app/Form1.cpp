@@ -149,8 +149,11 @@ void Form1::mnuAutoConnect_Click() {
 }
 
 void Form1::mnuExit_Click() {
-    if (!ask(tr("Do you really want to exit?")))
-        return;
+    if (ask(tr("Do you really want to exit?")))
+        quit();
+}
+
+void Form1::quit() {
     Form_Unload();
     hide();
     QCoreApplication::exit(0);

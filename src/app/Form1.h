@@ -88,6 +88,8 @@ public:
     void ShowStatusOff();
     void mnuConnect_Click();
     void mnuAutoConnect_Click();
+    // Ends Kivo as Exit does, without asking (a desktop logging out).
+    void quit();
     void mnuExit_Click();
     void mnuJoinConference_Click();
     void mnuAddAContact_Click();

@@ -10,13 +10,15 @@ namespace kivo {
 
 // One Kivo per state folder: two would each write their own idea of the same files. The
 // folder is locked; a second start on it asks the running Kivo to come to the front and
-// ends. A lock left by a process that is gone is taken over.
+// ends. A lock left by a process that is gone, or that cannot be read, is taken over. The
+// socket a second start talks to is in a folder only this user can enter, and each end makes
+// sure the other is this user.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Outcome {
         First,      // this one runs
-        HandedOver, // the running one was asked to come to the front
+        HandedOver, // the running one said it came to the front
         Unreachable // the running one holds the lock but does not answer
     };
 
@@ -31,6 +33,7 @@ Q_SIGNALS:
 
 private:
     bool handOver();
+    bool lockIsStale();
 
     QString folder_;
     QString serverName_;

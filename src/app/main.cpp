@@ -11,7 +11,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +27,31 @@ void useInterfaceFont() {
         font.setFamily(QStringLiteral("Liberation Sans"));
     font.setPointSize(8);
     QApplication::setFont(font);
+}
+
+// SIGTERM (a desktop logging out), SIGINT and SIGHUP end Kivo as Exit does, without asking:
+// everything is written and unlocked on the way out.
+int signalPipe[2] = {-1, -1};
+
+void quitOnTerminationSignals(QApplication& app, kivo::Form1& window) {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char signal = 0;
+        while (::read(signalPipe[0], &signal, 1) > 0) {
+        }
+        window.quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = [](int signal) {
+        const char byte = static_cast<char>(signal);
+        [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 } // namespace
@@ -44,7 +73,7 @@ int main(int argc, char* argv[]) {
 
     if (!commandLine.stateFolder().isEmpty()) {
         const QString folder = QDir(commandLine.stateFolder()).absolutePath();
-        QDir().mkpath(folder);
+        kivo::StateFolder::create(folder);
         kivo::StateFolder::setPath(folder);
     }
     kivo::SingleInstance instance(kivo::StateFolder::path());
@@ -71,6 +100,7 @@ int main(int argc, char* argv[]) {
     kivo::Form1 window;
     QObject::connect(&instance, &kivo::SingleInstance::raiseRequested, &window,
                      &kivo::Form1::bringToFront);
+    quitOnTerminationSignals(app, window);
     window.show();
     return QApplication::exec();
 }

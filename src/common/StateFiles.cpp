@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <csignal>
+#include <sys/stat.h>
 
 namespace kivo {
 namespace {
@@ -34,7 +35,7 @@ QString defaultFolder() {
         !isInstalled(executableFolder))
         return executableFolder;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(config);
+    StateFolder::create(config);
     return config;
 }
 
@@ -63,6 +64,13 @@ QString StateFolder::path() {
 
 void StateFolder::setPath(const QString& folder) {
     overridePath() = folder;
+}
+
+void StateFolder::create(const QString& folder) {
+    if (QFileInfo::exists(folder))
+        return;
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
 }
 
 QString StateFolder::filePath(const QString& fileName) {

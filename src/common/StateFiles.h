@@ -16,6 +16,8 @@ public:
     // Tests and the --state-folder option use their own folder; empty restores the rule.
     static void setPath(const QString& folder);
     static QString filePath(const QString& fileName);
+    // Makes the folder when it is missing, readable by its owner only.
+    static void create(const QString& folder);
 };
 
 struct TextFileContents {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <sys/stat.h>
 
 namespace kivo {
 namespace {
@@ -32,6 +33,18 @@ QString path() {
     return StateFolder::filePath(Preferences::FileName);
 }
 
+// kivo.ini is one of Kivo's own files: a plain file of a sensible size, never a link through
+// which saving would write over some other file of the user's.
+enum class Kind { Missing, Plain, TooLarge, NotPlain };
+Kind kindOfFile() {
+    struct stat status {};
+    if (lstat(QFile::encodeName(path()).constData(), &status) != 0)
+        return Kind::Missing;
+    if (!S_ISREG(status.st_mode))
+        return Kind::NotPlain;
+    return status.st_size > Preferences::MaxFileSize ? Kind::TooLarge : Kind::Plain;
+}
+
 } // namespace
 
 Preferences::Preferences(QObject* parent)
@@ -40,6 +53,16 @@ Preferences::Preferences(QObject* parent)
 
 void Preferences::load() {
     values_ = Values();
+    const Kind kind = kindOfFile();
+    notPlain_ = kind == Kind::NotPlain;
+    if (kind == Kind::NotPlain || kind == Kind::TooLarge) {
+        // Too large is taken for damaged, and written over at the next save; a link is left.
+        damaged_ = kind == Kind::TooLarge;
+        warn(QCoreApplication::translate("kivo", "The preferences in %1 could not be read, so "
+                                                 "Kivo uses its default preferences.")
+                 .arg(QDir::toNativeSeparators(path())));
+        return;
+    }
     const QSettings settings(path(), QSettings::IniFormat);
     damaged_ = settings.status() == QSettings::FormatError;
     if (settings.status() != QSettings::NoError) {
@@ -60,6 +83,11 @@ void Preferences::load() {
 }
 
 bool Preferences::save(const Values& values) {
+    if (notPlain_ || kindOfFile() == Kind::NotPlain) {
+        warn(QCoreApplication::translate("kivo", "Could not save the preferences in %1.")
+                 .arg(QDir::toNativeSeparators(path())));
+        return false;
+    }
     // QSettings never writes over a file it could not parse: a damaged one (already
     // reported, its values unused) makes way for the new one.
     if (std::exchange(damaged_, false))

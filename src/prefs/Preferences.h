@@ -12,6 +12,8 @@ class Preferences : public QObject {
     Q_OBJECT
 public:
     static inline const QString FileName = QStringLiteral("kivo.ini");
+    // A larger kivo.ini is not Kivo's: it is not read.
+    static constexpr qint64 MaxFileSize = 1024 * 1024;
 
     struct Values {
         bool notifications = true; // tell of messages that come while Kivo is in the background
@@ -36,6 +38,7 @@ Q_SIGNALS:
 private:
     Values values_;
     bool damaged_ = false;
+    bool notPlain_ = false; // a link or a folder: never written through
 };
 
 } // namespace kivo

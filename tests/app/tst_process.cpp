@@ -11,9 +11,11 @@ namespace {
 // A kivo process under the offscreen platform, logging to its standard error.
 class Kivo {
 public:
-    explicit Kivo(const QString& folder) {
+    explicit Kivo(const QString& folder, const QString& runtime = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        if (!runtime.isEmpty())
+            environment.insert("XDG_RUNTIME_DIR", runtime);
         process.setProcessEnvironment(environment);
         process.start(KIVO, {"--state-folder", folder, "--verbose"});
     }
@@ -44,6 +46,11 @@ private Q_SLOTS:
     void aSecondStartHandsOverToTheFirst();
     void aLockLeftByADeadProcessIsTakenOver();
     void eachStateFolderHasItsOwnKivo();
+    void aMistypedOptionIsSaidWithoutADisplay();
+    void aLockNobodyHoldsIsTakenOver_data();
+    void aLockNobodyHoldsIsTakenOver();
+    void aSilentHolderIsNotSaidToHaveAnswered();
+    void terminationEndsKivoAsExitDoes();
 };
 
 void TestProcess::helpAndVersionNeedNoDisplay() {
@@ -111,6 +118,73 @@ void TestProcess::eachStateFolderHasItsOwnKivo() {
     Kivo second(two.path());
     QVERIFY(first.logged("kivo.instance: locked"));
     QVERIFY(second.logged("kivo.instance: locked"));
+    // A start on the second folder brings the second Kivo to the front, not the first.
+    Kivo again(two.path());
+    QVERIFY(again.process.waitForFinished());
+    QCOMPARE(again.process.exitCode(), 0);
+    QVERIFY(second.logged("brought to the front by a second start"));
+    QVERIFY(!first.logged("brought to the front", 200));
+}
+
+void TestProcess::aMistypedOptionIsSaidWithoutADisplay() {
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        bare.remove(name);
+    QProcess kivo;
+    kivo.setProcessEnvironment(bare);
+    kivo.start(KIVO, {"--bogus"});
+    QVERIFY(kivo.waitForFinished());
+    QCOMPARE(kivo.exitStatus(), QProcess::NormalExit); // not aborted
+    QCOMPARE(kivo.exitCode(), 1);
+    QVERIFY(kivo.readAllStandardError().contains("Unknown option 'bogus'."));
+}
+
+void TestProcess::aLockNobodyHoldsIsTakenOver_data() {
+    QTest::addColumn<QByteArray>("lock");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\x01\x02 not a lock at all");
+    QTest::newRow("another machine") << QByteArray("4242\nkivo\nsome-other-host\n");
+}
+
+void TestProcess::aLockNobodyHoldsIsTakenOver() {
+    QFETCH(QByteArray, lock);
+    QTemporaryDir folder;
+    QFile file(folder.filePath("kivo.lock"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lock);
+    file.close();
+    Kivo next(folder.path());
+    QVERIFY(next.logged("kivo.instance: locked"));
+    QVERIFY(!next.process.waitForFinished(300));
+}
+
+void TestProcess::aSilentHolderIsNotSaidToHaveAnswered() {
+    QTemporaryDir folder;
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Kivo first(folder.path(), runtime.path());
+    QVERIFY(first.logged("kivo.instance: locked"));
+    QTest::qWait(200); // listening
+    // Stopped, it holds the lock and its socket takes the connection, but nothing answers.
+    ::kill(static_cast<pid_t>(first.process.processId()), SIGSTOP);
+    Kivo second(folder.path(), runtime.path());
+    QVERIFY(second.process.waitForFinished(15000));
+    ::kill(static_cast<pid_t>(first.process.processId()), SIGCONT);
+    QCOMPARE(second.process.exitCode(), 1);
+    QVERIFY(second.process.readAllStandardError().contains("does not answer"));
+    QVERIFY(second.process.readAllStandardOutput().isEmpty());
+}
+
+void TestProcess::terminationEndsKivoAsExitDoes() {
+    QTemporaryDir folder;
+    Kivo kivo(folder.path());
+    QVERIFY(kivo.logged("kivo.instance: locked"));
+    QTest::qWait(200);
+    ::kill(static_cast<pid_t>(kivo.process.processId()), SIGTERM);
+    QVERIFY(kivo.process.waitForFinished());
+    QCOMPARE(kivo.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(kivo.process.exitCode(), 0);
+    QVERIFY(!QFile::exists(folder.filePath("kivo.lock"))); // unlocked on the way out
 }
 
 QTEST_GUILESS_MAIN(TestProcess)

@@ -14,20 +14,33 @@ using namespace kivo;
 class TestPreferences : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void defaultsLeaveTheDescribedBehaviour();
+    void valuesRoundTripAndBadOnesGiveDefaults();
     void theDialogByKeyboard();
     void aDamagedFileGivesTheDefaults_data();
     void aDamagedFileGivesTheDefaults();
 };
 
-void TestPreferences::defaultsLeaveTheDescribedBehaviour() {
+void TestPreferences::valuesRoundTripAndBadOnesGiveDefaults() {
     test::Sandbox sandbox;
-    Preferences preferences;
-    preferences.load();
-    QCOMPARE(preferences.values(), Preferences::Values());
-    QVERIFY(preferences.values().notifications);
-    QVERIFY(!preferences.values().reconnect && !preferences.values().history);
-    QCOMPARE(preferences.values().historyDays, 0);
+    Preferences::Values changed;
+    changed.notifications = false;
+    changed.reconnect = true;
+    changed.history = true;
+    changed.historyDays = 30;
+    {
+        Preferences preferences;
+        preferences.load();
+        QVERIFY(preferences.save(changed));
+    }
+    Preferences again;
+    again.load();
+    QCOMPARE(again.values(), changed);
+    // A value that is not one of ours leaves that key's default, and says nothing.
+    sandbox.writeFile("kivo.ini", "[General]\nhistory=yes\nhistoryDays=-5\nreconnect=true\n");
+    again.load();
+    QVERIFY(!again.values().history);
+    QCOMPARE(again.values().historyDays, 0);
+    QVERIFY(again.values().reconnect);
     QVERIFY(sandbox.boxes.boxes.isEmpty());
 }
 
@@ -69,30 +82,41 @@ void TestPreferences::theDialogByKeyboard() {
 }
 
 void TestPreferences::aDamagedFileGivesTheDefaults_data() {
-    QTest::addColumn<bool>("folder");
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("not INI") << false << QByteArray("garbage\x01\x02 no equals\n[[[\n");
-    QTest::newRow("a folder") << true << QByteArray();
+    QTest::newRow("not INI") << "file" << QByteArray("garbage\x01\x02 no equals\n[[[\n");
+    QTest::newRow("too large") << "file" << ("[General]\nhistory=true\n" + QByteArray(2 << 20, ';'));
+    QTest::newRow("a folder") << "folder" << QByteArray();
+    QTest::newRow("a link") << "link" << QByteArray("[General]\nhistory=true\n");
 }
 
 void TestPreferences::aDamagedFileGivesTheDefaults() {
-    QFETCH(bool, folder);
+    QFETCH(QString, kind);
     QFETCH(QByteArray, content);
     test::Sandbox sandbox;
-    if (folder)
+    if (kind == "folder") {
         QDir(sandbox.path(".")).mkdir("kivo.ini");
-    else
+    } else if (kind == "link") {
+        sandbox.writeFile("mine.txt", content);
+        QVERIFY(QFile::link(sandbox.path("mine.txt"), sandbox.path("kivo.ini")));
+    } else {
         sandbox.writeFile("kivo.ini", content);
+    }
     Preferences preferences;
     preferences.load();
     QCOMPARE(preferences.values(), Preferences::Values());
     QCOMPARE(sandbox.boxes.boxes.size(), 1);
     QVERIFY(sandbox.boxes.texts()[0].contains("could not be read"));
-    if (folder)
-        return;
-    // The next change writes a sound file over the damaged one.
     Preferences::Values values;
     values.history = true;
+    if (kind != "file") {
+        // Never written through a link or over a folder: the user's file stays as it was.
+        QVERIFY(!preferences.save(values));
+        if (kind == "link")
+            QCOMPARE(sandbox.readFile("mine.txt"), content);
+        return;
+    }
+    // The next change writes a sound file over the damaged one.
     QVERIFY(preferences.save(values));
     Preferences again;
     again.load();
