@@ -119,8 +119,7 @@ int main(int argc, char* argv[]) {
         monitor.stop();
         std::printf("  %d lines of 64 KiB: %.0f ms to the last shown%s, resident %ld KiB "
                     "(the transcript holds %lld lines, %lld KiB), longest stall %lld ms\n",
-                    lines, ms,
-                    room->txtChat->visibleText().endsWith(last) ? "" : "  NOT SHOWN",
+                    lines, ms, room->txtChat->visibleText().endsWith(last) ? "" : "  NOT SHOWN",
                     bench::residentKiB(), static_cast<long long>(room->transcript().count()),
                     static_cast<long long>(room->transcript().bytes() / 1024), longestStall);
         room->close();
@@ -151,9 +150,10 @@ int main(int argc, char* argv[]) {
     const QList<HistoryStore::Line> stored = form.history()->newest(room->conversation(), Lines);
     const double storedMs = static_cast<double>(clock.elapsed());
     // What waits for the writer is bounded: a flood faster than it stores what it can.
-    const bool inOrder = std::is_sorted(stored.begin(), stored.end(), [](const auto& a, const auto& b) {
-        return a.line.text.mid(5).toInt() < b.line.text.mid(5).toInt();
-    });
+    const bool inOrder =
+        std::is_sorted(stored.begin(), stored.end(), [](const auto& a, const auto& b) {
+            return a.line.text.mid(5).toInt() < b.line.text.mid(5).toInt();
+        });
     std::printf("  with the history on: %.0f lines/s shown, %lld stored after %.0f ms%s; "
                 "longest stall %lld ms\n",
                 Lines / shownMs * 1000, static_cast<long long>(stored.size()), storedMs,

@@ -194,6 +194,10 @@ Wählen Sie im Anmeldedialog unter „Details...“ einen Port von 1 bis 65535.<
         <source>Login Error</source>
         <translation>Anmeldefehler</translation>
     </message>
+    <message>
+        <source>This was not sent: it holds a line break or another control character, which cannot go to the server.</source>
+        <translation>Dies wurde nicht gesendet: Es enthält einen Zeilenumbruch oder ein anderes Steuerzeichen, das nicht an den Server gehen kann.</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ContactCommands</name>

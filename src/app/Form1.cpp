@@ -410,11 +410,13 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
 void Form1::onNotificationActivated(const QString& conversation) {
     if (conversation == Notices::Room) {
         if (FormChat* room = chats_.ServerChatWindow)
-            chats_.bringToFront(room);
+            chats_.restore(room);
         return;
     }
-    const QString contact = conversation.mid(conversation.indexOf(u':') + 1);
-    chats_.bringToFront(OpenChatWindow(contact));
+    // The key is case-folded: the window opens under the contact's own name.
+    const QString key = conversation.mid(conversation.indexOf(u':') + 1);
+    if (ContactNode* contact = contacts_.FindContactNode(key))
+        chats_.restore(OpenChatWindow(contact->Text));
 }
 
 void Form1::onConnectionDropped(const QString& host, quint16 port) {

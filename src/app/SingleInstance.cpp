@@ -47,7 +47,8 @@ QString serverNameFor(const QString& folder) {
     const QString socketFolder = privateSocketFolder();
     if (socketFolder.isEmpty())
         return {};
-    return socketFolder + QStringLiteral("/kivo-%1").arg(QString::fromLatin1(hash.toHex().left(16)));
+    return socketFolder +
+           QStringLiteral("/kivo-%1").arg(QString::fromLatin1(hash.toHex().left(16)));
 }
 
 // The other end of a local socket is this user.

@@ -53,6 +53,12 @@ void ChatRegistry::bringToFront(FormChat* chat) {
     });
 }
 
+void ChatRegistry::restore(FormChat* chat) {
+    if (chat->isMinimized())
+        chat->setWindowState(chat->windowState() & ~Qt::WindowMinimized);
+    bringToFront(chat);
+}
+
 FormChat* ChatRegistry::window(const QString& contactName) const {
     return OpenChats.value(keyOf(contactName));
 }

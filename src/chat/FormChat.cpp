@@ -130,11 +130,14 @@ void FormChat::cmdSend_Click() {
         return;
     }
     for (const QString& text : lines) {
+        // What was refused is not echoed, and stays typed.
         if (ChatMode == 0) {
-            connection.SendMessageToUser(ContactName, Command::privateMessage(ContactName, text));
+            if (!connection.SendMessageToUser(ContactName,
+                                              Command::privateMessage(ContactName, text)))
+                return;
             ReceiveMessage(connection.LoggedUser, text);
-        } else {
-            connection.SendMessageToUser(QString(), text);
+        } else if (!connection.SendMessageToUser(QString(), text)) {
+            return;
         }
     }
     txtMessage->clear();

@@ -130,9 +130,9 @@ const TranscriptModel::Chunk& TranscriptModel::chunkOf(qsizetype index) const {
     // Chunks end early for long lines and far-apart times, so the one holding a line is
     // looked up by its first line.
     const qint64 wanted = dropped_ + index;
-    const auto after = std::upper_bound(
-        chunks_.begin(), chunks_.end(), wanted,
-        [](qint64 line, const Chunk& chunk) { return line < chunk.firstLine; });
+    const auto after =
+        std::upper_bound(chunks_.begin(), chunks_.end(), wanted,
+                         [](qint64 line, const Chunk& chunk) { return line < chunk.firstLine; });
     return *std::prev(after);
 }
 

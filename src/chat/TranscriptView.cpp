@@ -155,10 +155,10 @@ struct TranscriptView::Laid {
     LaidText laidText;
     Part part = Part::Whole;
     qsizetype from = 0;
-    int exactRows = 0;  // rows that wrap as in the whole line
-    int height = 0;     // of all rows laid out
-    int estimated = 0;  // of the whole line
-    int skipped = 0;    // a tail: the estimated height of what comes before it
+    int exactRows = 0; // rows that wrap as in the whole line
+    int height = 0;    // of all rows laid out
+    int estimated = 0; // of the whole line
+    int skipped = 0;   // a tail: the estimated height of what comes before it
 };
 
 TranscriptView::TranscriptView(TranscriptModel& model, QWidget* parent)
@@ -283,8 +283,8 @@ TranscriptView::Laid& TranscriptView::laid(qint64 line, int rows, Part part) {
             const qsizetype start = std::max<qsizetype>(range.start, from);
             const qsizetype end = std::min<qsizetype>(range.start + range.length, from + chars);
             if (end > start)
-                formats.append({static_cast<int>(start - from), static_cast<int>(end - start),
-                                range.format});
+                formats.append(
+                    {static_cast<int>(start - from), static_cast<int>(end - start), range.format});
         }
         result->layout.setText(text.text.mid(from, chars));
         result->layout.setFont(font());
@@ -313,11 +313,11 @@ TranscriptView::Laid& TranscriptView::laid(qint64 line, int rows, Part part) {
             break;
         chars *= 2;
     }
-    result->estimated =
-        part == Part::Whole
-            ? result->height
-            : static_cast<int>(std::min<qint64>(
-                  INT_MAX / 2, static_cast<qint64>(result->height) * whole / std::max<qsizetype>(chars, 1)));
+    result->estimated = part == Part::Whole
+                            ? result->height
+                            : static_cast<int>(std::min<qint64>(
+                                  INT_MAX / 2, static_cast<qint64>(result->height) * whole /
+                                                   std::max<qsizetype>(chars, 1)));
     if (part == Part::Tail)
         result->skipped = std::max(0, result->estimated - result->height);
     result->laidText = std::move(text);
@@ -404,8 +404,8 @@ TranscriptView::Point TranscriptView::newestTop(bool exact) {
 int TranscriptView::scrollValue(const Point& point) {
     const qint64 index = point.line - model_.dropped();
     const int height = std::max(1, estimatedHeight(point.line));
-    const qint64 fraction =
-        std::min<qint64>(StepsPerLine - 1, static_cast<qint64>(point.offset) * StepsPerLine / height);
+    const qint64 fraction = std::min<qint64>(StepsPerLine - 1, static_cast<qint64>(point.offset) *
+                                                                   StepsPerLine / height);
     return static_cast<int>(std::min<qint64>(index * StepsPerLine + fraction, INT_MAX));
 }
 
@@ -461,7 +461,8 @@ void TranscriptView::paintEvent(QPaintEvent*) {
         if (from.line >= 0 && placed.line >= from.line && placed.line <= to.line) {
             const qsizetype length = entry->layout.text().size();
             const auto local = [&](qsizetype shown) {
-                return std::clamp<qsizetype>(entry->laidText.toLaid(shown) - entry->from, 0, length);
+                return std::clamp<qsizetype>(entry->laidText.toLaid(shown) - entry->from, 0,
+                                             length);
             };
             const qsizetype start = placed.line == from.line ? local(from.column) : 0;
             const qsizetype stop = placed.line == to.line ? local(to.column) : length;
@@ -527,10 +528,10 @@ void TranscriptView::scrollContentsBy(int, int) {
 }
 
 void TranscriptView::wheelEvent(QWheelEvent* event) {
-    const int pixels = !event->pixelDelta().isNull()
-                           ? -event->pixelDelta().y()
-                           : -event->angleDelta().y() * QApplication::wheelScrollLines() *
-                                 rowHeight() / 120;
+    const int pixels =
+        !event->pixelDelta().isNull()
+            ? -event->pixelDelta().y()
+            : -event->angleDelta().y() * QApplication::wheelScrollLines() * rowHeight() / 120;
     scrollByPixels(pixels);
     event->accept();
 }
@@ -621,8 +622,8 @@ TranscriptView::Position TranscriptView::positionAt(const QPoint& point) {
         }
     }
     const qint64 last = placed_.last().line;
-    return {last, static_cast<int>(model_.shown(static_cast<qsizetype>(last - model_.dropped()))
-                                       .text.size())};
+    return {last, static_cast<int>(
+                      model_.shown(static_cast<qsizetype>(last - model_.dropped())).text.size())};
 }
 
 std::pair<TranscriptView::Position, TranscriptView::Position>
@@ -699,8 +700,8 @@ std::pair<qint64, int> TranscriptView::lineAtOffset(int offset) {
 int TranscriptView::offsetOf(qint64 line, int column) {
     indexText();
     const qint64 index = std::clamp<qint64>(line - model_.dropped(), 0, model_.count());
-    return static_cast<int>(std::min<qint64>(
-        INT_MAX, textStarts_[static_cast<size_t>(index)] - textStarts_.front() + column));
+    return static_cast<int>(std::min<qint64>(INT_MAX, textStarts_[static_cast<size_t>(index)] -
+                                                          textStarts_.front() + column));
 }
 
 QString TranscriptView::textBetween(int from, int to) {

@@ -8,6 +8,7 @@
 #include "Protocol.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 
 namespace kivo {
 namespace {
@@ -38,9 +39,14 @@ bool ConnectionController::SendMessageToUser(const QString& /*username*/, const 
 }
 
 bool ConnectionController::sendLine(const QString& command) {
-    // A line end inside would make it two commands: the second one never meant as such.
-    if (command.contains(u'\r') || command.contains(u'\n')) {
-        qCWarning(logConnection) << "refused to send a line holding a line end";
+    // A line end inside would make it two commands, and other control characters (from a
+    // hand-edited file, or a name the server sent) reach the other side raw.
+    const bool control = std::any_of(command.begin(), command.end(),
+                                     [](QChar ch) { return ch.unicode() < 0x20 && ch != u'\t'; });
+    if (control) {
+        qCWarning(logConnection) << "refused to send a line holding a control character";
+        warn(tr("This was not sent: it holds a line break or another control character, which "
+                "cannot go to the server."));
         return false;
     }
     qCDebug(logConnection).noquote() << "sent:" << loggable(command);

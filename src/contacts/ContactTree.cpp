@@ -93,7 +93,7 @@ bool ContactTree::removeAfterAsking(ContactNode* target) {
         target->isCategory() ? tr("Delete category '%1' ?") : tr("Delete contact '%1' ?");
     // The question's event loop may run anything: only the key is trusted after it.
     const QString key = target->Key;
-    if (!ask(question.arg(target->Text)))
+    if (!ask(question.arg(shownInLine(target->Text))))
         return false;
     ContactNode* node = this->node(key);
     if (!node)

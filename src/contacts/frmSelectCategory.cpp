@@ -44,7 +44,7 @@ void frmSelectCategory::FillCategories(const ContactTree& tree) {
             continue;
         if (node->Key != ContactTree::GeneralKey && !node->Key.startsWith(u"category"))
             continue;
-        cmbCategories->addItem(ContactTree::bareName(node->Text));
+        cmbCategories->addItem(shownInLine(ContactTree::bareName(node->Text)));
         CategoryKeys.append(node->Key);
     }
     cmbCategories->setCurrentIndex(static_cast<int>(CategoryKeys.indexOf(ContactTree::GeneralKey)));

@@ -123,8 +123,8 @@ void closeDatabase(const QString& name) {
 }
 
 QString errorOf(const QSqlQuery& query, const QSqlDatabase& db) {
-    const QString text = query.lastError().isValid() ? query.lastError().text()
-                                                     : db.lastError().text();
+    const QString text =
+        query.lastError().isValid() ? query.lastError().text() : db.lastError().text();
     return text.trimmed().isEmpty() ? QCoreApplication::translate("kivo", "unknown reason")
                                     : text.trimmed();
 }
@@ -210,8 +210,7 @@ bool migrate(QSqlDatabase& db, QString* reason) {
     query.finish();
     // Taken for writing before the version is read: another Kivo opening the same new file
     // waits, then finds it up to date.
-    bool ok = beginWriting(db) && query.exec(QStringLiteral("PRAGMA user_version")) &&
-              query.next();
+    bool ok = beginWriting(db) && query.exec(QStringLiteral("PRAGMA user_version")) && query.next();
     const int from = ok ? query.value(0).toInt() : 0;
     for (int version = from; ok && version < Migrations.size(); ++version) {
         for (const QString& statement : Migrations[version])
@@ -363,7 +362,8 @@ Q_SIGNALS:
 
 protected:
     void run() override {
-        const QString name = QStringLiteral("kivo-history-writer-") + QUuid::createUuid().toString();
+        const QString name =
+            QStringLiteral("kivo-history-writer-") + QUuid::createUuid().toString();
         {
             QSqlDatabase db = openDatabase(name, path_, WriterBusyMs);
             QSqlQuery(db).exec(QStringLiteral("PRAGMA secure_delete=ON"));
@@ -479,8 +479,8 @@ private:
             // Emptied with the indexes in one step: deleting a million lines one trigger at a
             // time would take long.
             ok = ok &&
-                 query.exec(QStringLiteral(
-                     "INSERT INTO lines_text(lines_text) VALUES ('delete-all')")) &&
+                 query.exec(
+                     QStringLiteral("INSERT INTO lines_text(lines_text) VALUES ('delete-all')")) &&
                  query.exec(QStringLiteral(
                      "INSERT INTO lines_unspaced(lines_unspaced) VALUES ('delete-all')")) &&
                  query.exec(QStringLiteral("DROP TRIGGER lines_removed")) &&
@@ -646,10 +646,10 @@ void HistoryStore::onWritten(qint64 sequence) {
 void HistoryStore::onLost(int lines, const QString& reason) {
     // One warning; chat goes on, and the next lines are tried again.
     if (!std::exchange(writeFailureTold_, true))
-        warn(QCoreApplication::translate("kivo", "%1 in the history: %2")
-                 .arg(QCoreApplication::translate("kivo", "%1 lines could not be stored")
-                          .arg(lines),
-                      reason));
+        warn(
+            QCoreApplication::translate("kivo", "%1 in the history: %2")
+                .arg(QCoreApplication::translate("kivo", "%1 lines could not be stored").arg(lines),
+                     reason));
     Q_EMIT writeFailed(reason);
 }
 
@@ -736,7 +736,8 @@ HistoryStore::Found HistoryStore::search(const QString& typed, const QString& co
     const QString token = QUuid::createUuid().toString(QUuid::Id128);
     const QString open = QChar(0x2) + token;
     const QString close = QChar(0x3) + token;
-    const QString where = conversation.isEmpty() ? QString() : QStringLiteral("AND conversation = :c");
+    const QString where =
+        conversation.isEmpty() ? QString() : QStringLiteral("AND conversation = :c");
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
     if (unspaced) {
         // The unspaced index has no text of its own: the matches are found below.

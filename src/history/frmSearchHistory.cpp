@@ -218,9 +218,8 @@ QString frmSearchHistory::chosenTitle() const {
 
 void frmSearchHistory::deleteConversation() {
     const QString conversation = chosenConversation();
-    if (conversation.isEmpty() ||
-        !ask(tr("Delete the stored history of %1? This cannot be undone.")
-                 .arg(shownInLine(chosenTitle()))))
+    if (conversation.isEmpty() || !ask(tr("Delete the stored history of %1? This cannot be undone.")
+                                           .arg(shownInLine(chosenTitle()))))
         return;
     history_.deleteConversation(conversation);
 }

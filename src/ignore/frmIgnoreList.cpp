@@ -64,7 +64,14 @@ void frmIgnoreList::replaceEntries(const QStringList& names) {
     // Refilling is not a selection by the user: the Remove button keeps its state.
     const QSignalBlocker quiet(lstIgnore);
     lstIgnore->clear();
-    lstIgnore->addItems(names);
+    for (const QString& name : names)
+        addEntry(name);
+}
+
+void frmIgnoreList::addEntry(const QString& name) {
+    // Shown in one line; the name as the server has it is what goes back to it.
+    auto* item = new QListWidgetItem(shownInLine(name), lstIgnore);
+    item->setData(Qt::UserRole, name);
 }
 
 void frmIgnoreList::showList(const QString& message) {
@@ -111,14 +118,14 @@ void frmIgnoreList::cmdAdd_Click() {
         return;
     const QString lowered = name.toLower();
     for (int row = 0; row < lstIgnore->count(); ++row) {
-        if (lstIgnore->item(row)->text().toLower() == lowered) {
+        if (lstIgnore->item(row)->data(Qt::UserRole).toString().toLower() == lowered) {
             warn(tr("User already in ignore list."));
             return;
         }
     }
     if (!sendOrWarn(Command::ignoreAdd(name)))
         return;
-    lstIgnore->addItem(name);
+    addEntry(name);
     lstIgnore->setCurrentRow(lstIgnore->count() - 1);
     cmdRemove->setEnabled(true);
 }
@@ -127,7 +134,7 @@ void frmIgnoreList::cmdRemove_Click() {
     QListWidgetItem* selected = lstIgnore->currentItem();
     if (!selected || !selected->isSelected())
         return;
-    if (!sendOrWarn(Command::ignoreDelete(selected->text())))
+    if (!sendOrWarn(Command::ignoreDelete(selected->data(Qt::UserRole).toString())))
         return;
     {
         const QSignalBlocker quiet(lstIgnore);

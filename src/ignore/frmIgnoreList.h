@@ -49,6 +49,7 @@ private:
     bool connectedOrWarn();
     bool sendOrWarn(const QString& command);
     void replaceEntries(const QStringList& names);
+    void addEntry(const QString& name);
 
     ConnectionController& connection_;
     QPointer<frmAddUserToIgnore> addUser_;

@@ -2,6 +2,7 @@
 #include "Notifier.h"
 
 #include "Log.h"
+#include "Text.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -14,6 +15,17 @@ const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 const QString DefaultAction = QStringLiteral("default");
+constexpr qsizetype MaxBody = 300; // characters: a notification is a glimpse, not the message
+
+// Text from the network as the transcript shows it, and a body no longer than a glimpse.
+QString glimpse(const QString& text) {
+    if (text.size() <= MaxBody)
+        return shownInLine(text);
+    qsizetype cut = MaxBody;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return shownInLine(text.left(cut)) + QChar(0x2026);
+}
 
 } // namespace
 
@@ -46,8 +58,8 @@ void Notifier::send(const QString& conversation, const QString& summary, const Q
     shown.asking = true;
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-    call << QStringLiteral("Kivo") << shown.id << QStringLiteral("kivo") << summary
-         << body.toHtmlEscaped() << QStringList{DefaultAction, tr("Open")}
+    call << QStringLiteral("Kivo") << shown.id << QStringLiteral("kivo") << shownInLine(summary)
+         << glimpse(body).toHtmlEscaped() << QStringList{DefaultAction, tr("Open")}
          << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("kivo")}} << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, conversation, watcher] {

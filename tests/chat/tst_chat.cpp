@@ -55,6 +55,7 @@ private Q_SLOTS:
     void layoutAtTheOpeningSize();
     void layoutBelowTheLimits();
     void focusStaysOnTheInputLine();
+    void controlCharactersNeverReachTheServer();
 };
 
 void TestChat::privateWindowSendsPmAndEchoes() {
@@ -297,6 +298,23 @@ void TestChat::focusStaysOnTheInputLine() {
     QCOMPARE(QApplication::focusWidget(), chat->txtMessage);
     chat->txtChat->setFocus();
     QCOMPARE(QApplication::focusWidget(), chat->txtMessage);
+}
+
+void TestChat::controlCharactersNeverReachTheServer() {
+    // A name from a hand-edited contacts.dat holding ESC and VT: nothing goes out, nothing is
+    // echoed, the text stays typed, and the user is told.
+    Session s;
+    QVERIFY(s.logIn());
+    FormChat* chat = s.chats.OpenChatWindow(u"b\u001bo\u000bb"_qs);
+    type(chat, "hi");
+    QCOMPARE(s.sandbox.boxes.texts(),
+             QStringList{"This was not sent: it holds a line break or another control character, "
+                         "which cannot go to the server."});
+    QCOMPARE(chat->transcript().count(), 0);
+    QCOMPARE(chat->txtMessage->text(), QString("hi"));
+    // A tab is text; what follows is sent as usual.
+    QVERIFY(s.connection.SendMessageToUser(QString(), "/pm bob a\tb"));
+    QVERIFY(s.server.waitForReceived("/pm bob a\tb\r\n"));
 }
 
 QTEST_MAIN(TestChat)

@@ -230,7 +230,8 @@ void TestTranscript::nothingOutlivesADrop() {
     QTest::keyClick(&s.view, Qt::Key_C, Qt::ControlModifier);
     QVERIFY(QGuiApplication::clipboard()->text().contains("more"));
     s.view.repaint();
-    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&s.view)->textInterface();
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(&s.view)->textInterface();
     QVERIFY(text->offsetAtPoint(viewport->mapToGlobal(s.row(1))) >= 0);
     QVERIFY(!text->characterRect(text->offsetAtPoint(viewport->mapToGlobal(s.row(1)))).isEmpty());
     QCOMPARE(s.view.topLine(), 0);
@@ -244,7 +245,8 @@ void TestTranscript::everyRowOfATallMessageCanBeBroughtOnScreen() {
         tall += QString("w%1 ").arg(i, 4, 10, QChar('0'));
     s.model.appendPlainLine(tall);
     s.model.appendPlainLine("after");
-    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&s.view)->textInterface();
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(&s.view)->textInterface();
     QWidget* viewport = s.view.viewport();
     const int tallStart = s.view.offsetOf(1, 0);
     const int tallEnd = s.view.offsetOf(2, 0) - 1;

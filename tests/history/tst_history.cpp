@@ -14,9 +14,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -237,7 +237,7 @@ void TestHistory::deletingAfterAQuestion() {
     QTest::mouseClick(search->cmdDeleteConversation, Qt::LeftButton); // No
     QCOMPARE(s.form->history()->newest(HistoryStore::privateConversation("alice"), 10).size(), 5);
     QTest::mouseClick(search->cmdDeleteConversation, Qt::LeftButton); // Yes
-    s.form->history()->flush(); // the writer deletes
+    s.form->history()->flush();                                       // the writer deletes
     QVERIFY(s.form->history()->newest(HistoryStore::privateConversation("alice"), 10).isEmpty());
     QCOMPARE(s.form->history()->search("stored").hits.size(), 5); // bob's, and the index agrees
     s.sandbox.boxes.answers = {true};
@@ -349,7 +349,8 @@ struct Direct {
 };
 
 TranscriptModel::Line userLine(const QString& text) {
-    return {.time = 1771664400, .form = TranscriptModel::Form::User, .sender = "alice", .text = text};
+    return {
+        .time = 1771664400, .form = TranscriptModel::Form::User, .sender = "alice", .text = text};
 }
 
 } // namespace
@@ -445,7 +446,10 @@ void TestHistory::onlyADamagedFileIsMovedAside() {
     // Locked by another process: said with its reason, nothing moved or changed.
     {
         test::Sandbox sandbox;
-        { HistoryStore history; QVERIFY(history.open()); }
+        {
+            HistoryStore history;
+            QVERIFY(history.open());
+        }
         const QByteArray before = sandbox.readFile(HistoryStore::FileName);
         Direct direct(sandbox.path(HistoryStore::FileName));
         QVERIFY(direct.exec("PRAGMA locking_mode=EXCLUSIVE"));
@@ -534,8 +538,9 @@ void TestHistory::searchingChineseAndOddText() {
 void TestHistory::searchErrorsAndTheChosenResult() {
     Session s;
     for (int i = 0; i < 30; ++i)
-        s.form->history()->append(HistoryStore::privateConversation("alice"), "alice",
-                                  userLine(i == 10 ? QString("the one") : QString("other %1").arg(i)));
+        s.form->history()->append(
+            HistoryStore::privateConversation("alice"), "alice",
+            userLine(i == 10 ? QString("the one") : QString("other %1").arg(i)));
     s.form->history()->flush();
     s.form->searchHistory(nullptr);
     frmSearchHistory* search = s.form->findChild<frmSearchHistory*>();

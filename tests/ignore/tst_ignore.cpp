@@ -65,6 +65,7 @@ private Q_SLOTS:
     void addRefusesDuplicatesAndBlankNames();
     void editsWithoutAConnectionChangeNothing();
     void layoutFollowsTheWindowSize();
+    void namesFromTheServerAreShownInOneLine();
 };
 
 void TestIgnore::needsALogin() {
@@ -240,6 +241,20 @@ void TestIgnore::layoutFollowsTheWindowSize() {
     QCOMPARE(test::tabOrder(window->lstIgnore, 6),
              (QList<QWidget*>{window->lstIgnore, window->cmdAdd, window->cmdRemove, window->cmdOK,
                               window->cmdClear, window->lstIgnore}));
+}
+
+void TestIgnore::namesFromTheServerAreShownInOneLine() {
+    Session s;
+    frmIgnoreList* window = s.open();
+    QVERIFY(s.server.waitForReceived("/ignore-list\r\n"));
+    s.server.clearReceived();
+    s.form->ProcessIgnoreList(u"Ignore list: one\u2028two, \u202Eevil, carl"_qs);
+    // Three entries, each on one row, the reversal kept inside its own name.
+    QCOMPARE(entries(window), (QStringList{"one two", u"\u2068\u202Eevil\u2069"_qs, "carl"}));
+    // Removing sends the name as the server has it.
+    window->lstIgnore->setCurrentRow(0);
+    QTest::mouseClick(window->cmdRemove, Qt::LeftButton);
+    QVERIFY(s.server.waitForReceived("/ignore-del one\xe2\x80\xa8two\r\n"));
 }
 
 QTEST_MAIN(TestIgnore)

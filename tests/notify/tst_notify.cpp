@@ -93,7 +93,9 @@ private Q_SLOTS:
     void activationRaisesThatConversation();
     void mentionsInTheRoom();
     void switchedOff();
-    void noServiceAndNoBus();
+    void noService();
+    void activationRestoresUnderTheContactsOwnName();
+    void outsideTextIsShownInOneLineAndCut();
 };
 
 void TestNotify::aPrivateMessageInTheBackground() {
@@ -159,16 +161,50 @@ void TestNotify::switchedOff() {
     QVERIFY(s.form->chats().window("alice")); // the message itself is shown as described
 }
 
-void TestNotify::noServiceAndNoBus() {
-    {
-        Session s; // a bus, but no notification service on it
-        s.deliver("(Private) alice:anyone there?\r\n");
-        QTest::qWait(200);
-        QVERIFY(s.sandbox.boxes.boxes.isEmpty());
-    }
-    Notifier unconnected(QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "no-bus"));
-    unconnected.notify("private:alice", "alice", "hi");
-    QTest::qWait(50);
+void TestNotify::noService() {
+    Session s; // a bus, but no notification service on it
+    s.deliver("(Private) alice:anyone there?\r\n");
+    QTest::qWait(200);
+    QVERIFY(s.sandbox.boxes.boxes.isEmpty());
+    QVERIFY(s.form->chats().window("alice")); // the message is shown as described
+}
+
+void TestNotify::activationRestoresUnderTheContactsOwnName() {
+    FakeNotifications service;
+    Session s;
+    s.sandbox.writeFile("contacts.dat",
+                        "C|general|General (1)|\r\nU|general_contact_Alice|Alice|general\r\n");
+    s.form = nullptr;
+    s.form = std::make_unique<Form1>();
+    QVERIFY(test::logInAt(s.server, s.form->connection(), "ann", "pw"));
+    s.deliver("(Private) ALICE:first\r\n");
+    QTRY_COMPARE(service.calls.size(), 1);
+    // Minimized, then closed: activating the notification brings her window back, normal,
+    // under the contact's name as the list has it.
+    FormChat* chat = s.form->chats().window("alice");
+    chat->showMinimized();
+    QTRY_VERIFY(chat->isMinimized());
+    service.click(service.calls[0].id);
+    QTRY_VERIFY(!chat->isMinimized() && chat->isActiveWindow());
+    chat->close();
+    QCoreApplication::processEvents();
+    service.click(service.calls[0].id);
+    QTRY_VERIFY(s.form->chats().window("alice"));
+    QCOMPARE(s.form->chats().window("alice")->ContactName, QString("Alice"));
+    QCOMPARE(s.form->chats().window("alice")->windowTitle(), QString("Alice - Chat"));
+}
+
+void TestNotify::outsideTextIsShownInOneLineAndCut() {
+    FakeNotifications service;
+    Session s;
+    QApplication::setActiveWindow(nullptr);
+    const QString longText = QString("x").repeated(70000);
+    s.deliver(
+        ("(Private) alice:one\u2028two\u202Ethree\r\n(Private) bob:" + longText + "\r\n").toUtf8());
+    QTRY_COMPARE(service.calls.size(), 2);
+    QCOMPARE(service.calls[0].body, QString("\u2068one two\u202Ethree\u2069"));
+    QCOMPARE(service.calls[1].body.size(), 301);
+    QVERIFY(service.calls[1].body.endsWith(QChar(0x2026)));
 }
 
 int main(int argc, char* argv[]) {

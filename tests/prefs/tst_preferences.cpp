@@ -85,7 +85,8 @@ void TestPreferences::aDamagedFileGivesTheDefaults_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("not INI") << "file" << QByteArray("garbage\x01\x02 no equals\n[[[\n");
-    QTest::newRow("too large") << "file" << ("[General]\nhistory=true\n" + QByteArray(2 << 20, ';'));
+    QTest::newRow("too large") << "file"
+                               << ("[General]\nhistory=true\n" + QByteArray(2 << 20, ';'));
     QTest::newRow("a folder") << "folder" << QByteArray();
     QTest::newRow("a link") << "link" << QByteArray("[General]\nhistory=true\n");
 }
