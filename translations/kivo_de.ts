@@ -364,6 +364,10 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
         <source>No history is kept. Switch it on under Tools &gt; Preferences.</source>
         <translation>Es wird kein Verlauf geführt. Schalten Sie ihn unter Extras &gt; Einstellungen ein.</translation>
     </message>
+    <message>
+        <source>Stop &amp;Reconnecting</source>
+        <translation>Neu&amp;verbinden beenden</translation>
+    </message>
 </context>
 <context>
     <name>kivo::FormChat</name>

@@ -72,8 +72,10 @@ Form1::Form1(QWidget* parent)
             &Form1::onConnectionDropped);
     connect(&reconnector_, &Reconnector::scheduled, this, &Form1::showNextTry);
     connect(&reconnector_, &Reconnector::reconnected, this, &Form1::onReconnected);
-    connect(&reconnector_, &Reconnector::stopped, this,
-            [this] { lblConnectionState->setToolTip(QString()); });
+    connect(&reconnector_, &Reconnector::stopped, this, [this] {
+        lblConnectionState->setToolTip(QString());
+        mnuStopReconnecting->setVisible(false);
+    });
     connect(&notifier_, &Notifier::activated, this, &Form1::onNotificationActivated);
     connect(&chats_, &ChatRegistry::searchRequested, this, &Form1::searchHistory);
     connect(&preferences_, &Preferences::changed, this, &Form1::applyHistoryPreference);
@@ -188,6 +190,10 @@ void Form1::buildMenus() {
 
     mnuFile = menu(tr("&File"), "mnuFile");
     mnuConnect = item(mnuFile, tr("&Connect"), &Form1::mnuConnect_Click, "mnuConnect");
+    // Shown only while Kivo reconnects by itself.
+    mnuStopReconnecting = item(
+        mnuFile, tr("Stop &Reconnecting"), [this] { reconnector_.stop(); }, "mnuStopReconnecting");
+    mnuStopReconnecting->setVisible(false);
     mnuAutoConnect =
         item(mnuFile, tr("&Auto-connect"), &Form1::mnuAutoConnect_Click, "mnuAutoConnect");
     mnuAutoConnect->setCheckable(true);
@@ -429,6 +435,7 @@ void Form1::onConnectionDropped(const QString& host, quint16 port) {
 }
 
 void Form1::showNextTry() {
+    mnuStopReconnecting->setVisible(true);
     lblConnectionState->setToolTip(
         tr("Next try to reconnect at %1.")
             .arg(reconnector_.nextTry().toLocalTime().toString(QStringLiteral("HH:mm:ss"))));
@@ -509,6 +516,8 @@ void Form1::ShowLoginDialog() {
         loginDialog_->activateWindow();
         return;
     }
+    // Logging in by hand ends reconnecting, whether the dialog is confirmed or cancelled.
+    reconnector_.stop();
     frmLogin dialog(connection_, this);
     loginDialog_ = &dialog;
     centreOverThis(&dialog);
@@ -542,6 +551,11 @@ void Form1::onLoginAccepted() {
     if (loginDialog_) {
         connection_.LoggedUser = loginDialog_->txtUsername->text();
         loginDialog_->close();
+        return;
+    }
+    // A try to reconnect logged in as the user who was logged in.
+    if (reconnector_.madeLastLogin()) {
+        connection_.LoggedUser = connection_.LoginUser;
         return;
     }
     // A login started without the dialog (back to the home server) uses the saved data.

@@ -48,6 +48,7 @@ public:
 
     QMenu* mnuFile;
     QAction* mnuConnect;
+    QAction* mnuStopReconnecting;
     QAction* mnuAutoConnect;
     QAction* mnuAddAContact;
     QAction* mnuJoinConference;

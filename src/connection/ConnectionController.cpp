@@ -85,6 +85,12 @@ void ConnectionController::disconnectFromServer() {
     Q_EMIT disconnectedByUser();
 }
 
+void ConnectionController::abandon() {
+    qCDebug(logConnection) << "abandoned";
+    Winsock1.close();
+    lost();
+}
+
 void ConnectionController::showOffline() {
     display_.connectCaption = tr("Connect...");
     display_.stateCaption = tr("Disconnected!");

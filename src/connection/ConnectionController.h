@@ -51,6 +51,8 @@ public:
     void connectTo(const QString& host, quint16 port);
     // The disconnect branch of the Connect command.
     void disconnectFromServer();
+    // Closes a connection that is of no use (its login is never answered) as if it was lost.
+    void abandon();
 
     void Winsock1_Connect();
     void Winsock1_Close();

@@ -21,6 +21,11 @@ Reconnector::Reconnector(ConnectionController& connection, QObject* parent)
     , connection_(connection) {
     timer_.setSingleShot(true);
     connect(&timer_, &ClockTimer::timeout, this, &Reconnector::tryNow);
+    loginTimer_.setSingleShot(true);
+    connect(&loginTimer_, &ClockTimer::timeout, this, [this] {
+        qCDebug(logConnection) << "no answer to the login of a try to reconnect";
+        connection_.abandon();
+    });
     connect(&connection_, &ConnectionController::connectStarted, this, [this] {
         if (!connecting_)
             stop(); // the user connects by hand (or back to the home server)
@@ -29,9 +34,11 @@ Reconnector::Reconnector(ConnectionController& connection, QObject* parent)
     connect(&connection_, &ConnectionController::connectionLost, this, &Reconnector::onLost);
     connect(&connection_, &ConnectionController::loginRefused, this, &Reconnector::stop);
     connect(&connection_, &ConnectionController::loginAccepted, this, [this] {
+        madeLastLogin_ = active_;
         if (!active_)
             return;
         stop();
+        reconnectedAt_ = Clock::current().now();
         Q_EMIT reconnected();
     });
 }
@@ -46,7 +53,10 @@ void Reconnector::start(const QString& host, quint16 port, const QString& user,
     port_ = port;
     user_ = user;
     password_ = password;
-    attempt_ = 0;
+    // A connection got back a moment ago and lost again goes on with the longer waits.
+    const bool stable =
+        !reconnectedAt_.isValid() || reconnectedAt_.msecsTo(Clock::current().now()) >= StableAfter;
+    attempt_ = stable ? 0 : attempt_ + 1;
     active_ = true;
     schedule();
 }
@@ -57,6 +67,7 @@ void Reconnector::stop() {
     active_ = false;
     connecting_ = false;
     timer_.stop();
+    loginTimer_.stop();
     connection_.reportFailures = true;
     Q_EMIT stopped();
 }
@@ -80,12 +91,14 @@ void Reconnector::tryNow() {
     connection_.LoginUser = user_;
     connection_.LoginPass = password_;
     connection_.connectTo(host_, port_);
+    loginTimer_.start(LoginTimeout);
 }
 
 void Reconnector::onLost() {
     if (!active_ || !connecting_)
         return;
     connecting_ = false;
+    loginTimer_.stop();
     ++attempt_;
     schedule();
 }

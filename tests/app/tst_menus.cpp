@@ -25,6 +25,8 @@ namespace {
 QStringList describe(QMenu* menu) {
     QStringList entries{menu->objectName() + ": " + menu->title()};
     for (QAction* action : menu->actions()) {
+        if (!action->isVisible())
+            continue; // as the user sees the menu
         QString entry = action->objectName() + ' ' + (action->isSeparator() ? "-" : action->text());
         if (action->isCheckable())
             entry += action->isChecked() ? " [x]" : " [ ]";

@@ -60,6 +60,10 @@ private Q_SLOTS:
     void aRefusedLoginStopsTheTries();
     void connectingByHandStopsTheTries();
     void offByDefault();
+    void aSilentServerCountsAsAFailedTry();
+    void aDropSoonAfterALoginKeepsTheLongerWaits();
+    void aNetworkErrorIsTriedAgainAsTheLoggedInUser();
+    void theMenuAndTheLoginDialogStopTheTries();
 };
 
 void TestReconnect::backsOffWhileTheServerIsDown() {
@@ -143,6 +147,89 @@ void TestReconnect::offByDefault() {
     QTest::qWait(50);
     QCOMPARE(s.server.clientCount(), 1);
     QCOMPARE(s.lastLine(s.chat), QString());
+}
+
+void TestReconnect::aSilentServerCountsAsAFailedTry() {
+    Session s;
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    s.sandbox.clock.advanceMs(2500);
+    QVERIFY(s.server.waitForReceived("/login ann pw\r\n"));
+    // Connected, but the login is never answered: given up after a while, and tried again
+    // after the next, longer wait.
+    const QDateTime before = s.reconnector().nextTry();
+    s.sandbox.clock.advanceMs(Reconnector::LoginTimeout + 1);
+    QTRY_VERIFY(s.server.clientGone());
+    QTRY_VERIFY(s.reconnector().nextTry() > before);
+    const double wait = s.nextTryIn();
+    QVERIFY2(wait >= 4 && wait <= 4.8, qPrintable(QString::number(wait)));
+    QVERIFY(s.sandbox.boxes.boxes.isEmpty());
+}
+
+void TestReconnect::aDropSoonAfterALoginKeepsTheLongerWaits() {
+    Session s;
+    const auto reconnectOnce = [&](int client) {
+        s.sandbox.clock.advanceMs(static_cast<qint64>(s.nextTryIn() * 1000) + 1);
+        QVERIFY(s.server.waitForClient(client));
+        QVERIFY(s.server.waitForReceived("/login ann pw\r\n"));
+        s.server.send("Login successful.\r\n");
+        QTRY_VERIFY(!s.reconnector().active());
+    };
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    reconnectOnce(2);
+    // Dropped again at once: the next wait is the second one, not the first again.
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    QVERIFY(s.nextTryIn() >= 4);
+    reconnectOnce(3);
+    // Up for a minute, then lost: the waits start again from the first.
+    s.sandbox.clock.advanceMs(Reconnector::StableAfter + 1000);
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    QVERIFY(s.nextTryIn() <= 2.4);
+}
+
+void TestReconnect::aNetworkErrorIsTriedAgainAsTheLoggedInUser() {
+    Session s;
+    // The saved login names someone else: the try logs in as ann, who was logged in.
+    test::saveLogin(s.sandbox, "zed", "other", s.server.port());
+    s.server.resetClient();
+    QTRY_VERIFY(s.reconnector().active());
+    QVERIFY(s.sandbox.boxes.boxes.isEmpty());
+    s.sandbox.clock.advanceMs(2500);
+    QVERIFY(s.server.waitForClient(2));
+    QVERIFY(s.server.waitForReceived("/login ann pw\r\n"));
+    s.server.send("Login successful.\r\n");
+    QTRY_VERIFY(!s.reconnector().active());
+    QCOMPARE(s.form->connection().LoggedUser, QString("ann"));
+}
+
+void TestReconnect::theMenuAndTheLoginDialogStopTheTries() {
+    Session s;
+    QVERIFY(!s.form->mnuStopReconnecting->isVisible());
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    QVERIFY(s.form->mnuStopReconnecting->isVisible());
+    s.form->mnuStopReconnecting->trigger();
+    QVERIFY(!s.reconnector().active());
+    QVERIFY(!s.form->mnuStopReconnecting->isVisible());
+    // Reconnecting again; Connect... opens the login dialog, and its Cancel leaves it stopped.
+    s.server.setListening(false);
+    s.server.setListening(true);
+    s.form->connection().connectTo("127.0.0.1", s.server.port());
+    QVERIFY(s.server.waitForClient(2));
+    s.form->connection().WaitingForLogin = true;
+    s.server.send("Login successful.\r\n");
+    QTRY_VERIFY(!s.form->connection().WaitingForLogin);
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    test::whenModal([](QWidget* modal) { modal->close(); });
+    s.form->mnuConnect->trigger();
+    QVERIFY(!s.reconnector().active());
+    s.sandbox.clock.advanceMs(120000);
+    QTest::qWait(50);
+    QCOMPARE(s.server.clientCount(), 2);
 }
 
 QTEST_MAIN(TestReconnect)

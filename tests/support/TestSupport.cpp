@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <sys/socket.h>
+
 namespace kivo::test {
 namespace {
 
@@ -137,6 +139,16 @@ void LoopbackServer::send(const QByteArray& bytes) {
 void LoopbackServer::dropClient() {
     if (!clients_.isEmpty() && clients_.last()->socket)
         clients_.last()->socket->disconnectFromHost();
+}
+
+void LoopbackServer::resetClient() {
+    if (clients_.isEmpty() || !clients_.last()->socket)
+        return;
+    QTcpSocket* socket = clients_.last()->socket;
+    const linger reset{1, 0}; // closing sends RST instead of FIN
+    setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
+               sizeof reset);
+    socket->abort();
 }
 
 void LoopbackServer::setListening(bool listening) {

@@ -91,6 +91,8 @@ public:
     void clearReceived();
     void send(const QByteArray& bytes);
     void dropClient();
+    // Ends the newest client's connection with a reset, as a network error does.
+    void resetClient();
     bool clientGone() const;
     // Stops taking connections (they are refused), or takes them again on the same port.
     void setListening(bool listening);
