@@ -47,6 +47,7 @@ private Q_SLOTS:
     void failureTextSaysWhetherThisConnectionWasMade();
     void keepAliveRunsOnTheClock();
     void theLogNeverHoldsAPassword();
+    void aSlowLineIsWaitedForOnceLinesAreEnded();
 };
 
 void TestConnection::offlineDisplayBeforeTheFirstConnection() {
@@ -382,6 +383,24 @@ void TestConnection::theLogNeverHoldsAPassword() {
     QVERIFY(logged.contains("kivo.connection: sent: /login other ***"));
     QVERIFY(logged.contains("kivo.connection: connected"));
     QVERIFY(!logged.join('\n').contains("s3cret"));
+}
+
+void TestConnection::aSlowLineIsWaitedForOnceLinesAreEnded() {
+    // A server that has ended lines before may pause inside one for longer than the short
+    // wait for an unterminated line: the halves still make one message.
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    Form1 form;
+    ConnectionController& connection = form.connection();
+    QSignalSpy routed(&connection, &ConnectionController::messageReceived);
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForReceived("/login bob pw\r\n"));
+    connection.WaitingForLogin = false;
+    server.send("first\r\nslow");
+    QTest::qWait(5 * LineReceiver::ShortTailWait);
+    server.send("er\r\n");
+    QTRY_COMPARE(routed.count(), 2);
+    QCOMPARE(routed[1][0].toString(), QString("slower"));
 }
 
 QTEST_MAIN(TestConnection)

@@ -17,7 +17,6 @@ private Q_SLOTS:
     void framesAndNormalisesLines();
     void oversizedLineIsCutAndTheRestDropped();
     void cutNeverSplitsACharacter();
-    void tailWaitsLongerOnceLinesAreEnded();
     void resetForgetsAHalfCharacter();
 };
 
@@ -106,16 +105,6 @@ void TestReceive::cutNeverSplitsACharacter() {
     // A four-byte character (one surrogate pair) straddling the limit is left out whole.
     receiver.feed(QByteArray(LineReceiver::MaxLineLength - 1, 'x') + "\xF0\x9F\x98\x80z\n");
     QCOMPARE(receiver.next(), QString(LineReceiver::MaxLineLength - 1, 'x'));
-}
-
-void TestReceive::tailWaitsLongerOnceLinesAreEnded() {
-    LineReceiver receiver;
-    receiver.feed("no end yet");
-    QCOMPARE(receiver.tailWait(), LineReceiver::ShortTailWait);
-    receiver.feed("\nslow");
-    QCOMPARE(receiver.tailWait(), LineReceiver::LongTailWait);
-    receiver.reset(); // a new connection starts short again
-    QCOMPARE(receiver.tailWait(), LineReceiver::ShortTailWait);
 }
 
 void TestReceive::resetForgetsAHalfCharacter() {
