@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QtNumeric>
 #include <algorithm>
 #include <limits>
 
@@ -28,7 +29,9 @@ TranscriptModel::TranscriptModel(QObject* parent)
 }
 
 bool TranscriptModel::takes(const Chunk& chunk, qint64 time, qsizetype bytes) const {
-    const qint64 fromBase = time - chunk.baseTime;
+    qint64 fromBase = 0;
+    if (qSubOverflow(time, chunk.baseTime, &fromBase))
+        return false; // times from a stored history can be anything
     return static_cast<qsizetype>(chunk.entries.size()) < ChunkLines &&
            (chunk.entries.empty() || chunk.text.size() + bytes <= ChunkBytes) &&
            fromBase >= std::numeric_limits<qint32>::min() &&

@@ -186,7 +186,8 @@ void TestTranscript::screenReadersGetTheVisibleLines() {
 void TestTranscript::timesFarApartReadBack() {
     test::Sandbox sandbox;
     TranscriptModel model;
-    const QList<qint64> times{0, 5'000'000'000, -86'400, 1'700'000'000, 0};
+    const QList<qint64> times{0,         5'000'000'000, -86'400, 1'700'000'000, 0,
+                              LLONG_MIN, LLONG_MAX,     0};
     for (const qint64 time : times)
         model.append({.time = time, .text = "x"});
     for (int i = 0; i < times.size(); ++i)
