@@ -2,6 +2,7 @@
 #include "TranscriptView.h"
 
 #include "Colours.h"
+#include "Text.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -19,8 +20,6 @@ namespace kivo {
 namespace {
 
 constexpr int Margin = 4;
-constexpr QChar FirstStrongIsolate{0x2068};
-constexpr QChar PopDirectionalIsolate{0x2069};
 
 QTextCharFormat charFormat(const QColor& colour, bool bold) {
     QTextCharFormat format;
@@ -42,10 +41,10 @@ struct LaidText {
     void add(const QString& part, const QColor& colour, bool bold, bool isolated) {
         const auto start = static_cast<int>(text.size());
         if (isolated)
-            mark(FirstStrongIsolate);
+            mark(isolateFor(part));
         text += part;
         if (isolated)
-            mark(PopDirectionalIsolate);
+            mark(PopIsolate);
         formats.append({start, static_cast<int>(text.size()) - start, charFormat(colour, bold)});
     }
     void mark(QChar ch) {

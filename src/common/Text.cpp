@@ -138,6 +138,25 @@ QString shownInLine(const QString& text, QList<qsizetype>* positions) {
     return isolated;
 }
 
+QChar isolateFor(QStringView text) {
+    qsizetype leftToRight = 0;
+    qsizetype rightToLeft = 0;
+    for (const QChar ch : text) {
+        switch (ch.direction()) {
+        case QChar::DirL:
+            ++leftToRight;
+            break;
+        case QChar::DirR:
+        case QChar::DirAL:
+            ++rightToLeft;
+            break;
+        default:
+            break;
+        }
+    }
+    return rightToLeft > leftToRight ? QChar(0x2067) : QChar(0x2066);
+}
+
 QStringList linesToSend(const QString& typed) {
     QStringList lines;
     QString line;

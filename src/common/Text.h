@@ -41,4 +41,10 @@ QString shownInLine(const QString& text, QList<qsizetype>* positions);
 // typed line is, with control characters other than tabs removed.
 QStringList linesToSend(const QString& typed);
 
+// What opens an isolate around a text set among others (a sender, a message): right to left
+// when most of its strong characters are, else left to right. The first strong character
+// alone misleads: "*** דן has left" is an English sentence.
+QChar isolateFor(QStringView text);
+inline constexpr QChar PopIsolate{0x2069};
+
 } // namespace kivo

@@ -149,7 +149,7 @@ namespace {
 // Text from elsewhere in a result row: in one line, and isolated, so that a right-to-left
 // name cannot reorder the row around it.
 QString isolated(const QString& text, QList<qsizetype>* positions = nullptr) {
-    return QChar(0x2068) + shownInLine(text, positions) + QChar(0x2069);
+    return isolateFor(text) + shownInLine(text, positions) + PopIsolate;
 }
 
 } // namespace

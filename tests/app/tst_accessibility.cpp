@@ -3,6 +3,7 @@
 // contact tree reachable from the keyboard.
 #include "ChatRegistry.h"
 #include "Colours.h"
+#include "ConnectionController.h"
 #include "ContactTreeView.h"
 #include "Form1.h"
 #include "FormChat.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -50,6 +52,7 @@ private Q_SLOTS:
     void theKeyboardOpensTheTreesMenu();
     void describedColoursReadOnLightAndDark_data();
     void describedColoursReadOnLightAndDark();
+    void theTranscriptIsReadBeforeTheInputLine();
 };
 
 void TestAccessibility::everyControlHasAName() {
@@ -177,6 +180,21 @@ void TestAccessibility::describedColoursReadOnLightAndDark() {
         QVERIFY2(contrastRatio(role.shown, role.background) >= 7, role.name);
         QCOMPARE(role.shown.hslHue(), role.described.hslHue());
     }
+    chat->close();
+}
+
+void TestAccessibility::theTranscriptIsReadBeforeTheInputLine() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    ChatRegistry chats(connection);
+    FormChat* chat = chats.OpenChatWindow("bob");
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(chat);
+    const auto indexOf = [&](QWidget* widget) {
+        return window->indexOfChild(QAccessible::queryAccessibleInterface(widget));
+    };
+    QVERIFY(indexOf(chat->txtChat) >= 0);
+    QVERIFY(indexOf(chat->txtChat) < indexOf(chat->txtMessage));
+    QVERIFY(indexOf(chat->txtMessage) < indexOf(chat->cmdSend));
     chat->close();
 }
 

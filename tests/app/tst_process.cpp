@@ -51,6 +51,7 @@ private Q_SLOTS:
     void aLockNobodyHoldsIsTakenOver();
     void aSilentHolderIsNotSaidToHaveAnswered();
     void terminationEndsKivoAsExitDoes();
+    void aStateFolderKivoMakesIsPrivate();
 };
 
 void TestProcess::helpAndVersionNeedNoDisplay() {
@@ -185,6 +186,17 @@ void TestProcess::terminationEndsKivoAsExitDoes() {
     QCOMPARE(kivo.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(kivo.process.exitCode(), 0);
     QVERIFY(!QFile::exists(folder.filePath("kivo.lock"))); // unlocked on the way out
+}
+
+void TestProcess::aStateFolderKivoMakesIsPrivate() {
+    QTemporaryDir parent;
+    const QString folder = parent.filePath("new/state");
+    Kivo kivo(folder);
+    QVERIFY(kivo.logged("kivo.instance: locked"));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QVERIFY(QFile::permissions(folder) & QFile::ExeOwner);
+    QCOMPARE(QFile::permissions(folder) & others, QFile::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestProcess)

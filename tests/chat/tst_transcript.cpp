@@ -186,8 +186,7 @@ void TestTranscript::screenReadersGetTheVisibleLines() {
 void TestTranscript::timesFarApartReadBack() {
     test::Sandbox sandbox;
     TranscriptModel model;
-    const QList<qint64> times{0,         5'000'000'000, -86'400, 1'700'000'000, 0,
-                              LLONG_MIN, LLONG_MAX,     0};
+    const QList<qint64> times{0, 5'000'000'000, -86'400, 1'700'000'000, 0, LLONG_MIN, LLONG_MAX, 0};
     for (const qint64 time : times)
         model.append({.time = time, .text = "x"});
     for (int i = 0; i < times.size(); ++i)
@@ -295,6 +294,17 @@ void TestTranscript::aRightToLeftSenderLeavesTheLineInOrder() {
     QVERIFY(x("<") < x(">"));
     QVERIFY(x(">") < x("2"));
     QVERIFY(x("2") < x("apples"));
+    // A sentence that only begins with a right-to-left name still reads left to right.
+    s.model.appendSystemLine(QString::fromUtf8("*** \u05d3\u05df has left general"));
+    QTRY_VERIFY(s.view.visibleText().contains("has left"));
+    const QString system = s.model.shown(1).text;
+    const int start = s.view.offsetOf(s.model.dropped() + 1, 0);
+    const auto at = [&](const QString& part) {
+        return s.view.characterRect(start + static_cast<int>(system.indexOf(part))).x();
+    };
+    QVERIFY(at("[") < at("***"));
+    QVERIFY(at("***") < at("has"));
+    QVERIFY(at("has") < at("general"));
 }
 
 void TestTranscript::screenReadersGetTheWholeTranscript() {

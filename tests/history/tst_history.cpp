@@ -216,10 +216,10 @@ void TestHistory::theSearchWindow() {
     QTRY_COMPARE(search->lstResults->count(), 1); // after the typing pause
     // Each text from elsewhere stands apart, so a right-to-left name cannot reorder the row.
     QVERIFY(search->lstResults->item(0)->text().endsWith(
-        u"\u2068alice\u2069  <\u2068alice\u2069> \u2068lunch at one?\u2069"));
+        u"\u2066alice\u2069  <\u2066alice\u2069> \u2066lunch at one?\u2069"));
     search->chkAllConversations->setChecked(true);
     QCOMPARE(search->lstResults->count(), 2);
-    QVERIFY(search->lstResults->item(0)->text().contains(u"<\u2068bob\u2069> \u2068lunch is late"));
+    QVERIFY(search->lstResults->item(0)->text().contains(u"<\u2066bob\u2069> \u2066lunch is late"));
     // Activating a result shows the lines around it.
     search->lstResults->setCurrentRow(1);
     emit search->lstResults->itemActivated(search->lstResults->item(1));
