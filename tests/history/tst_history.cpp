@@ -551,6 +551,17 @@ void TestHistory::searchErrorsAndTheChosenResult() {
     emit search->lstResults->itemActivated(search->lstResults->item(0));
     QVERIFY(search->txtContext->selectedText().endsWith("<alice> the one"));
     QVERIFY(search->txtContext->visibleText().contains("the one"));
+    // The bold match sits on the matched word, however the row's isolates shift the text.
+    s.form->history()->append(HistoryStore::privateConversation("alice"), "alice",
+                              userLine(u"\u202Eflipped\u202C then needle"_qs));
+    s.form->history()->flush();
+    search->txtQuery->setText("needle");
+    search->runSearch();
+    QCOMPARE(search->lstResults->count(), 1);
+    const QString row = search->lstResults->item(0)->text();
+    const QVariantList matches = search->lstResults->item(0)->data(Qt::UserRole).toList();
+    QCOMPARE(matches.size(), 2);
+    QCOMPARE(row.mid(matches[0].toInt(), matches[1].toInt()), QString("needle"));
     // A query that fails is said, not shown as no results.
     {
         Direct direct(s.sandbox.path(HistoryStore::FileName));
