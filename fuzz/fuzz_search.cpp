@@ -2,7 +2,6 @@
 // A stored line and a typed search, both arbitrary: the search never fails on what is typed,
 // gives the stored text back unchanged, and marks matches inside it.
 #include "HistoryStore.h"
-#include "MessageBoxes.h"
 #include "StateFiles.h"
 
 #include <QCoreApplication>
@@ -13,12 +12,6 @@
 using namespace kivo;
 
 namespace {
-
-class SilentBoxes final : public MessageBoxes {
-public:
-    void warning(const QString&, const QString&) override {}
-    bool question(const QString&, const QString&) override { return false; }
-};
 
 void check(bool holds) {
     if (!holds)
@@ -32,8 +25,6 @@ HistoryStore* store = nullptr;
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
     static QTemporaryDir folder;
-    static SilentBoxes boxes;
-    MessageBoxes::install(&boxes);
     StateFolder::setPath(folder.path());
     store = new HistoryStore;
     if (!store->open())

@@ -334,6 +334,7 @@ void Form1::searchHistory(FormChat* from) {
 
 bool Form1::openHistory() {
     auto store = std::make_unique<HistoryStore>();
+    connect(store.get(), &HistoryStore::problem, this, [](const QString& text) { warn(text); });
     if (!store->open())
         return false;
     history_ = std::move(store);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ChatLine.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -25,18 +27,8 @@ public:
     static constexpr qsizetype ByteBudget = 64 * 1024 * 1024;
     static constexpr qsizetype ChunkBytes = ByteBudget / 16;
 
-    // The line forms: a system line (bold), a user line ("<sender> " then the text), a plain
-    // line, and the separator between stored history and the new lines.
-    enum class Form : quint8 { System, User, Plain, Separator };
-
-    struct Line {
-        qint64 time = 0; // seconds since the epoch, UTC
-        Form form = Form::Plain;
-        bool own = false;     // a user line of the logged-in user
-        bool history = false; // shown from the stored history, not received now
-        QString sender{};
-        QString text{};
-    };
+    using Form = ChatLine::Form;
+    using Line = ChatLine;
 
     explicit TranscriptModel(QObject* parent = nullptr);
 

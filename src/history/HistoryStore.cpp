@@ -3,7 +3,6 @@
 
 #include "Clock.h"
 #include "Log.h"
-#include "MessageBoxes.h"
 #include "StateFiles.h"
 
 #include <QCoreApplication>
@@ -246,7 +245,7 @@ HistoryStore::Line lineFrom(const QSqlQuery& query) {
             .conversation = query.value(2).toString(),
             .title = query.value(3).toString(),
             .line = {.time = query.value(1).toLongLong(),
-                     .form = static_cast<TranscriptModel::Form>(query.value(4).toInt()),
+                     .form = static_cast<ChatLine::Form>(query.value(4).toInt()),
                      .own = query.value(5).toBool(),
                      .history = true,
                      .sender = query.value(6).toString(),
@@ -543,7 +542,7 @@ QString HistoryStore::roomConversation(const QString& address) {
 bool HistoryStore::open() {
     const QString path = StateFolder::filePath(FileName);
     const auto cannot = [&](const QString& reason) {
-        warn(QCoreApplication::translate("kivo", "The history in %1 cannot be used: %2")
+        Q_EMIT problem(QCoreApplication::translate("kivo", "The history in %1 cannot be used: %2")
                  .arg(QDir::toNativeSeparators(path), reason));
         closeDatabase(connectionName_);
         return false;
@@ -584,7 +583,7 @@ bool HistoryStore::open() {
             if (file.exists() && !file.rename(aside + suffix))
                 return cannot(found.reason + QStringLiteral("; ") + file.errorString());
         }
-        warn(QCoreApplication::translate("kivo", "The history in %1 could not be read (%2). It "
+        Q_EMIT problem(QCoreApplication::translate("kivo", "The history in %1 could not be read (%2). It "
                                                  "was moved to %3, and a new history begun.")
                  .arg(QDir::toNativeSeparators(path), found.reason,
                       QDir::toNativeSeparators(aside)));
@@ -615,7 +614,7 @@ bool HistoryStore::open() {
 }
 
 void HistoryStore::append(const QString& conversation, const QString& title,
-                          const TranscriptModel::Line& line) {
+                          const ChatLine& line) {
     if (!writer_)
         return;
     const Line entry{.conversation = conversation, .title = title, .line = line};
@@ -637,7 +636,7 @@ void HistoryStore::onWritten(qint64 sequence) {
     forgetWritten(sequence);
     if (waiting_.empty() && notQueued_ > 0) {
         // Told once the flood is over, with how much it cost.
-        warn(QCoreApplication::translate("kivo", "%1 lines came faster than they could be "
+        Q_EMIT problem(QCoreApplication::translate("kivo", "%1 lines came faster than they could be "
                                                  "stored and are not in the history.")
                  .arg(std::exchange(notQueued_, 0)));
     }
@@ -646,7 +645,7 @@ void HistoryStore::onWritten(qint64 sequence) {
 void HistoryStore::onLost(int lines, const QString& reason) {
     // One warning; chat goes on, and the next lines are tried again.
     if (!std::exchange(writeFailureTold_, true))
-        warn(
+        Q_EMIT problem(
             QCoreApplication::translate("kivo", "%1 in the history: %2")
                 .arg(QCoreApplication::translate("kivo", "%1 lines could not be stored").arg(lines),
                      reason));
@@ -655,7 +654,7 @@ void HistoryStore::onLost(int lines, const QString& reason) {
 
 void HistoryStore::onCommandDone(bool ok, const QString& failure, const QString& reason) {
     if (!ok)
-        warn(QCoreApplication::translate("kivo", "%1 in the history: %2").arg(failure, reason));
+        Q_EMIT problem(QCoreApplication::translate("kivo", "%1 in the history: %2").arg(failure, reason));
     Q_EMIT finished();
 }
 

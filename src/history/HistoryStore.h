@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "TranscriptModel.h"
+#include "ChatLine.h"
 
 #include <QList>
 #include <QMutex>
@@ -33,7 +33,7 @@ public:
         qint64 id = 0;
         QString conversation; // "private:" + contact (case folded), or "room:" + address
         QString title;        // the contact or the room, as shown
-        TranscriptModel::Line line;
+        ChatLine line;
     };
     struct Hit {
         Line line;
@@ -51,7 +51,7 @@ public:
     // Opens or creates the database. One that SQLite finds damaged is moved aside
     // (history.sqlite.damaged- and the date) and a new one started; any other reason not to
     // use it (no driver, locked, not Kivo's, a link) touches nothing. The user is told either
-    // way. False: no history at all.
+    // way (problem()). False: no history at all.
     bool open();
 
     static QString privateConversation(const QString& contact);
@@ -60,7 +60,7 @@ public:
     // Queued for the writer, in order; beyond MaxWaiting lines are not stored, and once the
     // writer has caught up the user is told how many.
     void append(const QString& conversation, const QString& title,
-                const TranscriptModel::Line& line);
+                const ChatLine& line);
     // Waits until everything queued is written or done.
     void flush();
     // Lines appended but not yet known to be written.
@@ -83,6 +83,8 @@ public:
     void removeOlderThan(qint64 time);
 
 Q_SIGNALS:
+    // Something the user should know, in words; the window layer decides how to show it.
+    void problem(const QString& text);
     void writeFailed(const QString& reason);
     // A deletion or removal is done (successfully or not: a failure has been told).
     void finished();

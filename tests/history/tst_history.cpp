@@ -28,6 +28,13 @@ using namespace kivo;
 
 namespace {
 
+// A store whose problems are told in boxes, as the main window tells them.
+struct Store : HistoryStore {
+    Store() {
+        connect(this, &HistoryStore::problem, this, [](const QString& text) { warn(text); });
+    }
+};
+
 // The main window logged in as ann at a loopback server, with alice and bob as contacts.
 struct Session {
     test::Sandbox sandbox;
@@ -256,7 +263,7 @@ void TestHistory::olderLinesAreRemoved() {
     test::Sandbox sandbox;
     const QString alice = HistoryStore::privateConversation("alice");
     {
-        HistoryStore history;
+        Store history;
         QVERIFY(history.open());
         history.append(alice, "alice", {.time = 0, .text = "from 1970"});
     }
@@ -281,7 +288,7 @@ void TestHistory::aDamagedFileIsMovedAside() {
     test::Sandbox sandbox;
     const QByteArray garbage(8192, '\x5a');
     sandbox.writeFile(HistoryStore::FileName, garbage);
-    HistoryStore history;
+    Store history;
     QVERIFY(history.open());
     QCOMPARE(sandbox.boxes.boxes.size(), 1);
     QVERIFY(sandbox.boxes.texts()[0].contains("history.sqlite.damaged-20260221-"));
@@ -297,7 +304,7 @@ void TestHistory::aFullDiskIsToldOnce() {
     test::Sandbox sandbox;
     QCOMPARE(storeInAnotherProcess(sandbox.path("."), 20000, true), 3); // told once, went on
     // What was stored is sound.
-    HistoryStore history;
+    Store history;
     QVERIFY(history.open());
     QVERIFY(sandbox.boxes.boxes.isEmpty());
 }
@@ -357,7 +364,7 @@ TranscriptModel::Line userLine(const QString& text) {
 
 void TestHistory::readingNeverWaitsForTheWriter() {
     test::Sandbox sandbox;
-    HistoryStore history;
+    Store history;
     QVERIFY(history.open());
     for (int i = 0; i < HistoryStore::MaxWaiting - 1; ++i)
         history.append("room:flood", "flood", userLine(QString("flood line %1").arg(i)));
@@ -378,7 +385,7 @@ void TestHistory::aFloodStoresWhatItCanAndSaysHowMuchNot() {
     test::Sandbox sandbox;
     const int lines = 3 * HistoryStore::MaxWaiting;
     {
-        HistoryStore history;
+        Store history;
         QVERIFY(history.open());
         for (int i = 0; i < lines; ++i)
             history.append("room:flood", "flood", userLine("x"));
@@ -399,7 +406,7 @@ void TestHistory::aFloodStoresWhatItCanAndSaysHowMuchNot() {
 
 void TestHistory::aFailedBatchIsTriedAgain() {
     test::Sandbox sandbox;
-    HistoryStore history;
+    Store history;
     QVERIFY(history.open());
     {
         Direct direct(sandbox.path(HistoryStore::FileName));
@@ -447,14 +454,14 @@ void TestHistory::onlyADamagedFileIsMovedAside() {
     {
         test::Sandbox sandbox;
         {
-            HistoryStore history;
+            Store history;
             QVERIFY(history.open());
         }
         const QByteArray before = sandbox.readFile(HistoryStore::FileName);
         Direct direct(sandbox.path(HistoryStore::FileName));
         QVERIFY(direct.exec("PRAGMA locking_mode=EXCLUSIVE"));
         QVERIFY(direct.exec("BEGIN EXCLUSIVE"));
-        HistoryStore history;
+        Store history;
         QVERIFY(!history.open());
         QCOMPARE(sandbox.boxes.boxes.size(), 1);
         QVERIFY2(sandbox.boxes.texts()[0].contains("locked"), qPrintable(sandbox.boxes.texts()[0]));
@@ -478,7 +485,7 @@ void TestHistory::onlyADamagedFileIsMovedAside() {
         if (link)
             QVERIFY(QFile::link(other, sandbox.path(HistoryStore::FileName)));
         const QByteArray before = sandbox.readFile(QFileInfo(other).fileName());
-        HistoryStore history;
+        Store history;
         QVERIFY(!history.open());
         QCOMPARE(sandbox.boxes.boxes.size(), 1);
         QVERIFY(sandbox.boxes.texts()[0].contains(link ? "not a plain file" : "another program"));
@@ -490,7 +497,7 @@ void TestHistory::onlyADamagedFileIsMovedAside() {
 
 void TestHistory::deletedTextLeavesNoTrace() {
     test::Sandbox sandbox;
-    HistoryStore history;
+    Store history;
     QVERIFY(history.open());
     for (int i = 0; i < 50; ++i) {
         history.append("private:alice", "alice", userLine(QString("qzsecret%1 gone").arg(i)));
@@ -517,7 +524,7 @@ void TestHistory::deletedTextLeavesNoTrace() {
 
 void TestHistory::searchingChineseAndOddText() {
     test::Sandbox sandbox;
-    HistoryStore history;
+    Store history;
     QVERIFY(history.open());
     history.append("private:alice", "alice", userLine(u"明天的会议改到三点"_qs));
     history.append("private:alice", "alice", userLine(u"\u0002odd\u0003 marks around odd"_qs));
@@ -584,7 +591,7 @@ int storeLines(int argc, char* argv[]) {
     test::ScriptedBoxes boxes;
     MessageBoxes::install(&boxes);
     reportFileSizeLimitAsError();
-    HistoryStore history;
+    Store history;
     if (!history.open())
         return 1;
     if (limited) {

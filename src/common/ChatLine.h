@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace kivo {
+
+// One line of a conversation as Kivo keeps it: shown in a chat window's transcript, stored in
+// the history. Data only; how a line is shown is the transcript format's business.
+struct ChatLine {
+    // A system line (bold), a user line ("<sender> " then the text), a plain line, and the
+    // separator between stored history and the new lines.
+    enum class Form : quint8 { System, User, Plain, Separator };
+
+    qint64 time = 0; // seconds since the epoch, UTC
+    Form form = Form::Plain;
+    bool own = false;     // a user line of the logged-in user
+    bool history = false; // shown from the stored history, not received now
+    QString sender{};
+    QString text{};
+};
+
+} // namespace kivo
