@@ -34,7 +34,7 @@ FormChat::FormChat(ChatRegistry& registry)
     , txtMessage(new QLineEdit(this))
     , cmdSend(new QPushButton(tr("Send"), this))
     , registry_(registry) {
-    txtChat = new TranscriptView(transcript_, this);
+    txtChat = new TranscriptView(this);
     txtChat->stackUnder(txtMessage); // read before the input line, as it is seen
     setObjectName(QStringLiteral("FormChat"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -60,7 +60,7 @@ FormChat::FormChat(ChatRegistry& registry)
     onEnterKey(txtMessage, [this] { cmdSend_Click(); }); // the input line never sees Enter
     txtChat->installEventFilter(this);
     txtMessage->installEventFilter(this);
-    connect(&transcript_, &TranscriptModel::appended, this, &FormChat::storeNewestLine);
+    connect(&transcript(), &TranscriptModel::appended, this, &FormChat::storeNewestLine);
     auto* search = new QShortcut(QKeySequence::Find, this);
     connect(search, &QShortcut::activated, this, [this] { Q_EMIT searchRequested(this); });
 }
@@ -79,7 +79,7 @@ void FormChat::showHistory() {
         QList<TranscriptModel::Line> lines;
         for (const HistoryStore::Line& stored : history->newest(conversation(), HistoryLines))
             lines.append(stored.line);
-        transcript_.appendHistory(lines);
+        transcript().appendHistory(lines);
     }
 }
 
@@ -88,7 +88,7 @@ void FormChat::storeNewestLine() {
     HistoryStore* history = registry_.history();
     if (!history)
         return;
-    const TranscriptModel::Line line = transcript_.line(transcript_.count() - 1);
+    const TranscriptModel::Line line = transcript().line(transcript().count() - 1);
     if (!line.history)
         history->append(conversation(), conversationTitle(), line);
 }
@@ -112,9 +112,9 @@ void FormChat::SetServer(const QString& conferenceAddress) {
 
 void FormChat::ReceiveMessage(const QString& sender, const QString& message) {
     if (message.startsWith(QStringLiteral("*** ")))
-        transcript_.appendSystemLine(message);
+        transcript().appendSystemLine(message);
     else
-        transcript_.appendUserLine(sender, message, registry_.connection().LoggedUser);
+        transcript().appendUserLine(sender, message, registry_.connection().LoggedUser);
 }
 
 void FormChat::cmdSend_Click() {
@@ -125,7 +125,7 @@ void FormChat::cmdSend_Click() {
     ConnectionController& connection = registry_.connection();
     // Without a connection nothing is sent, so nothing is echoed and the text stays typed.
     if (!connection.isConnected()) {
-        transcript_.appendSystemLine(tr("*** Not sent: there is no connection to a server."));
+        transcript().appendSystemLine(tr("*** Not sent: there is no connection to a server."));
         txtMessage->setFocus();
         return;
     }

@@ -40,7 +40,7 @@ public:
     // The conversation's key in the history, and its name there.
     QString conversation() const;
     QString conversationTitle() const;
-    TranscriptModel& transcript() { return transcript_; }
+    TranscriptModel& transcript() { return txtChat->model(); }
     ChatRegistry& registry() const { return registry_; }
 
     void cmdSend_Click();
@@ -63,7 +63,6 @@ private:
     void storeNewestLine();
 
     ChatRegistry& registry_;
-    TranscriptModel transcript_;
     QString conferenceAddress_;
     ChatGeometry geometry_ = ChatGeometry::design();
 };

@@ -160,9 +160,8 @@ struct TranscriptView::Laid {
     int skipped = 0;   // a tail: the estimated height of what comes before it
 };
 
-TranscriptView::TranscriptView(TranscriptModel& model, QWidget* parent)
+TranscriptView::TranscriptView(QWidget* parent)
     : QAbstractScrollArea(parent)
-    , model_(model)
     , newLinesBelow_(new QToolButton(this)) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(accessibleTranscript);

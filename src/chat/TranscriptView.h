@@ -34,10 +34,12 @@ public:
     // The scroll bar counts this many steps for each transcript line, however tall.
     static constexpr int StepsPerLine = 1000;
 
-    explicit TranscriptView(TranscriptModel& model, QWidget* parent = nullptr);
+    explicit TranscriptView(QWidget* parent = nullptr);
     ~TranscriptView() override;
 
-    TranscriptModel& model() const { return model_; }
+    // The lines it shows, its own.
+    TranscriptModel& model() { return model_; }
+    const TranscriptModel& model() const { return model_; }
 
     struct Run {
         QString text;
@@ -145,7 +147,7 @@ private:
     void forgetLayouts();
     void indexText();
 
-    TranscriptModel& model_;
+    TranscriptModel model_;
     std::unordered_map<qint64, std::unique_ptr<Laid>> layouts_;
     int layoutWidth_ = -1;
     QList<Placed> placed_;

@@ -77,7 +77,7 @@ frmSearchHistory::frmSearchHistory(HistoryStore& history, QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Search History"));
     resize(640, 480);
-    txtContext = new TranscriptView(context_, this);
+    txtContext = new TranscriptView(this);
     txtQuery->setObjectName(QStringLiteral("txtQuery"));
     txtQuery->setPlaceholderText(tr("Words, prefix*, \"a phrase\""));
     txtQuery->setClearButtonEnabled(true);
@@ -189,14 +189,15 @@ void frmSearchHistory::runSearch() {
 void frmSearchHistory::showAround(QListWidgetItem* item) {
     if (!item)
         return;
-    context_.clear();
+    TranscriptModel& context = txtContext->model();
+    context.clear();
     const qint64 chosen = item->data(IdRole).toLongLong();
     qsizetype chosenIndex = -1;
     for (HistoryStore::Line line : history_.around(chosen, 10, 10)) {
         line.line.history = false; // shown as they were, not greyed
         if (line.id == chosen)
-            chosenIndex = context_.count();
-        context_.append(line.line);
+            chosenIndex = context.count();
+        context.append(line.line);
     }
     if (chosenIndex >= 0)
         txtContext->showLine(chosenIndex);

@@ -31,6 +31,16 @@ public:
 
     static constexpr int TypingPause = 250; // ms
 
+    // Searches at once for what is typed (as the pause after typing does).
+    void runSearch();
+
+private:
+    void showAround(QListWidgetItem* item);
+    void deleteConversation();
+    void deleteAll();
+    QString chosenConversation() const;
+    QString chosenTitle() const;
+
     QLineEdit* txtQuery;
     QCheckBox* chkAllConversations;
     QListWidget* lstResults;
@@ -39,20 +49,9 @@ public:
     TranscriptView* txtContext;
     QPushButton* cmdDeleteConversation;
     QPushButton* cmdDeleteAll;
-
-    void runSearch();
-    void showAround(QListWidgetItem* item);
-    void deleteConversation();
-    void deleteAll();
-
-private:
-    QString chosenConversation() const;
-    QString chosenTitle() const;
-
     HistoryStore& history_;
     QString scope_;
     QString scopeTitle_;
-    TranscriptModel context_;
     QTimer pause_;
 };
 

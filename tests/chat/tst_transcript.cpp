@@ -23,8 +23,8 @@ namespace {
 // A view of its own model, shown at a given size.
 struct Shown {
     test::Sandbox sandbox;
-    TranscriptModel model;
-    TranscriptView view{model};
+    TranscriptView view;
+    TranscriptModel& model = view.model();
 
     explicit Shown(QSize size = {400, 200}) {
         view.resize(size);

@@ -7,6 +7,7 @@
 #include "HistoryStore.h"
 #include "StateFiles.h"
 #include "TestSupport.h"
+#include "TranscriptView.h"
 #include "frmSearchHistory.h"
 
 #include <QApplication>
@@ -27,6 +28,11 @@
 using namespace kivo;
 
 namespace {
+
+// A control of a window, by its name.
+template <typename T> T* part(QWidget* window, const char* name) {
+    return window->findChild<T*>(QString::fromLatin1(name));
+}
 
 // A store whose problems are told in boxes, as the main window tells them.
 struct Store : HistoryStore {
@@ -219,18 +225,26 @@ void TestHistory::theSearchWindow() {
     QTest::keyClick(alice, Qt::Key_F, Qt::ControlModifier);
     frmSearchHistory* search = s.form->findChild<frmSearchHistory*>();
     QVERIFY(search && search->isVisible());
-    QTest::keyClicks(search->txtQuery, "lunch");
-    QTRY_COMPARE(search->lstResults->count(), 1); // after the typing pause
+    QTest::keyClicks(part<QLineEdit>(search, "txtQuery"), "lunch");
+    QTRY_COMPARE(part<QListWidget>(search, "lstResults")->count(), 1); // after the typing pause
     // Each text from elsewhere stands apart, so a right-to-left name cannot reorder the row.
-    QVERIFY(search->lstResults->item(0)->text().endsWith(
-        u"\u2066alice\u2069  <\u2066alice\u2069> \u2066lunch at one?\u2069"));
-    search->chkAllConversations->setChecked(true);
-    QCOMPARE(search->lstResults->count(), 2);
-    QVERIFY(search->lstResults->item(0)->text().contains(u"<\u2066bob\u2069> \u2066lunch is late"));
+    QVERIFY(part<QListWidget>(search, "lstResults")
+                ->item(0)
+                ->text()
+                .endsWith(u"\u2066alice\u2069  <\u2066alice\u2069> \u2066lunch at one?\u2069"));
+    part<QCheckBox>(search, "chkAllConversations")->setChecked(true);
+    QCOMPARE(part<QListWidget>(search, "lstResults")->count(), 2);
+    QVERIFY(part<QListWidget>(search, "lstResults")
+                ->item(0)
+                ->text()
+                .contains(u"<\u2066bob\u2069> \u2066lunch is late"));
     // Activating a result shows the lines around it.
-    search->lstResults->setCurrentRow(1);
-    emit search->lstResults->itemActivated(search->lstResults->item(1));
-    QTRY_VERIFY(search->txtContext->visibleText().endsWith("<alice> lunch at one?"));
+    part<QListWidget>(search, "lstResults")->setCurrentRow(1);
+    emit part<QListWidget>(search, "lstResults")
+        ->itemActivated(part<QListWidget>(search, "lstResults")->item(1));
+    QTRY_VERIFY(part<TranscriptView>(search, "txtContext")
+                    ->visibleText()
+                    .endsWith("<alice> lunch at one?"));
     search->close();
 }
 
@@ -241,14 +255,14 @@ void TestHistory::deletingAfterAQuestion() {
     s.form->searchHistory(s.form->OpenChatWindow("alice"));
     frmSearchHistory* search = s.form->findChild<frmSearchHistory*>();
     s.sandbox.boxes.answers = {false, true};
-    QTest::mouseClick(search->cmdDeleteConversation, Qt::LeftButton); // No
+    QTest::mouseClick(part<QPushButton>(search, "cmdDeleteConversation"), Qt::LeftButton); // No
     QCOMPARE(s.form->history()->newest(HistoryStore::privateConversation("alice"), 10).size(), 5);
-    QTest::mouseClick(search->cmdDeleteConversation, Qt::LeftButton); // Yes
-    s.form->history()->flush();                                       // the writer deletes
+    QTest::mouseClick(part<QPushButton>(search, "cmdDeleteConversation"), Qt::LeftButton); // Yes
+    s.form->history()->flush(); // the writer deletes
     QVERIFY(s.form->history()->newest(HistoryStore::privateConversation("alice"), 10).isEmpty());
     QCOMPARE(s.form->history()->search("stored").hits.size(), 5); // bob's, and the index agrees
     s.sandbox.boxes.answers = {true};
-    QTest::mouseClick(search->cmdDeleteAll, Qt::LeftButton);
+    QTest::mouseClick(part<QPushButton>(search, "cmdDeleteAll"), Qt::LeftButton);
     s.form->history()->flush();
     QVERIFY(s.form->history()->search("stored").hits.isEmpty());
     QVERIFY(s.form->history()->newest(HistoryStore::privateConversation("bob"), 10).isEmpty());
@@ -551,22 +565,24 @@ void TestHistory::searchErrorsAndTheChosenResult() {
     s.form->history()->flush();
     s.form->searchHistory(nullptr);
     frmSearchHistory* search = s.form->findChild<frmSearchHistory*>();
-    search->txtQuery->setText("one");
+    part<QLineEdit>(search, "txtQuery")->setText("one");
     search->runSearch();
-    QCOMPARE(search->lstResults->count(), 1);
+    QCOMPARE(part<QListWidget>(search, "lstResults")->count(), 1);
     // The context shows the chosen line marked, not the newest of those around it.
-    emit search->lstResults->itemActivated(search->lstResults->item(0));
-    QVERIFY(search->txtContext->selectedText().endsWith("<alice> the one"));
-    QVERIFY(search->txtContext->visibleText().contains("the one"));
+    emit part<QListWidget>(search, "lstResults")
+        ->itemActivated(part<QListWidget>(search, "lstResults")->item(0));
+    QVERIFY(part<TranscriptView>(search, "txtContext")->selectedText().endsWith("<alice> the one"));
+    QVERIFY(part<TranscriptView>(search, "txtContext")->visibleText().contains("the one"));
     // The bold match sits on the matched word, however the row's isolates shift the text.
     s.form->history()->append(HistoryStore::privateConversation("alice"), "alice",
                               userLine(u"\u202Eflipped\u202C then needle"_qs));
     s.form->history()->flush();
-    search->txtQuery->setText("needle");
+    part<QLineEdit>(search, "txtQuery")->setText("needle");
     search->runSearch();
-    QCOMPARE(search->lstResults->count(), 1);
-    const QString row = search->lstResults->item(0)->text();
-    const QVariantList matches = search->lstResults->item(0)->data(Qt::UserRole).toList();
+    QCOMPARE(part<QListWidget>(search, "lstResults")->count(), 1);
+    const QString row = part<QListWidget>(search, "lstResults")->item(0)->text();
+    const QVariantList matches =
+        part<QListWidget>(search, "lstResults")->item(0)->data(Qt::UserRole).toList();
     QCOMPARE(matches.size(), 2);
     QCOMPARE(row.mid(matches[0].toInt(), matches[1].toInt()), QString("needle"));
     // A query that fails is said, not shown as no results.
@@ -575,8 +591,9 @@ void TestHistory::searchErrorsAndTheChosenResult() {
         QVERIFY(direct.exec("DROP TABLE lines_text"));
     }
     search->runSearch();
-    QVERIFY(!search->lblSearchError->isHidden());
-    QVERIFY(search->lblSearchError->text().startsWith("The search could not be run: "));
+    QVERIFY(!part<QLabel>(search, "lblSearchError")->isHidden());
+    QVERIFY(
+        part<QLabel>(search, "lblSearchError")->text().startsWith("The search could not be run: "));
     search->close();
 }
 
