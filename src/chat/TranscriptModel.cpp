@@ -3,10 +3,7 @@
 
 #include "Clock.h"
 #include "Router.h"
-#include "Text.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QtNumeric>
 #include <algorithm>
 #include <limits>
@@ -154,48 +151,6 @@ TranscriptModel::Line TranscriptModel::line(qsizetype index) const {
             .history = (entry.flags & HistoryBit) != 0,
             .sender = QString::fromUtf8(bytes.first(entry.senderBytes)),
             .text = QString::fromUtf8(bytes.sliced(entry.senderBytes))};
-}
-
-QString TranscriptModel::timeStamp(qint64 time) {
-    // Converting to local time is costly: lines drawn in the same second share one string.
-    static qint64 cachedTime = -1;
-    static QString cached;
-    if (time != cachedTime) {
-        cachedTime = time;
-        cached =
-            u'[' +
-            QDateTime::fromSecsSinceEpoch(time).toLocalTime().toString(QStringLiteral("HH:mm:ss")) +
-            QStringLiteral("] ");
-    }
-    return cached;
-}
-
-QString TranscriptModel::text(qsizetype fromLine, qsizetype fromColumn, qsizetype toLine,
-                              qsizetype toColumn) const {
-    QStringList lines;
-    for (qsizetype index = std::max<qsizetype>(fromLine, 0); index <= toLine && index < count_;
-         ++index) {
-        const QString text = shown(index).text;
-        const qsizetype start = index == fromLine ? fromColumn : 0;
-        const qsizetype stop = index == toLine ? toColumn : text.size();
-        lines.append(text.mid(start, stop - start));
-    }
-    return lines.join(u'\n');
-}
-
-TranscriptModel::Shown TranscriptModel::shown(const Line& l) {
-    if (l.form == Form::Separator) {
-        // Between the stored history and the new lines: a rule with a word, no time.
-        const QString rule(8, QChar(0x2500));
-        return {.text = rule + u' ' + QCoreApplication::translate("kivo", "Earlier") + u' ' + rule};
-    }
-    Shown shown{.text = timeStamp(l.time)};
-    shown.senderStart = shown.text.size();
-    if (l.form == Form::User)
-        shown.text += u'<' + shownInLine(l.sender) + QStringLiteral("> ");
-    shown.textStart = shown.text.size();
-    shown.text += shownInLine(l.text);
-    return shown;
 }
 
 } // namespace kivo

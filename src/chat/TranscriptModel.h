@@ -58,24 +58,6 @@ public:
     qsizetype bytes() const { return bytes_; }
     Line line(qsizetype index) const;
 
-    // A line as the screen shows it: the time stamp "[hh:mm:ss] " (local time), for a user
-    // line "<sender> ", then the text; text from elsewhere as shownInLine() makes it.
-    struct Shown {
-        QString text;
-        qsizetype senderStart = 0; // after the time stamp
-        qsizetype textStart = 0;   // after "<sender> ", or equal to senderStart
-    };
-    Shown shown(qsizetype index) const { return shown(line(index)); }
-    static Shown shown(const Line& line);
-
-    // The shown text from one place to another (index and column, the end excluded), one
-    // line of text per transcript line, as a selection copies it.
-    QString text(qsizetype fromLine, qsizetype fromColumn, qsizetype toLine,
-                 qsizetype toColumn) const;
-
-    // "[hh:mm:ss] " for a time, in local time.
-    static QString timeStamp(qint64 time);
-
 Q_SIGNALS:
     void appended();
     void droppedOldest(qsizetype lines);

@@ -3,6 +3,7 @@
 
 #include "Colours.h"
 #include "Text.h"
+#include "TranscriptFormat.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -212,16 +213,20 @@ TranscriptView::Styled TranscriptView::styled(qsizetype index) const {
     const auto colour = [&](const QColor& described) {
         return readableOn(line.history ? HistoryGrey : described, base);
     };
-    return {.shown = TranscriptModel::shown(line),
+    return {.shown = TranscriptFormat::shown(line),
             .stamp = colour(TimeStampGrey),
             .sender = colour(line.own ? OwnBlue : OtherRed),
             .text = colour(Black),
             .bold = line.form == TranscriptModel::Form::System};
 }
 
+QString TranscriptView::shownText(qsizetype index) const {
+    return TranscriptFormat::shown(model_.line(index)).text;
+}
+
 QList<TranscriptView::Run> TranscriptView::runs(qsizetype index) const {
     const Styled line = styled(index);
-    const TranscriptModel::Shown& shown = line.shown;
+    const TranscriptFormat::Shown& shown = line.shown;
     QList<Run> result{{shown.text.left(shown.senderStart), line.stamp, false}};
     if (shown.textStart > shown.senderStart)
         result.append({shown.text.mid(shown.senderStart, shown.textStart - shown.senderStart),
@@ -247,7 +252,7 @@ TranscriptView::Laid& TranscriptView::laid(qint64 line, int rows, Part part) {
     LaidText text;
     if (!entry) {
         const Styled style = styled(static_cast<qsizetype>(line - model_.dropped()));
-        const TranscriptModel::Shown& shown = style.shown;
+        const TranscriptFormat::Shown& shown = style.shown;
         if (shown.senderStart > 0)
             text.add(shown.text.left(shown.senderStart), style.stamp, false, false);
         if (shown.textStart > shown.senderStart) {
@@ -485,7 +490,7 @@ void TranscriptView::onAppended() {
         // the line end that now ends the line before.
         const qsizetype last = model_.count() - 1;
         const int start = offsetOf(model_.dropped() + last, 0);
-        const QString shown = model_.shown(last).text;
+        const QString shown = shownText(last);
         QAccessibleTextInsertEvent event(this, last > 0 ? start - 1 : start,
                                          last > 0 ? u'\n' + shown : shown);
         QAccessible::updateAccessibility(&event);
@@ -550,7 +555,7 @@ void TranscriptView::showLine(qsizetype index) {
         return;
     const qint64 line = model_.dropped() + index;
     anchor_ = {line, 0};
-    cursor_ = {line, static_cast<int>(model_.shown(index).text.size())};
+    cursor_ = {line, static_cast<int>(shownText(index).size())};
     top_ = {line, 0};
     setFollowing(top_ >= newestTop(false));
     sync();
@@ -574,7 +579,7 @@ QString TranscriptView::visibleText() {
     QStringList lines;
     for (const Placed& placed : std::as_const(placed_)) {
         if (placed.top + placed.height > 0 && placed.top < viewport()->height())
-            lines.append(model_.shown(static_cast<qsizetype>(placed.line - model_.dropped())).text);
+            lines.append(shownText(static_cast<qsizetype>(placed.line - model_.dropped())));
     }
     return lines.join(u'\n');
 }
@@ -620,8 +625,8 @@ TranscriptView::Position TranscriptView::positionAt(const QPoint& point) {
         }
     }
     const qint64 last = placed_.last().line;
-    return {last, static_cast<int>(
-                      model_.shown(static_cast<qsizetype>(last - model_.dropped())).text.size())};
+    return {last,
+            static_cast<int>(shownText(static_cast<qsizetype>(last - model_.dropped())).size())};
 }
 
 std::pair<TranscriptView::Position, TranscriptView::Position>
@@ -650,8 +655,8 @@ QString TranscriptView::selectedText() const {
         return {};
     const auto [from, to] = orderedSelection();
     const qint64 first = model_.dropped();
-    return model_.text(static_cast<qsizetype>(from.line - first), from.column,
-                       static_cast<qsizetype>(to.line - first), to.column);
+    return TranscriptFormat::text(model_, static_cast<qsizetype>(from.line - first), from.column,
+                                  static_cast<qsizetype>(to.line - first), to.column);
 }
 
 void TranscriptView::selectAll() {
@@ -659,7 +664,7 @@ void TranscriptView::selectAll() {
         return;
     anchor_ = {model_.dropped(), 0};
     const qsizetype last = model_.count() - 1;
-    cursor_ = {model_.dropped() + last, static_cast<int>(model_.shown(last).text.size())};
+    cursor_ = {model_.dropped() + last, static_cast<int>(shownText(last).size())};
     viewport()->update();
     Q_EMIT selectionChanged();
 }
@@ -675,7 +680,7 @@ void TranscriptView::indexText() {
     // textStarts_[i] is where line first + i starts; the last entry where the next will.
     for (auto index = static_cast<qsizetype>(textStarts_.size()) - 1; index < model_.count();
          ++index)
-        textStarts_.push_back(textStarts_.back() + model_.shown(index).text.size() + 1);
+        textStarts_.push_back(textStarts_.back() + shownText(index).size() + 1);
 }
 
 int TranscriptView::textLength() {
@@ -711,8 +716,8 @@ QString TranscriptView::textBetween(int from, int to) {
     const auto [fromLine, fromColumn] = lineAtOffset(from);
     const auto [toLine, toColumn] = lineAtOffset(to);
     const qint64 first = model_.dropped();
-    return model_.text(static_cast<qsizetype>(fromLine - first), fromColumn,
-                       static_cast<qsizetype>(toLine - first), toColumn);
+    return TranscriptFormat::text(model_, static_cast<qsizetype>(fromLine - first), fromColumn,
+                                  static_cast<qsizetype>(toLine - first), toColumn);
 }
 
 QRect TranscriptView::characterRect(int offset) {

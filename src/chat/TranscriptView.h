@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TranscriptFormat.h"
 #include "TranscriptModel.h"
 
 #include <QAbstractScrollArea>
@@ -115,9 +116,10 @@ private:
         auto operator<=>(const Point&) const = default;
     };
 
+    QString shownText(qsizetype index) const;
     // A line's shown text and the colours of its runs.
     struct Styled {
-        TranscriptModel::Shown shown;
+        TranscriptFormat::Shown shown;
         QColor stamp, sender, text;
         bool bold = false;
     };

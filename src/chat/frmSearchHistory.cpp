@@ -4,6 +4,7 @@
 #include "HistoryStore.h"
 #include "MessageBoxes.h"
 #include "Text.h"
+#include "TranscriptFormat.h"
 #include "TranscriptView.h"
 
 #include <QCheckBox>
@@ -144,16 +145,6 @@ void frmSearchHistory::setScope(const QString& conversation, const QString& titl
     runSearch();
 }
 
-namespace {
-
-// Text from elsewhere in a result row: in one line, and isolated, so that a right-to-left
-// name cannot reorder the row around it.
-QString isolated(const QString& text, QList<qsizetype>* positions = nullptr) {
-    return isolateFor(text) + shownInLine(text, positions) + PopIsolate;
-}
-
-} // namespace
-
 void frmSearchHistory::runSearch() {
     pause_.stop();
     lstResults->clear();
@@ -165,13 +156,14 @@ void frmSearchHistory::runSearch() {
         const TranscriptModel::Line& line = hit.line.line;
         QString row = QDateTime::fromSecsSinceEpoch(line.time).toLocalTime().toString(
                           QStringLiteral("yyyy-MM-dd HH:mm")) +
-                      QStringLiteral("  ") + isolated(hit.line.title) + QStringLiteral("  ");
+                      QStringLiteral("  ") + TranscriptFormat::isolated(hit.line.title) +
+                      QStringLiteral("  ");
         if (line.form == TranscriptModel::Form::User)
-            row += u'<' + isolated(line.sender) + QStringLiteral("> ");
+            row += u'<' + TranscriptFormat::isolated(line.sender) + QStringLiteral("> ");
         // The matches are where the text's characters went in the row.
         QList<qsizetype> positions;
-        const qsizetype textStart = row.size() + 1;
-        row += isolated(line.text, &positions);
+        const qsizetype textStart = row.size();
+        row += TranscriptFormat::isolated(line.text, &positions);
         QVariantList matches;
         for (const auto& [start, length] : hit.matches) {
             const qsizetype from = positions.value(start);

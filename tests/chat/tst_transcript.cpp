@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The transcript: its model without any widget, and its view under the offscreen platform.
 #include "TestSupport.h"
+#include "TranscriptFormat.h"
 #include "TranscriptModel.h"
 #include "TranscriptView.h"
 
@@ -81,11 +82,12 @@ void TestTranscript::linesKeepTheirFormsAndText() {
     QVERIFY(!model.line(1).own); // letter case counts
     QCOMPARE(model.line(2).form, TranscriptModel::Form::System);
     QCOMPARE(model.line(3).form, TranscriptModel::Form::Plain);
-    const TranscriptModel::Shown shown = model.shown(0);
+    const TranscriptFormat::Shown shown = TranscriptFormat::shown(model.line(0));
     QCOMPARE(shown.text, "[09:05:07] <ann> " + arabic);
     QCOMPARE(shown.text.mid(shown.senderStart, shown.textStart - shown.senderStart),
              QString("<ann> "));
-    QCOMPARE(model.shown(2).senderStart, model.shown(2).textStart);
+    QCOMPARE(TranscriptFormat::shown(model.line(2)).senderStart,
+             TranscriptFormat::shown(model.line(2)).textStart);
 }
 
 void TestTranscript::theOldestAreDroppedAChunkAtATime() {
@@ -111,9 +113,9 @@ void TestTranscript::aSelectionIsCopiedLineByLine() {
     model.appendSystemLine("*** second");
     model.appendPlainLine("third line");
     // From inside the first line's sender to the middle of the third line.
-    QCOMPARE(model.text(0, 12, 2, 16),
+    QCOMPARE(TranscriptFormat::text(model, 0, 12, 2, 16),
              QString("bob> first\n[09:05:07] *** second\n[09:05:07] third"));
-    QCOMPARE(model.text(1, 0, 1, 5), QString("[09:0"));
+    QCOMPARE(TranscriptFormat::text(model, 1, 0, 1, 5), QString("[09:0"));
 }
 
 void TestTranscript::longLinesWrapAndRewrap() {
@@ -284,7 +286,7 @@ void TestTranscript::aRightToLeftSenderLeavesTheLineInOrder() {
     Shown s({600, 100});
     s.model.appendUserLine(QString::fromUtf8("\u05d3\u05df"), "2 apples", "ann");
     QTRY_VERIFY(!s.view.visibleText().isEmpty());
-    const QString shown = s.model.shown(0).text;
+    const QString shown = TranscriptFormat::shown(s.model.line(0)).text;
     QCOMPARE(shown, QString::fromUtf8("[09:05:07] <\u05d3\u05df> 2 apples"));
     const auto x = [&](const QString& part) {
         return s.view.characterRect(static_cast<int>(shown.indexOf(part))).x();
@@ -297,7 +299,7 @@ void TestTranscript::aRightToLeftSenderLeavesTheLineInOrder() {
     // A sentence that only begins with a right-to-left name still reads left to right.
     s.model.appendSystemLine(QString::fromUtf8("*** \u05d3\u05df has left general"));
     QTRY_VERIFY(s.view.visibleText().contains("has left"));
-    const QString system = s.model.shown(1).text;
+    const QString system = TranscriptFormat::shown(s.model.line(1)).text;
     const int start = s.view.offsetOf(s.model.dropped() + 1, 0);
     const auto at = [&](const QString& part) {
         return s.view.characterRect(start + static_cast<int>(system.indexOf(part))).x();
@@ -324,7 +326,7 @@ void TestTranscript::screenReadersGetTheWholeTranscript() {
         s.model.appendUserLine("bob", "hi", "ann");
         QAccessibleTextInterface* text =
             QAccessible::queryAccessibleInterface(&s.view)->textInterface();
-        const QString whole = s.model.text(0, 0, s.model.count() - 1, 100);
+        const QString whole = TranscriptFormat::text(s.model, 0, 0, s.model.count() - 1, 100);
         QCOMPARE(text->characterCount(), whole.size());
         QCOMPARE(text->text(0, text->characterCount()), whole);
         QCOMPARE(inserts.size(), 1001);

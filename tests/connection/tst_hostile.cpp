@@ -6,6 +6,7 @@
 #include "FormChat.h"
 #include "LineReceiver.h"
 #include "TestSupport.h"
+#include "TranscriptFormat.h"
 
 #include <QFile>
 #include <QLabel>
@@ -55,7 +56,8 @@ struct Session {
     }
     QString lastLine() {
         const TranscriptModel& lines = room->transcript();
-        return lines.count() == 0 ? QString() : lines.shown(lines.count() - 1).text;
+        return lines.count() == 0 ? QString()
+                                  : TranscriptFormat::shown(lines.line(lines.count() - 1)).text;
     }
 };
 

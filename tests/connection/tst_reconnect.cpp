@@ -5,6 +5,7 @@
 #include "FormChat.h"
 #include "Reconnector.h"
 #include "TestSupport.h"
+#include "TranscriptFormat.h"
 #include "frmIgnoreList.h"
 
 #include <QAction>
@@ -46,7 +47,8 @@ struct Session {
     }
     QString lastLine(FormChat* window) const {
         const TranscriptModel& lines = window->transcript();
-        return lines.count() ? lines.shown(lines.count() - 1).text : QString();
+        return lines.count() ? TranscriptFormat::shown(lines.line(lines.count() - 1)).text
+                             : QString();
     }
 };
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
+#include "TranscriptFormat.h"
 
 #include "ClockTimer.h"
 #include "Codec.h"
@@ -252,7 +253,7 @@ QList<QWidget*> tabOrder(QWidget* first, int count) {
 QString transcriptText(FormChat* chat) {
     QString text;
     for (qsizetype line = 0; line < chat->transcript().count(); ++line)
-        text += chat->transcript().shown(line).text + u'\n';
+        text += TranscriptFormat::shown(chat->transcript().line(line)).text + u'\n';
     return text;
 }
 
