@@ -8,6 +8,7 @@
 #include "FormChat.h"
 #include "HistoryStore.h"
 #include "Measure.h"
+#include "OptionalFeatures.h"
 #include "StateFiles.h"
 
 #include <QApplication>
@@ -129,9 +130,9 @@ int main(int argc, char* argv[]) {
     longFlood(16384);
 
     // Once more with the history on: every line of the flood is stored, in order.
-    Preferences::Values values = form.preferences().values();
+    Preferences::Values values = form.features().preferences().values();
     values.history = true;
-    form.preferences().save(values);
+    form.features().preferences().save(values);
     FormChat* room = form.chats().openConference(QStringLiteral("stored"));
     room->resize(800, 600);
     QCoreApplication::processEvents();
@@ -146,8 +147,9 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double shownMs = static_cast<double>(clock.elapsed());
     monitor.stop();
-    form.history()->flush();
-    const QList<HistoryStore::Line> stored = form.history()->newest(room->conversation(), Lines);
+    form.features().history()->flush();
+    const QList<HistoryStore::Line> stored =
+        form.features().history()->newest(room->conversation(), Lines);
     const double storedMs = static_cast<double>(clock.elapsed());
     // What waits for the writer is bounded: a flood faster than it stores what it can.
     const bool inOrder =

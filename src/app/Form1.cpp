@@ -1,22 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
-#include "Clock.h"
-#include "Colours.h"
 #include "ConnectionFile.h"
 #include "ContactCommands.h"
 #include "ContactTreeView.h"
 #include "FormChat.h"
 #include "MessageBoxes.h"
+#include "OptionalFeatures.h"
 #include "Pictures.h"
-#include "Protocol.h"
 #include "Router.h"
 #include "SettingsFile.h"
 #include "StateFiles.h"
 #include "Twips.h"
 #include "Widgets.h"
 #include "frmJoinConference.h"
-#include "frmPreferences.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -28,21 +25,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QUrl>
-#include <QWindow>
 
 namespace kivo {
-namespace {
-
-QLabel* statusPicture(QWidget* parent, const QString& name, const QColor& fill) {
-    auto* picture = new QLabel(parent);
-    picture->setObjectName(name);
-    picture->setGeometry(twipsRect(0, 4200, 240, 240));
-    picture->setPixmap(Pictures::disc(fill).pixmap(QSize(16, 16), parent->devicePixelRatioF()));
-    return picture;
-}
-
-} // namespace
-
 Form1::Form1(QWidget* parent)
     : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
@@ -68,21 +52,11 @@ Form1::Form1(QWidget* parent)
     connect(&connection_, &ConnectionController::loginRefused, this, &Form1::onLoginRefused);
     connect(&connection_, &ConnectionController::connectionLost, this, &Form1::onConnectionLost);
     connect(&connection_, &ConnectionController::messageReceived, this, &Form1::routeMessage);
-    connect(&connection_, &ConnectionController::connectionDropped, this,
-            &Form1::onConnectionDropped);
-    connect(&reconnector_, &Reconnector::scheduled, this, &Form1::showNextTry);
-    connect(&reconnector_, &Reconnector::reconnected, this, &Form1::onReconnected);
-    connect(&reconnector_, &Reconnector::stopped, this, [this] {
-        lblConnectionState->setToolTip(QString());
-        mnuStopReconnecting->setVisible(false);
-    });
-    connect(&notifier_, &Notifier::activated, this, &Form1::onNotificationActivated);
-    connect(&chats_, &ChatRegistry::searchRequested, this, &Form1::searchHistory);
-    connect(&preferences_, &Preferences::changed, this, &Form1::applyHistoryPreference);
-    historyCleanup_.setInterval(HistoryCleanupInterval);
-    connect(&historyCleanup_, &ClockTimer::timeout, this, &Form1::removeOldHistory);
     applyDisplay();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // After this window's own handlers, so that the features' come after them.
+    features_ = std::make_unique<OptionalFeatures>(*this);
+    whenFirstActivated(this, [this] { Form_Activate(); });
     Form_Load();
 }
 
@@ -91,8 +65,6 @@ Form1::~Form1() {
 }
 
 void Form1::Form_Load() {
-    preferences_.load();
-    applyHistoryPreference();
     // The tree's picture list, line style and indentation belong to tvContacts itself.
     connection_.LoggedUser.clear();
     setWindowTitle(AppTitle);
@@ -109,31 +81,6 @@ void Form1::Form_Load() {
         contacts_.setExpanded(category, true);
         contacts_.setPicture(category, ContactTree::ExpandedPicture);
     }
-}
-
-bool Form1::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && !Activated) {
-        // The dialog opens once the activation has been handled, not inside it.
-        QTimer::singleShot(0, this, &Form1::Form_Activate);
-    } else if (event->type() == QEvent::Show && !Activated) {
-        QTimer::singleShot(ActivationWait, this, &Form1::activateOnceOnScreen);
-    }
-    return QMainWindow::event(event);
-}
-
-void Form1::activateOnceOnScreen() {
-    // Without a window manager, or with one that does not give new windows the focus,
-    // nothing activates the window: it counts as activated once it has been on screen for a
-    // moment (a window manager may still be placing it when it first appears).
-    if (Activated)
-        return;
-    const bool onScreen = windowHandle() && windowHandle()->isExposed();
-    if (onScreen && seenOnScreen_) {
-        Form_Activate();
-        return;
-    }
-    seenOnScreen_ = onScreen;
-    QTimer::singleShot(ActivationWait, this, &Form1::activateOnceOnScreen);
 }
 
 void Form1::Form_Activate() {
@@ -190,10 +137,6 @@ void Form1::buildMenus() {
 
     mnuFile = menu(tr("&File"), "mnuFile");
     mnuConnect = item(mnuFile, tr("&Connect"), &Form1::mnuConnect_Click, "mnuConnect");
-    // Shown only while Kivo reconnects by itself.
-    mnuStopReconnecting = item(
-        mnuFile, tr("Stop &Reconnecting"), [this] { reconnector_.stop(); }, "mnuStopReconnecting");
-    mnuStopReconnecting->setVisible(false);
     mnuAutoConnect =
         item(mnuFile, tr("&Auto-connect"), &Form1::mnuAutoConnect_Click, "mnuAutoConnect");
     mnuAutoConnect->setCheckable(true);
@@ -209,11 +152,6 @@ void Form1::buildMenus() {
     mnuTools = menu(tr("&Tools"), "mnuTools");
     mnuIgnoreList =
         item(mnuTools, tr("&Ignore List"), &Form1::mnuIgnoreList_Click, "mnuIgnoreList");
-    mnuSearchHistory = item(mnuTools, tr("&Search history..."), &Form1::mnuSearchHistory_Click,
-                            "mnuSearchHistory");
-    separator(mnuTools, "mnuSeparator4");
-    mnuPreferences =
-        item(mnuTools, tr("&Preferences..."), &Form1::mnuPreferences_Click, "mnuPreferences");
 
     mnuHelp = menu(tr("&Help"), "mnuHelp");
     mnuVeltraSite = item(mnuHelp, tr("&Veltra site"), &Form1::mnuVeltraSite_Click, "mnuVeltraSite");
@@ -301,63 +239,8 @@ void Form1::mnuIgnoreList_Click() {
         return;
     }
     ignoreList_ = new frmIgnoreList(connection_, this);
-    centreOverThis(ignoreList_);
+    centreOver(ignoreList_, this);
     ignoreList_->show();
-}
-
-void Form1::mnuPreferences_Click() {
-    frmPreferences dialog(preferences_, this);
-    dialog.adjustSize();
-    centreOverThis(&dialog);
-    dialog.exec();
-}
-
-void Form1::mnuSearchHistory_Click() {
-    searchHistory(nullptr);
-}
-
-void Form1::searchHistory(FormChat* from) {
-    // History switched off now but kept before can still be searched.
-    if (!history_ &&
-        !(QFile::exists(StateFolder::filePath(HistoryStore::FileName)) && openHistory())) {
-        warn(tr("No history is kept. Switch it on under Tools > Preferences."));
-        return;
-    }
-    if (!search_)
-        search_ = new frmSearchHistory(*history_, this);
-    search_->setScope(from ? from->conversation() : QString(),
-                      from ? from->conversationTitle() : QString());
-    search_->show();
-    search_->raise();
-    search_->activateWindow();
-}
-
-bool Form1::openHistory() {
-    auto store = std::make_unique<HistoryStore>();
-    connect(store.get(), &HistoryStore::problem, this, [](const QString& text) { warn(text); });
-    if (!store->open())
-        return false;
-    history_ = std::move(store);
-    historyCleanup_.start();
-    return true;
-}
-
-void Form1::applyHistoryPreference() {
-    // Off stops the storing at once; what is stored stays until the user deletes it.
-    if (!preferences_.values().history) {
-        chats_.setHistory(nullptr);
-        return;
-    }
-    if (history_ || openHistory()) {
-        chats_.setHistory(history_.get());
-        removeOldHistory();
-    }
-}
-
-void Form1::removeOldHistory() {
-    const int days = preferences_.values().historyDays;
-    if (history_ && days > 0)
-        history_->removeOlderThan(Clock::current().now().toSecsSinceEpoch() - qint64(days) * 86400);
 }
 
 void Form1::ProcessIgnoreList(const QString& message) {
@@ -390,10 +273,9 @@ void Form1::routeMessage(const QString& message) {
         break;
     case Action::ConferenceLine:
         if (FormChat* room = chats_.ServerChatWindow) {
+            const bool active = kivoIsActive();
             room->transcript().appendConferenceLine(message, connection_.LoggedUser);
-            if (notices_.conferenceLine(room->conferenceAddress(), message, connection_.LoggedUser,
-                                        kivoActive()))
-                QApplication::alert(room);
+            Q_EMIT conferenceLineShown(room, message, active);
         }
         break;
     }
@@ -405,81 +287,29 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
     if (!contact)
         return;
     // Whether Kivo was active is taken as the message arrived, before its window is raised.
-    const bool active = kivoActive();
+    const bool active = kivoIsActive();
     FormChat* chat = OpenChatWindow(sender);
     chat->ReceiveMessage(sender, text);
     chats_.bringToFront(chat);
     StartBlinkContact(contact);
-    if (notices_.privateMessage(sender, text, active))
-        QApplication::alert(chat);
-}
-
-void Form1::onNotificationActivated(const QString& conversation) {
-    if (conversation == Notices::Room) {
-        if (FormChat* room = chats_.ServerChatWindow)
-            chats_.restore(room);
-        return;
-    }
-    // The key is case-folded: the window opens under the contact's own name.
-    const QString key = conversation.mid(conversation.indexOf(u':') + 1);
-    if (ContactNode* contact = contacts_.FindContactNode(key))
-        chats_.restore(OpenChatWindow(contact->Text));
-}
-
-void Form1::onConnectionDropped(const QString& host, quint16 port) {
-    if (!preferences_.values().reconnect)
-        return;
-    reconnector_.start(host, port, connection_.LoginUser, connection_.LoginPass);
-    for (FormChat* chat : chats_.windows())
-        chat->transcript().appendSystemLine(
-            tr("*** Connection lost. Reconnecting in %1 s.").arg(reconnector_.secondsToNextTry()));
-}
-
-void Form1::showNextTry() {
-    mnuStopReconnecting->setVisible(true);
-    lblConnectionState->setToolTip(
-        tr("Next try to reconnect at %1.")
-            .arg(reconnector_.nextTry().toLocalTime().toString(QStringLiteral("HH:mm:ss"))));
-}
-
-void Form1::onReconnected() {
-    for (FormChat* chat : chats_.windows())
-        chat->transcript().appendSystemLine(tr("*** Connected again."));
-    if (FormChat* room = chats_.ServerChatWindow)
-        connection_.SendMessageToUser(QString(),
-                                      Command::joinConference(room->conferenceAddress()));
-    if (ignoreList_)
-        ignoreList_->requestList();
+    Q_EMIT privateMessageShown(chat, sender, text, active);
 }
 
 void Form1::buildStatusRow(QWidget* client) {
     StatusPictureOn =
-        statusPicture(client, QStringLiteral("StatusPictureOn"), Pictures::OnlineYellow);
+        Pictures::statusPicture(client, QStringLiteral("StatusPictureOn"), Pictures::OnlineYellow);
     StatusPictureOn->setAccessibleName(tr("Connected"));
     StatusPictureOff =
-        statusPicture(client, QStringLiteral("StatusPictureOff"), Pictures::OfflineGrey);
+        Pictures::statusPicture(client, QStringLiteral("StatusPictureOff"), Pictures::OfflineGrey);
     StatusPictureOff->setAccessibleName(tr("Not connected"));
     lblConnectionState = new QLabel(client);
     lblConnectionState->setObjectName(QStringLiteral("lblConnectionState"));
     lblConnectionState->setTextFormat(Qt::PlainText);
     lblConnectionState->setGeometry(twipsRect(270, 4230, 6135, 255));
-    colourStateLabel();
+    keepTextColourReadable(lblConnectionState, StateLabelBlue);
     QFont font = lblConnectionState->font();
     font.setPointSizeF(8.25);
     lblConnectionState->setFont(font);
-}
-
-void Form1::colourStateLabel() {
-    QPalette palette = lblConnectionState->palette();
-    palette.setColor(QPalette::WindowText,
-                     readableOn(StateLabelBlue, palette.color(QPalette::Window)));
-    lblConnectionState->setPalette(palette);
-}
-
-void Form1::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        colourStateLabel();
 }
 
 void Form1::applyDisplay() {
@@ -491,13 +321,6 @@ void Form1::applyDisplay() {
         ShowStatusOn();
     else
         ShowStatusOff();
-}
-
-void Form1::bringToFront() {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
 }
 
 void Form1::ShowStatusOn() {
@@ -517,28 +340,11 @@ void Form1::ShowLoginDialog() {
         loginDialog_->activateWindow();
         return;
     }
-    // Logging in by hand ends reconnecting, whether the dialog is confirmed or cancelled.
-    reconnector_.stop();
+    Q_EMIT loginDialogOpening();
     frmLogin dialog(connection_, this);
     loginDialog_ = &dialog;
-    centreOverThis(&dialog);
+    centreOver(&dialog, this);
     dialog.exec();
-}
-
-bool Form1::kivoActive() {
-    // One of Kivo's windows has the focus: the user is in Kivo, not in another program.
-    return QApplication::activeWindow() != nullptr;
-}
-
-void Form1::centreOverThis(QWidget* window) const {
-    window->move(centredFrame(frameGeometry(), geometry(), window->size()));
-}
-
-QPoint centredFrame(const QRect& mainFrame, const QRect& mainInner, const QSize& inner) {
-    // A window not yet shown has no frame: it will get one like the main window's.
-    const QSize frame = inner + (mainFrame.size() - mainInner.size());
-    return {mainFrame.x() + (mainFrame.width() - frame.width()) / 2,
-            mainFrame.y() + (mainFrame.height() - frame.height()) / 2};
 }
 
 void Form1::mnuConnect_Click() {
@@ -552,11 +358,6 @@ void Form1::onLoginAccepted() {
     if (loginDialog_) {
         connection_.LoggedUser = loginDialog_->txtUsername->text();
         loginDialog_->close();
-        return;
-    }
-    // A try to reconnect logged in as the user who was logged in.
-    if (reconnector_.madeLastLogin()) {
-        connection_.LoggedUser = connection_.LoginUser;
         return;
     }
     // A login started without the dialog (back to the home server) uses the saved data.

@@ -5,20 +5,13 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ContactTree.h"
-#include "HistoryStore.h"
-#include "Notices.h"
-#include "Notifier.h"
-#include "Preferences.h"
-#include "Reconnector.h"
 #include "WarningQueue.h"
 #include "frmAbout.h"
 #include "frmIgnoreList.h"
 #include "frmLogin.h"
-#include "frmSearchHistory.h"
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
 
 class QAction;
 class QLabel;
@@ -29,6 +22,7 @@ namespace kivo {
 
 class ContactCommands;
 class ContactTreeView;
+class OptionalFeatures;
 
 // The main window: owner of the connection, the contact list and the chat windows, and the
 // place where the server's messages are carried out.
@@ -39,24 +33,20 @@ public:
     ~Form1() override;
 
     ConnectionController& connection() { return connection_; }
-    Preferences& preferences() { return preferences_; }
-    Notifier& notifier() { return notifier_; }
-    Reconnector& reconnector() { return reconnector_; }
+    // Notifications, reconnecting, the history: what Kivo does beyond its description.
+    OptionalFeatures& features() { return *features_; }
     ChatRegistry& chats() { return chats_; }
     ContactTree& contacts() { return contacts_; }
     BlinkSchedule& blink() { return blink_; }
 
     QMenu* mnuFile;
     QAction* mnuConnect;
-    QAction* mnuStopReconnecting;
     QAction* mnuAutoConnect;
     QAction* mnuAddAContact;
     QAction* mnuJoinConference;
     QAction* mnuExit;
     QMenu* mnuTools;
     QAction* mnuIgnoreList;
-    QAction* mnuSearchHistory;
-    QAction* mnuPreferences;
     QMenu* mnuHelp;
     QAction* mnuVeltraSite;
     QAction* mnuAbout;
@@ -82,9 +72,6 @@ public:
     }
     void StartBlinkContact(ContactNode* node) { blink_.StartBlinkContact(node); }
 
-    // Shows the window, restored, in front of the others, with the focus.
-    void bringToFront();
-
     void ShowStatusOn();
     void ShowStatusOff();
     void mnuConnect_Click();
@@ -95,20 +82,11 @@ public:
     void mnuJoinConference_Click();
     void mnuAddAContact_Click();
     void mnuIgnoreList_Click();
-    void mnuPreferences_Click();
-    void mnuSearchHistory_Click();
-    // The search window, limited to a conversation when it comes from a chat window.
-    void searchHistory(FormChat* from);
-    HistoryStore* history() const { return history_.get(); }
     void mnuVeltraSite_Click();
     void mnuAbout_Click();
     void Toolbar1_ButtonClick(int index);
     frmAbout* aboutWindow() const { return about_; }
 
-    // How long a shown main window waits for the window system to activate it before it
-    // counts as activated all the same.
-    static constexpr int ActivationWait = 250;
-    static constexpr int HistoryCleanupInterval = 24 * 60 * 60 * 1000; // once a day
     static inline const QColor StateLabelBlue{0, 0, 192};
     static inline const QString VeltraSite = QStringLiteral("https://www.veltra.net/");
 
@@ -117,23 +95,24 @@ public:
     void ProcessIgnoreListEmpty();
     frmIgnoreList* ignoreListWindow() const { return ignoreList_; }
 
+Q_SIGNALS:
+    // A message shown in its window; whether a Kivo window was active when it came.
+    void privateMessageShown(FormChat* chat, const QString& sender, const QString& text,
+                             bool kivoWasActive);
+    void conferenceLineShown(FormChat* room, const QString& message, bool kivoWasActive);
+    void loginDialogOpening();
+
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void Form_Load();
     void Form_Activate();
-    void activateOnceOnScreen();
     void Form_Unload();
-    void centreOverThis(QWidget* window) const;
-    static bool kivoActive();
     void buildMenus();
     void buildToolbar(QWidget* client);
     void buildStatusRow(QWidget* client);
     void applyDisplay();
-    void colourStateLabel();
     void onLoginAccepted();
     void onLoginRefused();
     void onConnectionLost();
@@ -141,35 +120,17 @@ private:
     void routeMessage(const QString& message);
     void openChatFromTree(const QString& contactName, bool needsLogin);
     void deliverPrivateMessage(const QString& sender, const QString& text);
-    void onNotificationActivated(const QString& conversation);
-    void onConnectionDropped(const QString& host, quint16 port);
-    void onReconnected();
-    void showNextTry();
-    void applyHistoryPreference();
-    bool openHistory();
-    void removeOldHistory();
 
     ConnectionController connection_;
     ChatRegistry chats_{connection_};
     ContactTree contacts_;
     BlinkSchedule blink_{contacts_};
     WarningQueue warnings_;
-    Preferences preferences_;
-    Notifier notifier_;
-    Notices notices_{preferences_, notifier_};
-    Reconnector reconnector_{connection_};
-    std::unique_ptr<HistoryStore> history_;
-    ClockTimer historyCleanup_;
-    QPointer<frmSearchHistory> search_;
+    std::unique_ptr<OptionalFeatures> features_;
     QPointer<frmLogin> loginDialog_;
     QPointer<frmIgnoreList> ignoreList_;
     QPointer<frmAbout> about_;
     bool unloaded_ = false;
-    bool seenOnScreen_ = false;
 };
-
-// Where a window of this inner size goes so that its frame is centred over the main window's
-// frame (move() places a window by its frame).
-QPoint centredFrame(const QRect& mainFrame, const QRect& mainInner, const QSize& inner);
 
 } // namespace kivo

@@ -7,6 +7,7 @@
 #include "SingleInstance.h"
 #include "StateFiles.h"
 #include "Translations.h"
+#include "Widgets.h"
 
 #include <QApplication>
 #include <QDir>
@@ -99,7 +100,7 @@ int main(int argc, char* argv[]) {
     kivo::MessageBoxes::install(&boxes);
     kivo::Form1 window;
     QObject::connect(&instance, &kivo::SingleInstance::raiseRequested, &window,
-                     &kivo::Form1::bringToFront);
+                     [&window] { kivo::bringToFront(&window); });
     quitOnTerminationSignals(app, window);
     window.show();
     return QApplication::exec();

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Pictures.h"
 
+#include "Twips.h"
+
 #include <QIconEngine>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -119,6 +122,14 @@ QIcon application() {
         for (const double x : {4.5, 8.0, 11.5})
             p.drawEllipse(QPointF(x, 6.5), 1.2, 1.2);
     });
+}
+
+QLabel* statusPicture(QWidget* parent, const QString& name, const QColor& fill) {
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(name);
+    picture->setGeometry(twipsRect(0, 4200, 240, 240));
+    picture->setPixmap(disc(fill).pixmap(QSize(16, 16), parent->devicePixelRatioF()));
+    return picture;
 }
 
 } // namespace kivo::Pictures

@@ -4,6 +4,9 @@
 #include <QColor>
 #include <QIcon>
 
+class QLabel;
+class QWidget;
+
 namespace kivo {
 
 // The program's own pictures, painted in code at whatever size and pixel density the screen
@@ -19,6 +22,9 @@ QIcon application();
 
 inline const QColor OnlineYellow{255, 220, 120};
 inline const QColor OfflineGrey{200, 200, 200};
+
+// A status picture of the main window: a disc in a label, named, where the design has it.
+QLabel* statusPicture(QWidget* parent, const QString& name, const QColor& fill);
 
 } // namespace Pictures
 } // namespace kivo

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Widgets.h"
 
+#include "Colours.h"
+
+#include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
 
 namespace kivo {
 namespace {
@@ -28,10 +33,116 @@ private:
     std::function<void()> action_;
 };
 
+class ReadableTextColour final : public QObject {
+public:
+    ReadableTextColour(QWidget* label, const QColor& described)
+        : QObject(label)
+        , described_(described) {
+        apply(label);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange && !applying_)
+            apply(static_cast<QWidget*>(watched));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void apply(QWidget* label) {
+        applying_ = true;
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText,
+                         readableOn(described_, palette.color(QPalette::Window)));
+        label->setPalette(palette);
+        applying_ = false;
+    }
+
+    QColor described_;
+    bool applying_ = false;
+};
+
+// Watches a window until it has been activated, or on screen long enough to count as such.
+class FirstActivation final : public QObject {
+public:
+    FirstActivation(QWidget* window, int checkMs, std::function<void()> activated)
+        : QObject(window)
+        , window_(window)
+        , checkMs_(checkMs)
+        , activated_(std::move(activated)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate) {
+            // Called once the activation has been handled, not inside it.
+            QTimer::singleShot(0, this, &FirstActivation::done);
+        } else if (event->type() == QEvent::Show) {
+            QTimer::singleShot(checkMs_, this, &FirstActivation::check);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void check() {
+        const bool onScreen = window_->windowHandle() && window_->windowHandle()->isExposed();
+        if (onScreen && seenOnScreen_)
+            return done();
+        seenOnScreen_ = onScreen;
+        QTimer::singleShot(checkMs_, this, &FirstActivation::check);
+    }
+    void done() {
+        if (std::exchange(finished_, true))
+            return;
+        window_->removeEventFilter(this);
+        activated_();
+        deleteLater();
+    }
+
+    QWidget* window_;
+    int checkMs_;
+    std::function<void()> activated_;
+    bool seenOnScreen_ = false;
+    bool finished_ = false;
+};
+
 } // namespace
 
 void onEnterKey(QWidget* widget, std::function<void()> action) {
     widget->installEventFilter(new EnterKeyFilter(widget, std::move(action)));
+}
+
+} // namespace kivo
+
+namespace kivo {
+
+QPoint centredFrame(const QRect& mainFrame, const QRect& mainInner, const QSize& inner) {
+    // A window not yet shown has no frame: it will get one like the main window's.
+    const QSize frame = inner + (mainFrame.size() - mainInner.size());
+    return {mainFrame.x() + (mainFrame.width() - frame.width()) / 2,
+            mainFrame.y() + (mainFrame.height() - frame.height()) / 2};
+}
+
+void centreOver(QWidget* window, const QWidget* over) {
+    window->move(centredFrame(over->frameGeometry(), over->geometry(), window->size()));
+}
+
+bool kivoIsActive() {
+    return QApplication::activeWindow() != nullptr;
+}
+
+void bringToFront(QWidget* window) {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void keepTextColourReadable(QWidget* label, const QColor& described) {
+    label->installEventFilter(new ReadableTextColour(label, described));
+}
+
+void whenFirstActivated(QWidget* window, std::function<void()> activated, int checkMs) {
+    window->installEventFilter(new FirstActivation(window, checkMs, std::move(activated)));
 }
 
 } // namespace kivo

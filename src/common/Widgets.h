@@ -27,4 +27,25 @@ inline void setPlainWindowTitle(QWidget* window, QString title) {
 // Enter (either key) in this widget is swallowed and runs the action instead.
 void onEnterKey(QWidget* widget, std::function<void()> action);
 
+// Where a window of this inner size goes so that its frame is centred over the main window's
+// frame (move() places a window by its frame).
+QPoint centredFrame(const QRect& mainFrame, const QRect& mainInner, const QSize& inner);
+// Moves a window so that it is centred over another (its frame over the other's frame).
+void centreOver(QWidget* window, const QWidget* over);
+
+// One of Kivo's windows has the focus: the user is in Kivo, not in another program.
+bool kivoIsActive();
+
+// Shows a window, restored, in front of the others, with the focus.
+void bringToFront(QWidget* window);
+
+// The label's text in this colour where it reads on the label's background, and in a lighter
+// shade of it on a dark one, whatever palette comes later.
+void keepTextColourReadable(QWidget* label, const QColor& described);
+
+// Calls `activated` once the window has been activated, or has been on screen for two checks
+// this far apart (without a window manager, or with one that does not give new windows the
+// focus, nothing activates it; a window manager may still be placing it when it appears).
+void whenFirstActivated(QWidget* window, std::function<void()> activated, int checkMs = 250);
+
 } // namespace kivo

@@ -3,6 +3,7 @@
 // clock seam for the back-off times.
 #include "Form1.h"
 #include "FormChat.h"
+#include "OptionalFeatures.h"
 #include "Reconnector.h"
 #include "TestSupport.h"
 #include "TranscriptFormat.h"
@@ -40,10 +41,10 @@ struct Session {
         chat = form->OpenChatWindow("bob");
         room = form->chats().openConference("lobby");
     }
-    Reconnector& reconnector() { return form->reconnector(); }
+    Reconnector& reconnector() { return form->features().reconnector(); }
     // Seconds from now to the next try.
     double nextTryIn() const {
-        return sandbox.clock.now().msecsTo(form->reconnector().nextTry()) / 1000.0;
+        return sandbox.clock.now().msecsTo(form->features().reconnector().nextTry()) / 1000.0;
     }
     QString lastLine(FormChat* window) const {
         const TranscriptModel& lines = window->transcript();
@@ -211,13 +212,13 @@ void TestReconnect::aNetworkErrorIsTriedAgainAsTheLoggedInUser() {
 
 void TestReconnect::theMenuAndTheLoginDialogStopTheTries() {
     Session s;
-    QVERIFY(!s.form->mnuStopReconnecting->isVisible());
+    QVERIFY(!s.form->features().mnuStopReconnecting->isVisible());
     s.server.dropClient();
     QTRY_VERIFY(s.reconnector().active());
-    QVERIFY(s.form->mnuStopReconnecting->isVisible());
-    s.form->mnuStopReconnecting->trigger();
+    QVERIFY(s.form->features().mnuStopReconnecting->isVisible());
+    s.form->features().mnuStopReconnecting->trigger();
     QVERIFY(!s.reconnector().active());
-    QVERIFY(!s.form->mnuStopReconnecting->isVisible());
+    QVERIFY(!s.form->features().mnuStopReconnecting->isVisible());
     // Reconnecting again; Connect... opens the login dialog, and its Cancel leaves it stopped.
     s.server.setListening(false);
     s.server.setListening(true);

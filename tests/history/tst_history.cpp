@@ -5,6 +5,7 @@
 #include "Form1.h"
 #include "FormChat.h"
 #include "HistoryStore.h"
+#include "OptionalFeatures.h"
 #include "StateFiles.h"
 #include "TestSupport.h"
 #include "TranscriptView.h"
@@ -60,12 +61,12 @@ struct Session {
     }
     void store(const QString& conversation, int lines) {
         for (int i = 0; i < lines; ++i)
-            form->history()->append(conversation, "alice",
-                                    {.time = 1771664400 + i,
-                                     .form = TranscriptModel::Form::User,
-                                     .sender = "alice",
-                                     .text = QString("stored %1").arg(i)});
-        form->history()->flush();
+            form->features().history()->append(conversation, "alice",
+                                               {.time = 1771664400 + i,
+                                                .form = TranscriptModel::Form::User,
+                                                .sender = "alice",
+                                                .text = QString("stored %1").arg(i)});
+        form->features().history()->flush();
     }
 };
 
@@ -146,9 +147,9 @@ void TestHistory::everyLineKindIsStoredAndShownAgain() {
                                "new {#000000}",
                                test::LineEnd};
     QCOMPARE(test::transcriptRuns(again), expected);
-    s.form->history()->flush();
+    s.form->features().history()->flush();
     const QList<HistoryStore::Line> lobby =
-        s.form->history()->newest(HistoryStore::roomConversation("lobby"), 100);
+        s.form->features().history()->newest(HistoryStore::roomConversation("lobby"), 100);
     QCOMPARE(lobby.size(), 3);
     QCOMPARE(lobby[0].line.form, TranscriptModel::Form::System);
     QCOMPARE(lobby[1].line.sender, QString("bob"));
@@ -191,7 +192,7 @@ void TestHistory::searchSyntax() {
     QFETCH(QString, typed);
     QFETCH(QStringList, found);
     Session s;
-    HistoryStore& history = *s.form->history();
+    HistoryStore& history = *s.form->features().history();
     const QString alice = HistoryStore::privateConversation("alice");
     int time = 1771664400;
     for (const char* text :
@@ -216,7 +217,7 @@ void TestHistory::searchSyntax() {
 void TestHistory::theSearchWindow() {
     Session s;
     s.deliver("(Private) alice:lunch at one?\r\n(Private) bob:lunch is late\r\n");
-    s.form->history()->flush();
+    s.form->features().history()->flush();
     // From alice's window with Ctrl+F: her conversation only, until widened.
     FormChat* alice = s.form->chats().window("alice");
     QTRY_VERIFY(s.form->chats().window("bob")->isActiveWindow()); // the last message's
@@ -252,25 +253,34 @@ void TestHistory::deletingAfterAQuestion() {
     Session s;
     s.store(HistoryStore::privateConversation("alice"), 5);
     s.store(HistoryStore::privateConversation("bob"), 5);
-    s.form->searchHistory(s.form->OpenChatWindow("alice"));
+    s.form->features().searchHistory(s.form->OpenChatWindow("alice"));
     frmSearchHistory* search = s.form->findChild<frmSearchHistory*>();
     s.sandbox.boxes.answers = {false, true};
     QTest::mouseClick(part<QPushButton>(search, "cmdDeleteConversation"), Qt::LeftButton); // No
-    QCOMPARE(s.form->history()->newest(HistoryStore::privateConversation("alice"), 10).size(), 5);
+    QCOMPARE(
+        s.form->features().history()->newest(HistoryStore::privateConversation("alice"), 10).size(),
+        5);
     QTest::mouseClick(part<QPushButton>(search, "cmdDeleteConversation"), Qt::LeftButton); // Yes
-    s.form->history()->flush(); // the writer deletes
-    QVERIFY(s.form->history()->newest(HistoryStore::privateConversation("alice"), 10).isEmpty());
-    QCOMPARE(s.form->history()->search("stored").hits.size(), 5); // bob's, and the index agrees
+    s.form->features().history()->flush(); // the writer deletes
+    QVERIFY(s.form->features()
+                .history()
+                ->newest(HistoryStore::privateConversation("alice"), 10)
+                .isEmpty());
+    QCOMPARE(s.form->features().history()->search("stored").hits.size(),
+             5); // bob's, and the index agrees
     s.sandbox.boxes.answers = {true};
     QTest::mouseClick(part<QPushButton>(search, "cmdDeleteAll"), Qt::LeftButton);
-    s.form->history()->flush();
-    QVERIFY(s.form->history()->search("stored").hits.isEmpty());
-    QVERIFY(s.form->history()->newest(HistoryStore::privateConversation("bob"), 10).isEmpty());
+    s.form->features().history()->flush();
+    QVERIFY(s.form->features().history()->search("stored").hits.isEmpty());
+    QVERIFY(s.form->features()
+                .history()
+                ->newest(HistoryStore::privateConversation("bob"), 10)
+                .isEmpty());
     QCOMPARE(s.sandbox.boxes.texts().first(),
              QString("Delete the stored history of alice? This cannot be undone."));
     // Storing goes on afterwards.
     s.store(HistoryStore::privateConversation("bob"), 1);
-    QCOMPARE(s.form->history()->search("stored").hits.size(), 1);
+    QCOMPARE(s.form->features().history()->search("stored").hits.size(), 1);
 }
 
 void TestHistory::olderLinesAreRemoved() {
@@ -283,19 +293,19 @@ void TestHistory::olderLinesAreRemoved() {
     }
     sandbox.writeFile("kivo.ini", "[General]\nhistory=true\nhistoryDays=30\n");
     Form1 form; // removes at start-up what is older than 30 days
-    form.history()->flush();
-    QVERIFY(form.history()->newest(alice, 10).isEmpty());
+    form.features().history()->flush();
+    QVERIFY(form.features().history()->newest(alice, 10).isEmpty());
     // A month of manual time would tick these millions of times.
     form.tmrBlink.stop();
     form.connection().tmrPing.stop();
-    form.history()->append(alice, "alice",
-                           {.time = sandbox.clock.now().toSecsSinceEpoch(), .text = "today"});
-    form.history()->flush();
+    form.features().history()->append(
+        alice, "alice", {.time = sandbox.clock.now().toSecsSinceEpoch(), .text = "today"});
+    form.features().history()->flush();
     sandbox.clock.advanceMs(29LL * 24 * 3600 * 1000);
-    QCOMPARE(form.history()->newest(alice, 10).size(), 1);
+    QCOMPARE(form.features().history()->newest(alice, 10).size(), 1);
     sandbox.clock.advanceMs(2LL * 24 * 3600 * 1000); // and once a day
-    form.history()->flush();
-    QVERIFY(form.history()->newest(alice, 10).isEmpty());
+    form.features().history()->flush();
+    QVERIFY(form.features().history()->newest(alice, 10).isEmpty());
 }
 
 void TestHistory::aDamagedFileIsMovedAside() {
@@ -559,11 +569,11 @@ void TestHistory::searchingChineseAndOddText() {
 void TestHistory::searchErrorsAndTheChosenResult() {
     Session s;
     for (int i = 0; i < 30; ++i)
-        s.form->history()->append(
+        s.form->features().history()->append(
             HistoryStore::privateConversation("alice"), "alice",
             userLine(i == 10 ? QString("the one") : QString("other %1").arg(i)));
-    s.form->history()->flush();
-    s.form->searchHistory(nullptr);
+    s.form->features().history()->flush();
+    s.form->features().searchHistory(nullptr);
     frmSearchHistory* search = s.form->findChild<frmSearchHistory*>();
     part<QLineEdit>(search, "txtQuery")->setText("one");
     search->runSearch();
@@ -574,9 +584,9 @@ void TestHistory::searchErrorsAndTheChosenResult() {
     QVERIFY(part<TranscriptView>(search, "txtContext")->selectedText().endsWith("<alice> the one"));
     QVERIFY(part<TranscriptView>(search, "txtContext")->visibleText().contains("the one"));
     // The bold match sits on the matched word, however the row's isolates shift the text.
-    s.form->history()->append(HistoryStore::privateConversation("alice"), "alice",
-                              userLine(u"\u202Eflipped\u202C then needle"_qs));
-    s.form->history()->flush();
+    s.form->features().history()->append(HistoryStore::privateConversation("alice"), "alice",
+                                         userLine(u"\u202Eflipped\u202C then needle"_qs));
+    s.form->features().history()->flush();
     part<QLineEdit>(search, "txtQuery")->setText("needle");
     search->runSearch();
     QCOMPARE(part<QListWidget>(search, "lstResults")->count(), 1);

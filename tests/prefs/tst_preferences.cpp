@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences: kivo.ini, its damaged forms, and the dialog used from the keyboard.
 #include "Form1.h"
+#include "OptionalFeatures.h"
 #include "TestSupport.h"
 #include "frmPreferences.h"
 
@@ -57,7 +58,7 @@ void TestPreferences::theDialogByKeyboard() {
         QTest::keyClick(dialog, Qt::Key_R, Qt::AltModifier);
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
-    form.mnuPreferences->trigger();
+    form.features().mnuPreferences->trigger();
     QVERIFY(!sandbox.exists("kivo.ini"));
     // The access key turns reconnecting on, Enter confirms.
     QPoint offset;
@@ -70,9 +71,9 @@ void TestPreferences::theDialogByKeyboard() {
         QTRY_VERIFY(dialog->chkReconnect->isChecked()); // a mnemonic clicks as if pressed
         QTest::keyClick(dialog, Qt::Key_Return);
     });
-    form.mnuPreferences->trigger();
+    form.features().mnuPreferences->trigger();
     QVERIFY(offset.manhattanLength() <= 3);
-    QVERIFY(form.preferences().values().reconnect);
+    QVERIFY(form.features().preferences().values().reconnect);
     QVERIFY(sandbox.readFile("kivo.ini").contains("reconnect=true"));
     // The described files are not touched.
     QStringList after = before + QStringList{"kivo.ini"};

@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "OptionalFeatures.h"
+
+#include "Clock.h"
+#include "Form1.h"
+#include "FormChat.h"
+#include "MessageBoxes.h"
+#include "Protocol.h"
+#include "StateFiles.h"
+#include "Widgets.h"
+#include "frmPreferences.h"
+#include "frmSearchHistory.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+
+namespace kivo {
+
+OptionalFeatures::OptionalFeatures(Form1& form)
+    : QObject(&form)
+    , form_(form)
+    , reconnector_(form.connection()) {
+    buildMenus();
+    ConnectionController& connection = form_.connection();
+    connect(&form_, &Form1::privateMessageShown, this, &OptionalFeatures::onPrivateMessage);
+    connect(&form_, &Form1::conferenceLineShown, this, &OptionalFeatures::onConferenceLine);
+    // Logging in by hand ends reconnecting, whether the dialog is confirmed or cancelled.
+    connect(&form_, &Form1::loginDialogOpening, &reconnector_, &Reconnector::stop);
+    connect(&connection, &ConnectionController::connectionDropped, this,
+            &OptionalFeatures::onConnectionDropped);
+    connect(&reconnector_, &Reconnector::scheduled, this, &OptionalFeatures::showNextTry);
+    connect(&reconnector_, &Reconnector::reconnected, this, &OptionalFeatures::onReconnected);
+    connect(&reconnector_, &Reconnector::stopped, this, [this] {
+        form_.lblConnectionState->setToolTip(QString());
+        mnuStopReconnecting->setVisible(false);
+    });
+    connect(&notifier_, &Notifier::activated, this, &OptionalFeatures::onNotificationActivated);
+    connect(&form_.chats(), &ChatRegistry::searchRequested, this, &OptionalFeatures::searchHistory);
+    connect(&preferences_, &Preferences::changed, this, &OptionalFeatures::applyHistoryPreference);
+    historyCleanup_.setInterval(HistoryCleanupInterval);
+    connect(&historyCleanup_, &ClockTimer::timeout, this, &OptionalFeatures::removeOldHistory);
+    preferences_.load();
+    applyHistoryPreference();
+}
+
+OptionalFeatures::~OptionalFeatures() = default;
+
+void OptionalFeatures::buildMenus() {
+    const auto item = [this](QMenu* in, QAction* before, const QString& caption, auto handler,
+                             const char* name) {
+        auto* action = new QAction(caption, in);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        in->insertAction(before, action);
+        return action;
+    };
+    // Shown only while Kivo reconnects by itself.
+    mnuStopReconnecting = item(
+        form_.mnuFile, form_.mnuAutoConnect, tr("Stop &Reconnecting"),
+        [this] { reconnector_.stop(); }, "mnuStopReconnecting");
+    mnuStopReconnecting->setVisible(false);
+    mnuSearchHistory = item(
+        form_.mnuTools, nullptr, tr("&Search history..."), [this] { searchHistory(nullptr); },
+        "mnuSearchHistory");
+    form_.mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuSeparator4"));
+    mnuPreferences = item(form_.mnuTools, nullptr, tr("&Preferences..."),
+                          &OptionalFeatures::mnuPreferences_Click, "mnuPreferences");
+}
+
+void OptionalFeatures::mnuPreferences_Click() {
+    frmPreferences dialog(preferences_, &form_);
+    dialog.adjustSize();
+    centreOver(&dialog, &form_);
+    dialog.exec();
+}
+
+void OptionalFeatures::searchHistory(FormChat* from) {
+    // History switched off now but kept before can still be searched.
+    if (!history_ &&
+        !(QFile::exists(StateFolder::filePath(HistoryStore::FileName)) && openHistory())) {
+        warn(tr("No history is kept. Switch it on under Tools > Preferences."));
+        return;
+    }
+    if (!search_)
+        search_ = new frmSearchHistory(*history_, &form_);
+    search_->setScope(from ? from->conversation() : QString(),
+                      from ? from->conversationTitle() : QString());
+    search_->show();
+    search_->raise();
+    search_->activateWindow();
+}
+
+bool OptionalFeatures::openHistory() {
+    auto store = std::make_unique<HistoryStore>();
+    connect(store.get(), &HistoryStore::problem, this, [](const QString& text) { warn(text); });
+    if (!store->open())
+        return false;
+    history_ = std::move(store);
+    historyCleanup_.start();
+    return true;
+}
+
+void OptionalFeatures::applyHistoryPreference() {
+    // Off stops the storing at once; what is stored stays until the user deletes it.
+    if (!preferences_.values().history) {
+        form_.chats().setHistory(nullptr);
+        return;
+    }
+    if (history_ || openHistory()) {
+        form_.chats().setHistory(history_.get());
+        removeOldHistory();
+    }
+}
+
+void OptionalFeatures::removeOldHistory() {
+    const int days = preferences_.values().historyDays;
+    if (history_ && days > 0)
+        history_->removeOlderThan(Clock::current().now().toSecsSinceEpoch() - qint64(days) * 86400);
+}
+
+void OptionalFeatures::onPrivateMessage(FormChat* chat, const QString& sender, const QString& text,
+                                        bool kivoWasActive) {
+    if (notices_.privateMessage(sender, text, kivoWasActive))
+        QApplication::alert(chat);
+}
+
+void OptionalFeatures::onConferenceLine(FormChat* room, const QString& message,
+                                        bool kivoWasActive) {
+    if (notices_.conferenceLine(room->conferenceAddress(), message, form_.connection().LoggedUser,
+                                kivoWasActive))
+        QApplication::alert(room);
+}
+
+void OptionalFeatures::onNotificationActivated(const QString& conversation) {
+    ChatRegistry& chats = form_.chats();
+    if (conversation == Notices::Room) {
+        if (FormChat* room = chats.ServerChatWindow)
+            chats.restore(room);
+        return;
+    }
+    // The key is case-folded: the window opens under the contact's own name.
+    const QString key = conversation.mid(conversation.indexOf(u':') + 1);
+    if (ContactNode* contact = form_.contacts().FindContactNode(key))
+        chats.restore(form_.OpenChatWindow(contact->Text));
+}
+
+void OptionalFeatures::onConnectionDropped(const QString& host, quint16 port) {
+    if (!preferences_.values().reconnect)
+        return;
+    ConnectionController& connection = form_.connection();
+    reconnector_.start(host, port, connection.LoginUser, connection.LoginPass);
+    for (FormChat* chat : form_.chats().windows())
+        chat->transcript().appendSystemLine(
+            tr("*** Connection lost. Reconnecting in %1 s.").arg(reconnector_.secondsToNextTry()));
+}
+
+void OptionalFeatures::showNextTry() {
+    mnuStopReconnecting->setVisible(true);
+    form_.lblConnectionState->setToolTip(
+        tr("Next try to reconnect at %1.")
+            .arg(reconnector_.nextTry().toLocalTime().toString(QStringLiteral("HH:mm:ss"))));
+}
+
+void OptionalFeatures::onReconnected() {
+    ConnectionController& connection = form_.connection();
+    // The main window took the saved login's name; the try logged in as the user who was.
+    connection.LoggedUser = connection.LoginUser;
+    for (FormChat* chat : form_.chats().windows())
+        chat->transcript().appendSystemLine(tr("*** Connected again."));
+    if (FormChat* room = form_.chats().ServerChatWindow)
+        connection.SendMessageToUser(QString(), Command::joinConference(room->conferenceAddress()));
+    if (frmIgnoreList* ignoreList = form_.ignoreListWindow())
+        ignoreList->requestList();
+}
+
+} // namespace kivo

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ClockTimer.h"
+#include "HistoryStore.h"
+#include "Notices.h"
+#include "Notifier.h"
+#include "Preferences.h"
+#include "Reconnector.h"
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+class QAction;
+
+namespace kivo {
+
+class Form1;
+class FormChat;
+class frmSearchHistory;
+
+// What Kivo does beyond its described behaviour, each switched in Preferences: desktop
+// notifications, reconnecting, the history and its search. It owns them and wires them to
+// the main window, the connection and the chat windows through their signals, so that the
+// main window keeps only its described controls and handlers.
+class OptionalFeatures : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int HistoryCleanupInterval = 24 * 60 * 60 * 1000; // once a day
+
+    // Made once the main window has its menus and its connection's handlers.
+    explicit OptionalFeatures(Form1& form);
+    ~OptionalFeatures() override;
+
+    Preferences& preferences() { return preferences_; }
+    Notifier& notifier() { return notifier_; }
+    Reconnector& reconnector() { return reconnector_; }
+    HistoryStore* history() const { return history_.get(); }
+
+    QAction* mnuStopReconnecting;
+    QAction* mnuSearchHistory;
+    QAction* mnuPreferences;
+
+    void mnuPreferences_Click();
+    // The search window, limited to a conversation when it comes from a chat window.
+    void searchHistory(FormChat* from);
+
+private:
+    void buildMenus();
+    void onPrivateMessage(FormChat* chat, const QString& sender, const QString& text,
+                          bool kivoWasActive);
+    void onConferenceLine(FormChat* room, const QString& message, bool kivoWasActive);
+    void onNotificationActivated(const QString& conversation);
+    void onConnectionDropped(const QString& host, quint16 port);
+    void onReconnected();
+    void showNextTry();
+    void applyHistoryPreference();
+    bool openHistory();
+    void removeOldHistory();
+
+    Form1& form_;
+    Preferences preferences_;
+    Notifier notifier_;
+    Notices notices_{preferences_, notifier_};
+    Reconnector reconnector_;
+    std::unique_ptr<HistoryStore> history_;
+    ClockTimer historyCleanup_;
+    QPointer<frmSearchHistory> search_;
+};
+
+} // namespace kivo
