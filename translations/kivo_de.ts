@@ -340,34 +340,6 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
         <source>Not connected</source>
         <translation>Nicht verbunden</translation>
     </message>
-    <message>
-        <source>&amp;Preferences...</source>
-        <translation>&amp;Einstellungen...</translation>
-    </message>
-    <message>
-        <source>*** Connection lost. Reconnecting in %1 s.</source>
-        <translation>*** Verbindung abgebrochen. Neuer Versuch in %1 s.</translation>
-    </message>
-    <message>
-        <source>Next try to reconnect at %1.</source>
-        <translation>Nächster Verbindungsversuch um %1.</translation>
-    </message>
-    <message>
-        <source>*** Connected again.</source>
-        <translation>*** Wieder verbunden.</translation>
-    </message>
-    <message>
-        <source>&amp;Search history...</source>
-        <translation>Verlauf &amp;durchsuchen...</translation>
-    </message>
-    <message>
-        <source>No history is kept. Switch it on under Tools &gt; Preferences.</source>
-        <translation>Es wird kein Verlauf geführt. Schalten Sie ihn unter Extras &gt; Einstellungen ein.</translation>
-    </message>
-    <message>
-        <source>Stop &amp;Reconnecting</source>
-        <translation>Neu&amp;verbinden beenden</translation>
-    </message>
 </context>
 <context>
     <name>kivo::FormChat</name>
@@ -405,6 +377,37 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>Open</source>
         <translation>Öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>kivo::OptionalFeatures</name>
+    <message>
+        <source>Stop &amp;Reconnecting</source>
+        <translation>Neu&amp;verbinden beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Search history...</source>
+        <translation>Verlauf &amp;durchsuchen...</translation>
+    </message>
+    <message>
+        <source>&amp;Preferences...</source>
+        <translation>&amp;Einstellungen...</translation>
+    </message>
+    <message>
+        <source>No history is kept. Switch it on under Tools &gt; Preferences.</source>
+        <translation>Es wird kein Verlauf geführt. Schalten Sie ihn unter Extras &gt; Einstellungen ein.</translation>
+    </message>
+    <message>
+        <source>*** Connection lost. Reconnecting in %1 s.</source>
+        <translation>*** Verbindung abgebrochen. Neuer Versuch in %1 s.</translation>
+    </message>
+    <message>
+        <source>Next try to reconnect at %1.</source>
+        <translation>Nächster Verbindungsversuch um %1.</translation>
+    </message>
+    <message>
+        <source>*** Connected again.</source>
+        <translation>*** Wieder verbunden.</translation>
     </message>
 </context>
 <context>
