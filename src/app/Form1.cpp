@@ -275,7 +275,7 @@ void Form1::routeMessage(const QString& message) {
         if (FormChat* room = chats_.ServerChatWindow) {
             const bool active = kivoIsActive();
             room->transcript().appendConferenceLine(message, connection_.LoggedUser);
-            Q_EMIT conferenceLineShown(room, message, active);
+            features_->conferenceLineShown(room, message, active);
         }
         break;
     }
@@ -292,7 +292,7 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
     chat->ReceiveMessage(sender, text);
     chats_.bringToFront(chat);
     StartBlinkContact(contact);
-    Q_EMIT privateMessageShown(chat, sender, text, active);
+    features_->privateMessageShown(chat, sender, text, active);
 }
 
 void Form1::buildStatusRow(QWidget* client) {

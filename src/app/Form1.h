@@ -96,10 +96,6 @@ public:
     frmIgnoreList* ignoreListWindow() const { return ignoreList_; }
 
 Q_SIGNALS:
-    // A message shown in its window; whether a Kivo window was active when it came.
-    void privateMessageShown(FormChat* chat, const QString& sender, const QString& text,
-                             bool kivoWasActive);
-    void conferenceLineShown(FormChat* room, const QString& message, bool kivoWasActive);
     void loginDialogOpening();
 
 protected:

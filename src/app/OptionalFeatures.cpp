@@ -25,8 +25,6 @@ OptionalFeatures::OptionalFeatures(Form1& form)
     , reconnector_(form.connection()) {
     buildMenus();
     ConnectionController& connection = form_.connection();
-    connect(&form_, &Form1::privateMessageShown, this, &OptionalFeatures::onPrivateMessage);
-    connect(&form_, &Form1::conferenceLineShown, this, &OptionalFeatures::onConferenceLine);
     // Logging in by hand ends reconnecting, whether the dialog is confirmed or cancelled.
     connect(&form_, &Form1::loginDialogOpening, &reconnector_, &Reconnector::stop);
     connect(&connection, &ConnectionController::connectionDropped, this,
@@ -121,14 +119,14 @@ void OptionalFeatures::removeOldHistory() {
         history_->removeOlderThan(Clock::current().now().toSecsSinceEpoch() - qint64(days) * 86400);
 }
 
-void OptionalFeatures::onPrivateMessage(FormChat* chat, const QString& sender, const QString& text,
-                                        bool kivoWasActive) {
+void OptionalFeatures::privateMessageShown(FormChat* chat, const QString& sender,
+                                           const QString& text, bool kivoWasActive) {
     if (notices_.privateMessage(sender, text, kivoWasActive))
         QApplication::alert(chat);
 }
 
-void OptionalFeatures::onConferenceLine(FormChat* room, const QString& message,
-                                        bool kivoWasActive) {
+void OptionalFeatures::conferenceLineShown(FormChat* room, const QString& message,
+                                           bool kivoWasActive) {
     if (notices_.conferenceLine(room->conferenceAddress(), message, form_.connection().LoggedUser,
                                 kivoWasActive))
         QApplication::alert(room);

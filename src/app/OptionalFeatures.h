@@ -42,15 +42,18 @@ public:
     QAction* mnuSearchHistory;
     QAction* mnuPreferences;
 
+    // A message the main window has shown in its window, and whether a Kivo window was
+    // active when it came. Called for every line, so a call, not a signal.
+    void privateMessageShown(FormChat* chat, const QString& sender, const QString& text,
+                             bool kivoWasActive);
+    void conferenceLineShown(FormChat* room, const QString& message, bool kivoWasActive);
+
     void mnuPreferences_Click();
     // The search window, limited to a conversation when it comes from a chat window.
     void searchHistory(FormChat* from);
 
 private:
     void buildMenus();
-    void onPrivateMessage(FormChat* chat, const QString& sender, const QString& text,
-                          bool kivoWasActive);
-    void onConferenceLine(FormChat* room, const QString& message, bool kivoWasActive);
     void onNotificationActivated(const QString& conversation);
     void onConnectionDropped(const QString& host, quint16 port);
     void onReconnected();
