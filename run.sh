@@ -16,7 +16,11 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "There is no desktop session here, so Kivo runs on a virtual display (Xvfb) where"
     echo "nobody can see its window. To see and use it, run ./run.sh in a desktop session,"
     echo "or over 'ssh -X' from one. Ctrl+C ends it."
-    exec xvfb-run -a "$0" "$@"
+    KIVO_VIRTUAL_DISPLAY=1 exec xvfb-run -a "$0" "$@"
+fi
+if [ -n "${KIVO_VIRTUAL_DISPLAY:-}" ]; then
+    echo "The virtual display is $DISPLAY. A second client runs on it with:"
+    echo "  DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY build/src/kivo --state-folder /tmp/kivo-second"
 fi
 
 # Start the development server unless something already listens on its port; stop it again

@@ -44,8 +44,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.veltra.net/)
 set(CPACK_DEBIAN_KIVO_PACKAGE_NAME kivo)
-# The platform plugins (X11, Wayland) are not among the libraries the program links.
-set(CPACK_DEBIAN_KIVO_PACKAGE_DEPENDS qt6-qpa-plugins)
+# Loaded as plugins, so not found among the libraries the program links: the X11 platform,
+# and SQLite for the history; the Wayland platform where there is Wayland.
+set(CPACK_DEBIAN_KIVO_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_KIVO_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_KIVO_DESCRIPTION "instant-messaging client for the Veltra chat network
 Kivo logs in to a Veltra chat server, keeps a contact list in categories,
 chats privately with contacts, one window per contact, joins one conference

@@ -9,8 +9,14 @@ source scripts/setup.sh
 
 kivo_install_missing "${kivo_packages[@]}" dpkg-dev file lintian desktop-file-utils appstream
 rm -rf build-package
+# Debian's hardening (fortify, stack protector, relro and bind-now), as a distribution builds.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CPPFLAGS=$(dpkg-buildflags --get CPPFLAGS)
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $CPPFLAGS"
+LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+export CXXFLAGS LDFLAGS
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIVO_BUILD_TESTS=OFF \
-    -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+    -DKIVO_WERROR=OFF -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build-package --parallel "$(nproc)"
 (cd build-package && cpack -G DEB)
 desktop-file-validate share/kivo.desktop
