@@ -99,25 +99,32 @@ int main(int argc, char* argv[]) {
                 bench::peakKiB(), blocks);
     std::printf("  %-34s %9lld ms\n", "longest event-loop stall", longestStall);
 
-    // Long lines: one member sending 64 KiB lines must neither stall Kivo nor grow it without
-    // end. 4,000 lines, then 1 GiB of them (16,384), each into a fresh room.
-    const auto longFlood = [&](int lines) {
-        constexpr int Length = 64 * 1024 - 16;
-        FormChat* room = form.chats().openConference(QStringLiteral("long"));
+    // A flood into a fresh room: the time until its last line is shown, and the room.
+    const auto floodRoom = [&](const QString& name, const QString& command, const QString& last,
+                               int timeoutMs) {
+        FormChat* room = form.chats().openConference(name);
         room->resize(800, 600);
         QCoreApplication::processEvents();
-        const QString last = QStringLiteral("line %1").arg(lines);
         longestStall = 0;
         QElapsedTimer clock;
         clock.start();
         sinceTick.start();
         monitor.start();
-        connection.SendMessageToUser(QString(),
-                                     QStringLiteral("/dev-flood %1 %2").arg(lines).arg(Length));
-        while (!room->txtChat->visibleText().endsWith(last) && clock.elapsed() < 300000)
+        connection.SendMessageToUser(QString(), command);
+        while (!room->txtChat->visibleText().endsWith(last) && clock.elapsed() < timeoutMs)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        const double ms = static_cast<double>(clock.elapsed());
         monitor.stop();
+        return std::pair(room, static_cast<double>(clock.elapsed()));
+    };
+
+    // Long lines: one member sending 64 KiB lines must neither stall Kivo nor grow it without
+    // end. 4,000 lines, then 1 GiB of them (16,384), each into a fresh room.
+    for (const int lines : {4000, 16384}) {
+        constexpr int Length = 64 * 1024 - 16;
+        const QString last = QStringLiteral("line %1").arg(lines);
+        const auto [room, ms] =
+            floodRoom(QStringLiteral("long"),
+                      QStringLiteral("/dev-flood %1 %2").arg(lines).arg(Length), last, 300000);
         std::printf("  %d lines of 64 KiB: %.0f ms to the last shown%s, resident %ld KiB "
                     "(the transcript holds %lld lines, %lld KiB), longest stall %lld ms\n",
                     lines, ms, room->txtChat->visibleText().endsWith(last) ? "" : "  NOT SHOWN",
@@ -125,28 +132,17 @@ int main(int argc, char* argv[]) {
                     static_cast<long long>(room->transcript().bytes() / 1024), longestStall);
         room->close();
         QCoreApplication::processEvents();
-    };
-    longFlood(4000);
-    longFlood(16384);
+    }
 
-    // Once more with the history on: every line of the flood is stored, in order.
+    // Once more with the history on: what the writer keeps up with is stored, in order.
     Preferences::Values values = form.features().preferences().values();
     values.history = true;
     form.features().preferences().save(values);
-    FormChat* room = form.chats().openConference(QStringLiteral("stored"));
-    room->resize(800, 600);
-    QCoreApplication::processEvents();
-    const QString last = QStringLiteral("<flood> line %1").arg(Lines);
-    longestStall = 0;
     QElapsedTimer clock;
     clock.start();
-    sinceTick.start();
-    monitor.start();
-    connection.SendMessageToUser(QString(), QStringLiteral("/dev-flood %1").arg(Lines));
-    while (!room->txtChat->visibleText().endsWith(last) && clock.elapsed() < 120000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    const double shownMs = static_cast<double>(clock.elapsed());
-    monitor.stop();
+    const auto [room, shownMs] =
+        floodRoom(QStringLiteral("stored"), QStringLiteral("/dev-flood %1").arg(Lines),
+                  QStringLiteral("<flood> line %1").arg(Lines), 120000);
     form.features().history()->flush();
     const QList<HistoryStore::Line> stored =
         form.features().history()->newest(room->conversation(), Lines);
