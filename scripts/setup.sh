@@ -2,14 +2,17 @@
 # Shared set-up of run.sh, test.sh and bench.sh: installs the Debian packages that are
 # missing, then configures and builds. Sourced, not run.
 
-# To build and run Kivo; the Noto fonts show Chinese, Japanese, Korean and emoji.
+# To build and run Kivo; the Noto fonts show Chinese, Japanese, Korean and emoji; QtKeychain
+# reaches the desktop's keyring through libsecret; qt6-wayland runs it as a Wayland client.
 kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-qpa-plugins
-    libqt6sql6-sqlite
+    libqt6sql6-sqlite qtkeychain-qt6-dev libsecret-1-0 qt6-wayland
     fonts-dejavu-core fonts-liberation fonts-noto-cjk fonts-noto-color-emoji)
 # And to test it: a virtual X server for the tests that need a real one, the validators of the
 # desktop file and the AppStream metadata, man to check the manual pages, Qt's private
-# headers for a test that stands in for a screen reader.
-kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db qt6-base-private-dev)
+# headers for a test that stands in for a screen reader, a keyring, certificates for the
+# encrypted connection, and a Wayland compositor.
+kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db qt6-base-private-dev
+    gnome-keyring openssl weston)
 
 kivo_install_missing() {
     local missing=()

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QSslServer>
 #include <QTcpSocket>
 
 namespace veltra {
@@ -22,7 +23,15 @@ ChatServer::ChatServer(Options options, QObject* parent)
     : QObject(parent)
     , options_(std::move(options)) {
     loadAccounts();
-    connect(&server_, &QTcpServer::newConnection, this, &ChatServer::accept);
+    if (options_.tls) {
+        auto* tls = new QSslServer;
+        tls->setSslConfiguration(*options_.tls);
+        server_.reset(tls);
+    } else {
+        server_ = std::make_unique<QTcpServer>();
+    }
+    // A TLS connection is pending only once its handshake is done.
+    connect(server_.get(), &QTcpServer::pendingConnectionAvailable, this, &ChatServer::accept);
 }
 
 ChatServer::~ChatServer() {
@@ -33,11 +42,11 @@ ChatServer::~ChatServer() {
 }
 
 bool ChatServer::listen(const QHostAddress& address, quint16 port) {
-    return server_.listen(address, port);
+    return server_->listen(address, port);
 }
 
 void ChatServer::accept() {
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    while (QTcpSocket* socket = server_->nextPendingConnection()) {
         auto* session = new Session;
         session->socket = socket;
         session->slashTimer = new QTimer(socket);

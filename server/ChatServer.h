@@ -5,9 +5,11 @@
 #include <QList>
 #include <QPointer>
 #include <QSet>
+#include <QSslConfiguration>
 #include <QString>
 #include <QTcpServer>
 #include <QTimer>
+#include <memory>
 
 class QTcpSocket;
 
@@ -25,14 +27,15 @@ public:
     struct Options {
         QString name = QStringLiteral("localhost"); // the server part of room@server
         QString accountsFile;                       // empty: accounts live in memory only
+        std::optional<QSslConfiguration> tls;       // with a certificate: TLS only
     };
 
     explicit ChatServer(Options options, QObject* parent = nullptr);
     ~ChatServer() override;
 
     bool listen(const QHostAddress& address, quint16 port);
-    quint16 port() const { return server_.serverPort(); }
-    QString errorString() const { return server_.errorString(); }
+    quint16 port() const { return server_->serverPort(); }
+    QString errorString() const { return server_->errorString(); }
 
 private:
     struct Session {
@@ -64,7 +67,7 @@ private:
     void saveAccounts() const;
 
     Options options_;
-    QTcpServer server_;
+    std::unique_ptr<QTcpServer> server_;
     QList<Session*> sessions_;
     QHash<QString, QString> passwords_;    // user -> password
     QHash<QString, QStringList> ignoring_; // user -> users they ignore, in order

@@ -3,7 +3,10 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
+#include <QSslKey>
+#include <QSslSocket>
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
@@ -31,6 +34,31 @@ void quitOnSignals(QCoreApplication& app) {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// The certificate and key for --tls-cert and --tls-key; says what is wrong on stderr.
+std::optional<QSslConfiguration> tlsConfiguration(const QString& certificateFile,
+                                                  const QString& keyFile) {
+    QFile certificateIn(certificateFile);
+    QFile keyIn(keyFile);
+    if (!certificateIn.open(QIODevice::ReadOnly) || !keyIn.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "veltra-devserver: --tls-cert and --tls-key need readable files\n");
+        return std::nullopt;
+    }
+    const QSslCertificate certificate(&certificateIn, QSsl::Pem);
+    const QByteArray keyPem = keyIn.readAll();
+    QSslKey key(keyPem, QSsl::Rsa);
+    if (key.isNull())
+        key = QSslKey(keyPem, QSsl::Ec);
+    if (certificate.isNull() || key.isNull()) {
+        std::fprintf(stderr, "veltra-devserver: no PEM certificate or key in the files given\n");
+        return std::nullopt;
+    }
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certificate);
+    tls.setPrivateKey(key);
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    return tls;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -52,12 +80,26 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption name(QStringLiteral("name"),
                                   QStringLiteral("This server's name, for room@server."),
                                   QStringLiteral("name"), QStringLiteral("localhost"));
-    parser.addOptions({address, port, accounts, name});
+    const QCommandLineOption tlsCertificate(
+        QStringLiteral("tls-cert"),
+        QStringLiteral("Speak TLS only, with this certificate (PEM); needs --tls-key."),
+        QStringLiteral("file"));
+    const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
+                                    QStringLiteral("The certificate's private key (PEM)."),
+                                    QStringLiteral("file"));
+    parser.addOptions({address, port, accounts, name, tlsCertificate, tlsKey});
     parser.process(app);
 
     veltra::ChatServer::Options options;
     options.name = parser.value(name);
     options.accountsFile = parser.value(accounts);
+    if (parser.isSet(tlsCertificate) || parser.isSet(tlsKey)) {
+        std::optional<QSslConfiguration> tls =
+            tlsConfiguration(parser.value(tlsCertificate), parser.value(tlsKey));
+        if (!tls)
+            return 2;
+        options.tls = tls;
+    }
     veltra::ChatServer server(options);
     bool portOk = false;
     const uint portNumber = parser.value(port).toUInt(&portOk);

@@ -373,6 +373,29 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     </message>
 </context>
 <context>
+    <name>kivo::Keyring</name>
+    <message>
+        <source>the keyring did not answer within %1 seconds</source>
+        <translation>der Schlüsselbund hat nicht innerhalb von %1 Sekunden geantwortet</translation>
+    </message>
+    <message>
+        <source>Your password could not be kept in the desktop&apos;s keyring (%1), so Kivo keeps it in %2 as before.</source>
+        <translation>Ihr Passwort konnte nicht im Schlüsselbund des Desktops abgelegt werden (%1), daher bewahrt Kivo es wie bisher in %2 auf.</translation>
+    </message>
+    <message>
+        <source>Kivo could not read your password from the desktop&apos;s keyring (%1). Please type it in the login dialog.</source>
+        <translation>Kivo konnte Ihr Passwort nicht aus dem Schlüsselbund des Desktops lesen (%1). Bitte geben Sie es im Anmeldedialog ein.</translation>
+    </message>
+    <message>
+        <source>Kivo keeps your password in %1 again, in clear text, and removes it from the desktop&apos;s keyring.</source>
+        <translation>Kivo bewahrt Ihr Passwort wieder im Klartext in %1 auf und entfernt es aus dem Schlüsselbund des Desktops.</translation>
+    </message>
+    <message>
+        <source>Kivo could not read your password from the desktop&apos;s keyring (%1), so it stays there.</source>
+        <translation>Kivo konnte Ihr Passwort nicht aus dem Schlüsselbund des Desktops lesen (%1), daher bleibt es dort.</translation>
+    </message>
+</context>
+<context>
     <name>kivo::Notifier</name>
     <message>
         <source>Open</source>
@@ -409,6 +432,62 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
         <source>*** Connected again.</source>
         <translation>*** Wieder verbunden.</translation>
     </message>
+    <message>
+        <source>The connection is encrypted (TLS).</source>
+        <translation>Die Verbindung ist verschlüsselt (TLS).</translation>
+    </message>
+    <message>
+        <source>The connection is not encrypted.</source>
+        <translation>Die Verbindung ist nicht verschlüsselt.</translation>
+    </message>
+    <message>
+        <source>Subject: %1
+Issuer: %2
+Valid from %3 to %4
+SHA-256 fingerprint: %5</source>
+        <translation>Inhaber: %1
+Aussteller: %2
+Gültig von %3 bis %4
+SHA-256-Fingerabdruck: %5</translation>
+    </message>
+    <message>
+        <source>The server %1 on port %2 sent a certificate that this computer does not trust (%3).
+
+%4
+
+Nothing was sent to the server. Trust this certificate for %1 from now on and log in?</source>
+        <translation>Der Server %1 an Port %2 hat ein Zertifikat gesendet, dem dieser Computer nicht vertraut (%3).
+
+%4
+
+An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertrauen und anmelden?</translation>
+    </message>
+    <message>
+        <source>Unknown Certificate</source>
+        <translation>Unbekanntes Zertifikat</translation>
+    </message>
+    <message>
+        <source>The certificate of %1 on port %2 is not the one you accepted before, so Kivo closed the connection and sent nothing.
+
+Accepted before: %3
+Sent now: %4
+
+%5
+
+Someone may be listening in between. Accept the new certificate only if you know why it changed. Accept it and log in?</source>
+        <translation>Das Zertifikat von %1 an Port %2 ist nicht das, das Sie zuvor angenommen haben; Kivo hat die Verbindung daher geschlossen und nichts gesendet.
+
+Zuvor angenommen: %3
+Jetzt gesendet: %4
+
+%5
+
+Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur an, wenn Sie wissen, warum es sich geändert hat. Annehmen und anmelden?</translation>
+    </message>
+    <message>
+        <source>Certificate Changed</source>
+        <translation>Zertifikat geändert</translation>
+    </message>
 </context>
 <context>
     <name>kivo::TranscriptView</name>
@@ -430,6 +509,10 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>the server did not answer within %1 seconds</source>
         <translation>der Server hat nicht innerhalb von %1 Sekunden geantwortet</translation>
+    </message>
+    <message>
+        <source>the server did not begin an encrypted connection within %1 seconds</source>
+        <translation>der Server hat nicht innerhalb von %1 Sekunden eine verschlüsselte Verbindung begonnen</translation>
     </message>
 </context>
 <context>
@@ -682,6 +765,14 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>Days of history kept</source>
         <translation>Tage, die der Verlauf aufbewahrt wird</translation>
+    </message>
+    <message>
+        <source>Keep my password in the desktop&apos;s &amp;keyring</source>
+        <translation>Mein Passwort im &amp;Schlüsselbund des Desktops aufbewahren</translation>
+    </message>
+    <message>
+        <source>Use an &amp;encrypted connection (TLS)</source>
+        <translation>Verschlüsselte Verbindung verwenden (&amp;TLS)</translation>
     </message>
 </context>
 <context>

@@ -15,9 +15,17 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 
 namespace kivo {
+namespace {
+
+QString fingerprintText(const QByteArray& fingerprint) {
+    return QString::fromLatin1(fingerprint.toHex(':').toUpper());
+}
+
+} // namespace
 
 OptionalFeatures::OptionalFeatures(Form1& form)
     : QObject(&form)
@@ -38,10 +46,20 @@ OptionalFeatures::OptionalFeatures(Form1& form)
     connect(&notifier_, &Notifier::activated, this, &OptionalFeatures::onNotificationActivated);
     connect(&form_.chats(), &ChatRegistry::searchRequested, this, &OptionalFeatures::searchHistory);
     connect(&preferences_, &Preferences::changed, this, &OptionalFeatures::applyHistoryPreference);
+    connect(&preferences_, &Preferences::changed, this, [this] {
+        form_.connection().keyring.switchTo(preferences_.values().keyring);
+        applyConnectionPreferences();
+    });
+    connect(&connection, &ConnectionController::certificateRefused, this,
+            &OptionalFeatures::onCertificateRefused);
+    connect(&connection, &ConnectionController::displayChanged, this,
+            &OptionalFeatures::showEncryption);
     historyCleanup_.setInterval(HistoryCleanupInterval);
     connect(&historyCleanup_, &ClockTimer::timeout, this, &OptionalFeatures::removeOldHistory);
     preferences_.load();
     applyHistoryPreference();
+    connection.keyring.setEnabled(preferences_.values().keyring);
+    applyConnectionPreferences();
 }
 
 OptionalFeatures::~OptionalFeatures() = default;
@@ -111,6 +129,59 @@ void OptionalFeatures::applyHistoryPreference() {
         form_.chats().setHistory(history_.get());
         removeOldHistory();
     }
+}
+
+void OptionalFeatures::applyConnectionPreferences() {
+    form_.connection().Winsock1.setTls(preferences_.values().tls,
+                                       [this](const QString& host, quint16 port) {
+                                           return preferences_.acceptedCertificate(host, port);
+                                       });
+}
+
+void OptionalFeatures::showEncryption() {
+    const ConnectionController& connection = form_.connection();
+    if (!connection.display().online)
+        return; // the reconnecting tries say when the next one comes
+    form_.lblConnectionState->setToolTip(connection.Winsock1.isEncrypted()
+                                             ? tr("The connection is encrypted (TLS).")
+                                             : tr("The connection is not encrypted."));
+}
+
+void OptionalFeatures::onCertificateRefused(const QString& host, quint16 port,
+                                            const QSslCertificate& certificate,
+                                            const QByteArray& accepted, const QString& reason) {
+    // One question, not one per try.
+    reconnector_.stop();
+    const QByteArray fingerprint = certificate.digest(QCryptographicHash::Sha256);
+    const QString details =
+        tr("Subject: %1\nIssuer: %2\nValid from %3 to %4\nSHA-256 fingerprint: %5")
+            .arg(certificate.subjectDisplayName(), certificate.issuerDisplayName(),
+                 QLocale().toString(certificate.effectiveDate(), QLocale::ShortFormat),
+                 QLocale().toString(certificate.expiryDate(), QLocale::ShortFormat),
+                 fingerprintText(fingerprint));
+    const bool accept =
+        accepted.isEmpty()
+            ? askRisky(tr("The server %1 on port %2 sent a certificate that this computer does "
+                          "not trust (%3).\n\n%4\n\nNothing was sent to the server. Trust "
+                          "this certificate for %1 from now on and log in?")
+                           .arg(host)
+                           .arg(port)
+                           .arg(reason, details),
+                       tr("Unknown Certificate"))
+            : askRisky(tr("The certificate of %1 on port %2 is not the one you accepted "
+                          "before, so Kivo closed the connection and sent nothing.\n\n"
+                          "Accepted before: %3\nSent now: %4\n\n%5\n\nSomeone may be "
+                          "listening in between. Accept the new certificate only if you know "
+                          "why it changed. Accept it and log in?")
+                           .arg(host)
+                           .arg(port)
+                           .arg(fingerprintText(accepted), fingerprintText(fingerprint), details),
+                       tr("Certificate Changed"));
+    if (!accept || !preferences_.acceptCertificate(host, port, fingerprint))
+        return;
+    ConnectionController& connection = form_.connection();
+    connection.WaitingForLogin = true;
+    connection.connectTo(host, port);
 }
 
 void OptionalFeatures::removeOldHistory() {

@@ -13,6 +13,7 @@
 #include <memory>
 
 class QAction;
+class QSslCertificate;
 
 namespace kivo {
 
@@ -59,6 +60,10 @@ private:
     void onReconnected();
     void showNextTry();
     void applyHistoryPreference();
+    void applyConnectionPreferences();
+    void onCertificateRefused(const QString& host, quint16 port, const QSslCertificate& certificate,
+                              const QByteArray& accepted, const QString& reason);
+    void showEncryption();
     bool openHistory();
     void removeOldHistory();
 

@@ -201,9 +201,8 @@ void FormChat::Form_Unload() {
 }
 
 void FormChat::returnToHomeServer() {
-    QString username, password, host;
-    ConnectionFile::LoadConnectionData(username, password, host);
-    if (host.isEmpty())
+    const Keyring::Login saved = Keyring::saved();
+    if (saved.host.isEmpty())
         return;
     // An unusable saved port is refused before the current connection is given up.
     const qint64 port = ConnectionFile::GetSavedPort();
@@ -212,14 +211,15 @@ void FormChat::returnToHomeServer() {
     ConnectionController& connection = registry_.connection();
     if (connection.Winsock1.state() != Winsock::Closed)
         connection.Winsock1.close();
-    // Pending window and socket events run before the new connect. Queued rather than run
-    // here: this window is being closed and must not be re-entered meanwhile.
-    QTimer::singleShot(0, &connection, [&connection, username, password, host, port] {
-        connection.WaitingForLogin = true;
-        connection.LoginUser = username;
-        connection.LoginPass = password;
-        connection.connectTo(host, static_cast<quint16>(port));
-    });
+    // The password comes from the event loop, so pending window and socket events run before
+    // the new connect: this window is being closed and must not be re-entered meanwhile.
+    connection.keyring.password(saved, &connection,
+                                [&connection, saved, port](const QString& password) {
+                                    connection.WaitingForLogin = true;
+                                    connection.LoginUser = saved.username;
+                                    connection.LoginPass = password;
+                                    connection.connectTo(saved.host, static_cast<quint16>(port));
+                                });
 }
 
 } // namespace kivo

@@ -40,4 +40,8 @@ bool ask(const QString& text, const QString& title) {
     return MessageBoxes::current().question(text, title);
 }
 
+bool askRisky(const QString& text, const QString& title) {
+    return MessageBoxes::current().riskyQuestion(text, title);
+}
+
 } // namespace kivo

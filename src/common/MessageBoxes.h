@@ -16,6 +16,10 @@ public:
     virtual void warning(const QString& text, const QString& title) = 0;
     // Question icon, Yes and No buttons; true means Yes.
     virtual bool question(const QString& text, const QString& title) = 0;
+    // The same, for a choice that must not be made by pressing Enter: No is the default.
+    virtual bool riskyQuestion(const QString& text, const QString& title) {
+        return question(text, title);
+    }
     // Changes the text of a warning box that is open, found by its text and title.
     virtual void retext(const QString& text, const QString& title, const QString& newText) {
         Q_UNUSED(text);
@@ -30,5 +34,6 @@ public:
 
 void warn(const QString& text, const QString& title = AppTitle);
 bool ask(const QString& text, const QString& title = AppTitle);
+bool askRisky(const QString& text, const QString& title);
 
 } // namespace kivo

@@ -14,12 +14,15 @@ QString shownText(QString text) {
 
 QMessageBox::StandardButton QtMessageBoxes::show(QMessageBox::Icon icon, const QString& text,
                                                  const QString& title,
-                                                 QMessageBox::StandardButtons buttons) {
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::StandardButton defaultButton) {
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent)
         parent = QApplication::activeWindow();
     QMessageBox box(icon, title, shownText(text), buttons, parent);
     box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     open_.append(&box);
     const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
     open_.removeAll(&box);
@@ -33,6 +36,11 @@ void QtMessageBoxes::warning(const QString& text, const QString& title) {
 bool QtMessageBoxes::question(const QString& text, const QString& title) {
     return show(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+bool QtMessageBoxes::riskyQuestion(const QString& text, const QString& title) {
+    return show(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::retext(const QString& text, const QString& title, const QString& newText) {

@@ -15,11 +15,14 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     void warning(const QString& text, const QString& title) override;
     bool question(const QString& text, const QString& title) override;
+    bool riskyQuestion(const QString& text, const QString& title) override;
     void retext(const QString& text, const QString& title, const QString& newText) override;
 
 private:
-    QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString& text,
-                                     const QString& title, QMessageBox::StandardButtons buttons);
+    QMessageBox::StandardButton
+    show(QMessageBox::Icon icon, const QString& text, const QString& title,
+         QMessageBox::StandardButtons buttons,
+         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
     QList<QPointer<QMessageBox>> open_;
 };

@@ -30,6 +30,15 @@ ConnectionController::ConnectionController(QObject* parent)
     connect(&Winsock1, &Winsock::closedByServer, this, &ConnectionController::Winsock1_Close);
     connect(&Winsock1, &Winsock::dataArrived, this, &ConnectionController::Winsock1_DataArrival);
     connect(&Winsock1, &Winsock::failed, this, &ConnectionController::onFailed);
+    connect(&Winsock1, &Winsock::certificateRefused, this,
+            // By value: closing the socket drops what the references point at.
+            [this](QSslCertificate certificate, QByteArray accepted, QString reason) {
+                qCDebug(logConnection).noquote() << "certificate refused:" << reason;
+                const QString host = Winsock1.remoteHost();
+                const quint16 port = Winsock1.remotePort();
+                endFailedConnection();
+                Q_EMIT certificateRefused(host, port, certificate, accepted, reason);
+            });
 }
 
 bool ConnectionController::SendMessageToUser(const QString& /*username*/, const QString& message) {
@@ -135,19 +144,23 @@ void ConnectionController::onFailed(const QString& reason) {
     const bool wasConnected = Winsock1.wasConnected();
     const QString host = Winsock1.remoteHost();
     const quint16 port = Winsock1.remotePort();
+    const bool report = reportFailures;
+    endFailedConnection();
+    if (!report)
+        return;
+    const QString text = wasConnected ? tr("The connection to %1 on port %2 was lost: %3.")
+                                      : tr("Could not connect to %1 on port %2: %3.");
+    warn(text.arg(host).arg(port).arg(reason), tr("Connection Error"));
+}
+
+void ConnectionController::endFailedConnection() {
     // What arrived before the failure is still routed, after the socket is closed.
     receiver_.feed(Winsock1.read(Winsock1.bytesAvailable()));
     endOfStream_ = true;
     Winsock1.close();
     pump();
     WaitingForLogin = false;
-    const bool report = reportFailures;
     lost();
-    if (!report)
-        return;
-    const QString text = wasConnected ? tr("The connection to %1 on port %2 was lost: %3.")
-                                      : tr("Could not connect to %1 on port %2: %3.");
-    warn(text.arg(host).arg(port).arg(reason), tr("Connection Error"));
 }
 
 void ConnectionController::tmrPing_Timer() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ClockTimer.h"
+#include "Keyring.h"
 #include "LineReceiver.h"
 #include "Winsock.h"
 
@@ -34,6 +35,8 @@ public:
     QString LoggedUser; // empty: not connected
 
     Winsock Winsock1;
+    // Where the saved login keeps its password.
+    Keyring keyring;
     ClockTimer tmrPing;
     // A failed connect or a broken connection is reported in a box (not while reconnecting).
     bool reportFailures = true;
@@ -71,11 +74,16 @@ Q_SIGNALS:
     // ... and it was a connection whose login the server had accepted.
     void connectionDropped(const QString& host, quint16 port);
     void connectStarted();
+    // With TLS: the server's certificate was refused and nothing was sent; the connection is
+    // closed, as after a failure. `accepted` is the fingerprint accepted before, if any.
+    void certificateRefused(const QString& host, quint16 port, const QSslCertificate& certificate,
+                            const QByteArray& accepted, const QString& reason);
     void disconnectedByUser();
 
 private:
     bool sendLine(const QString& command);
     void onFailed(const QString& reason);
+    void endFailedConnection();
     void showOffline();
     void lost();
     void handleMessage(const QString& message);

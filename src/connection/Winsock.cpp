@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Winsock.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 
 namespace kivo {
 namespace {
@@ -12,24 +12,84 @@ constexpr int DefaultConnectTimeout = 20000;
 } // namespace
 
 Winsock::Winsock(QObject* parent)
-    : QObject(parent)
-    , socket_(new QTcpSocket(this)) {
-    socket_->setObjectName(QStringLiteral("Winsock1"));
-    socket_->setReadBufferSize(ReadBufferSize);
+    : QObject(parent) {
     connectTimer_.setSingleShot(true);
     connectTimer_.setInterval(DefaultConnectTimeout);
     connect(&connectTimer_, &QTimer::timeout, this, [this] {
-        fail(
-            tr("the server did not answer within %1 seconds").arg(connectTimer_.interval() / 1000));
+        const int seconds = connectTimer_.interval() / 1000;
+        // Connected but not encrypted: a plain server waits for a line that never comes.
+        fail(socket_->state() == QAbstractSocket::ConnectedState
+                 ? tr("the server did not begin an encrypted connection within %1 seconds")
+                       .arg(seconds)
+                 : tr("the server did not answer within %1 seconds").arg(seconds));
     });
-    connect(socket_, &QTcpSocket::connected, this, [this] {
+    makeSocket(false);
+}
+
+void Winsock::makeSocket(bool tls) {
+    if (socket_) {
+        socket_->disconnect(this);
+        socket_->abort();
+        socket_->deleteLater();
+    }
+    tls_ = tls;
+    socket_ = tls ? new QSslSocket(this) : new QTcpSocket(this);
+    socket_->setObjectName(QStringLiteral("Winsock1"));
+    socket_->setReadBufferSize(ReadBufferSize);
+    const auto made = [this] {
         connectTimer_.stop();
         wasConnected_ = true;
         Q_EMIT connected();
-    });
+    };
+    if (auto* ssl = qobject_cast<QSslSocket*>(socket_)) {
+        connect(ssl, &QSslSocket::encrypted, this, made);
+        connect(ssl, &QSslSocket::sslErrors, this, &Winsock::onSslErrors);
+    } else {
+        connect(socket_, &QTcpSocket::connected, this, made);
+    }
     connect(socket_, &QTcpSocket::readyRead, this, &Winsock::dataArrived);
     connect(socket_, &QTcpSocket::disconnected, this, &Winsock::onDisconnected);
     connect(socket_, &QTcpSocket::errorOccurred, this, &Winsock::onError);
+}
+
+void Winsock::setTls(bool tls, AcceptedCertificate accepted) {
+    accepted_ = std::move(accepted);
+    if (tls != tls_)
+        makeSocket(tls);
+}
+
+bool Winsock::isEncrypted() const {
+    const auto* ssl = qobject_cast<const QSslSocket*>(socket_);
+    return ssl && ssl->isEncrypted();
+}
+
+void Winsock::onSslErrors(const QList<QSslError>& errors) {
+    // These say only that nobody the system trusts vouches for the certificate: the user may
+    // vouch for it instead. Any other (expired, revoked, forged) fails the handshake.
+    static const QList<QSslError::SslError> unvouched = {
+        QSslError::SelfSignedCertificate,
+        QSslError::SelfSignedCertificateInChain,
+        QSslError::UnableToGetLocalIssuerCertificate,
+        QSslError::UnableToVerifyFirstCertificate,
+        QSslError::UnableToGetIssuerCertificate,
+        QSslError::CertificateUntrusted,
+        QSslError::HostNameMismatch,
+    };
+    QStringList reasons;
+    for (const QSslError& error : errors) {
+        if (!unvouched.contains(error.error()))
+            return; // not ignored: the handshake fails with this reason
+        reasons << error.errorString();
+    }
+    auto* ssl = static_cast<QSslSocket*>(socket_);
+    const QSslCertificate certificate = ssl->peerCertificate();
+    const QByteArray accepted = accepted_ ? accepted_(remoteHost_, remotePort_) : QByteArray();
+    if (!accepted.isEmpty() && accepted == certificate.digest(QCryptographicHash::Sha256)) {
+        ssl->ignoreSslErrors(errors);
+        return;
+    }
+    // Not ignored, so the handshake fails next and nothing is ever sent.
+    refusal_ = Refusal{certificate, accepted, reasons.join(QStringLiteral("; "))};
 }
 
 Winsock::~Winsock() {
@@ -48,7 +108,7 @@ int Winsock::state() const {
     case QAbstractSocket::ConnectingState:
         return Connecting;
     case QAbstractSocket::ConnectedState:
-        return Connected;
+        return tls_ && !isEncrypted() ? Connecting : Connected;
     case QAbstractSocket::ClosingState:
         return Closing;
     default:
@@ -62,12 +122,16 @@ void Winsock::connectToHost(const QString& host, quint16 port) {
     remoteHost_ = host;
     remotePort_ = port;
     connectTimer_.start();
-    socket_->connectToHost(host, port);
+    if (tls_)
+        static_cast<QSslSocket*>(socket_)->connectToHostEncrypted(host, port);
+    else
+        socket_->connectToHost(host, port);
 }
 
 void Winsock::close() {
     connectTimer_.stop();
     failed_ = false;
+    refusal_.reset();
     leftover_.clear();
     const QSignalBlocker quiet(socket_);
     if (socket_->state() == QAbstractSocket::ConnectedState)
@@ -85,7 +149,7 @@ QByteArray Winsock::read(qint64 maxBytes) {
         leftover_.remove(0, bytes.size());
         return bytes;
     }
-    return socket_->read(maxBytes);
+    return socket_->isOpen() ? socket_->read(maxBytes) : QByteArray();
 }
 
 qint64 Winsock::bytesAvailable() const {
@@ -109,7 +173,12 @@ void Winsock::fail(const QString& reason) {
     QMetaObject::invokeMethod(
         this,
         [this, reason] {
-            if (failed_)
+            if (!failed_)
+                return;
+            if (refusal_)
+                Q_EMIT certificateRefused(refusal_->certificate, refusal_->accepted,
+                                          refusal_->reason);
+            else
                 Q_EMIT failed(reason);
         },
         Qt::QueuedConnection);

@@ -3,8 +3,12 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSslCertificate>
 #include <QTimer>
+#include <functional>
+#include <optional>
 
+class QSslError;
 class QTcpSocket;
 
 namespace kivo {
@@ -23,6 +27,10 @@ public:
         Error = 9,
     };
 
+    // Asked when a server's certificate is not one the system trusts: the SHA-256 fingerprint
+    // of the certificate the user accepted for that server, empty when none.
+    using AcceptedCertificate = std::function<QByteArray(const QString& host, quint16 port)>;
+
     explicit Winsock(QObject* parent = nullptr);
     ~Winsock() override;
 
@@ -32,6 +40,10 @@ public:
     // Whether the connection last started has been made at some point.
     bool wasConnected() const { return wasConnected_; }
 
+    // With TLS the connection counts as made once the handshake is done; until then nothing
+    // can be sent. The TLS library is loaded only when it is asked for.
+    void setTls(bool tls, AcceptedCertificate accepted = {});
+    bool isEncrypted() const;
     void connectToHost(const QString& host, quint16 port);
     // Closes at once, dropping unread data; raises no closedByServer.
     void close();
@@ -48,16 +60,30 @@ Q_SIGNALS:
     void dataArrived();
     // A failed connect or a broken connection; the socket stays in Error until closed.
     void failed(const QString& reason);
+    // The server's certificate is neither trusted by the system nor the one accepted before
+    // (`accepted`, empty when none): the connection was closed before anything was sent.
+    void certificateRefused(const QSslCertificate& certificate, const QByteArray& accepted,
+                            const QString& reason);
 
 private:
+    void makeSocket(bool tls);
+    void onSslErrors(const QList<QSslError>& errors);
     void onError();
     void onDisconnected();
     void fail(const QString& reason);
 
-    QTcpSocket* socket_;
+    QTcpSocket* socket_ = nullptr;
+    bool tls_ = false;
+    AcceptedCertificate accepted_;
     QTimer connectTimer_;
     QString remoteHost_;
     quint16 remotePort_ = 0;
+    struct Refusal {
+        QSslCertificate certificate;
+        QByteArray accepted;
+        QString reason;
+    };
+    std::optional<Refusal> refusal_;
     QByteArray leftover_; // bytes that were still unread when the server closed
     bool failed_ = false;
     bool wasConnected_ = false;

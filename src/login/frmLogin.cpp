@@ -66,12 +66,19 @@ frmLogin::frmLogin(ConnectionController& connection, QWidget* parent)
 
 void frmLogin::Form_Load() {
     cmdOK->setEnabled(false);
-    QString username, password, host;
-    ConnectionFile::LoadConnectionData(username, password, host);
-    txtUsername->setText(username);
-    txtPassword->setText(password);
-    txtHost->setText(host);
+    const Keyring::Login saved = Keyring::saved();
+    txtUsername->setText(saved.username);
+    txtPassword->setText(saved.password);
+    txtHost->setText(saved.host);
     UpdateOKButton();
+    // A password kept in the keyring comes later; what the user typed meanwhile stays.
+    if (saved.password.isEmpty() && connection_.keyring.enabled())
+        connection_.keyring.password(saved, this, [this](const QString& password) {
+            if (txtPassword->text().isEmpty()) {
+                txtPassword->setText(password);
+                UpdateOKButton();
+            }
+        });
 }
 
 void frmLogin::UpdateOKButton() {
@@ -94,7 +101,7 @@ void frmLogin::cmdOK_Click() {
     const QString host = trimSpaces(txtHost->text());
     connection_.LoginUser = username;
     connection_.LoginPass = password;
-    ConnectionFile::SaveConnectionData(username, password, host);
+    connection_.keyring.save(username, password, host);
     connection_.WaitingForLogin = true;
     connection_.connectTo(host, static_cast<quint16>(ConnectionFile::GetSavedPort()));
     cmdOK->setEnabled(false);

@@ -18,6 +18,13 @@ const QString NotificationsKey = QStringLiteral("notifications");
 const QString ReconnectKey = QStringLiteral("reconnect");
 const QString HistoryKey = QStringLiteral("history");
 const QString HistoryDaysKey = QStringLiteral("historyDays");
+const QString KeyringKey = QStringLiteral("keyring");
+const QString TlsKey = QStringLiteral("tls");
+const QString CertificatesGroup = QStringLiteral("certificates");
+
+QString certificateKey(const QString& host, quint16 port) {
+    return CertificatesGroup + u'/' + host + u':' + QString::number(port);
+}
 
 // Only "true" and "false" are switches; anything else leaves the default.
 bool readSwitch(const QSettings& settings, const QString& key, bool fallback) {
@@ -74,6 +81,8 @@ void Preferences::load() {
     values_.notifications = readSwitch(settings, NotificationsKey, values_.notifications);
     values_.reconnect = readSwitch(settings, ReconnectKey, values_.reconnect);
     values_.history = readSwitch(settings, HistoryKey, values_.history);
+    values_.keyring = readSwitch(settings, KeyringKey, values_.keyring);
+    values_.tls = readSwitch(settings, TlsKey, values_.tls);
     bool number = false;
     const int days = settings.value(HistoryDaysKey).toInt(&number);
     if (number && days >= 0)
@@ -82,7 +91,7 @@ void Preferences::load() {
         qCDebug(logFiles).noquote() << "read" << path();
 }
 
-bool Preferences::save(const Values& values) {
+template <typename Change> bool Preferences::write(Change change) {
     if (notPlain_ || kindOfFile() == Kind::NotPlain) {
         warn(QCoreApplication::translate("kivo", "Could not save the preferences in %1.")
                  .arg(QDir::toNativeSeparators(path())));
@@ -93,10 +102,7 @@ bool Preferences::save(const Values& values) {
     if (std::exchange(damaged_, false))
         QFile::remove(path());
     QSettings settings(path(), QSettings::IniFormat);
-    settings.setValue(NotificationsKey, values.notifications ? "true" : "false");
-    settings.setValue(ReconnectKey, values.reconnect ? "true" : "false");
-    settings.setValue(HistoryKey, values.history ? "true" : "false");
-    settings.setValue(HistoryDaysKey, values.historyDays);
+    change(settings);
     settings.sync(); // QSettings writes through a temporary file and a rename
     if (settings.status() != QSettings::NoError) {
         warn(QCoreApplication::translate("kivo", "Could not save the preferences in %1.")
@@ -104,11 +110,39 @@ bool Preferences::save(const Values& values) {
         return false;
     }
     qCDebug(logFiles).noquote() << "wrote" << path();
+    return true;
+}
+
+bool Preferences::save(const Values& values) {
+    const bool written = write([&values](QSettings& settings) {
+        settings.setValue(NotificationsKey, values.notifications ? "true" : "false");
+        settings.setValue(ReconnectKey, values.reconnect ? "true" : "false");
+        settings.setValue(HistoryKey, values.history ? "true" : "false");
+        settings.setValue(HistoryDaysKey, values.historyDays);
+        settings.setValue(KeyringKey, values.keyring ? "true" : "false");
+        settings.setValue(TlsKey, values.tls ? "true" : "false");
+    });
+    if (!written)
+        return false;
     const bool different = !(values == values_);
     values_ = values;
     if (different)
         Q_EMIT changed();
     return true;
+}
+
+QByteArray Preferences::acceptedCertificate(const QString& host, quint16 port) const {
+    if (kindOfFile() != Kind::Plain)
+        return {};
+    const QSettings settings(path(), QSettings::IniFormat);
+    return QByteArray::fromHex(settings.value(certificateKey(host, port)).toString().toLatin1());
+}
+
+bool Preferences::acceptCertificate(const QString& host, quint16 port,
+                                    const QByteArray& fingerprint) {
+    return write([&](QSettings& settings) {
+        settings.setValue(certificateKey(host, port), QString::fromLatin1(fingerprint.toHex()));
+    });
 }
 
 } // namespace kivo

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -20,6 +21,8 @@ public:
         bool reconnect = false;    // reconnect by itself after a lost connection
         bool history = false;      // keep a history of conversations
         int historyDays = 0;       // remove history older than this; 0 keeps it forever
+        bool keyring = false;      // the password in the desktop's keyring, not connection.dat
+        bool tls = false;          // connect with TLS
 
         bool operator==(const Values&) const = default;
     };
@@ -32,10 +35,18 @@ public:
     bool save(const Values& values);
     const Values& values() const { return values_; }
 
+    // The SHA-256 fingerprint of the certificate the user accepted for a server; empty when
+    // none was. Trust on first use, kept beside the options.
+    QByteArray acceptedCertificate(const QString& host, quint16 port) const;
+    bool acceptCertificate(const QString& host, quint16 port, const QByteArray& fingerprint);
+
 Q_SIGNALS:
     void changed();
 
 private:
+    // Writes kivo.ini through `change`; says so when it cannot.
+    template <typename Change> bool write(Change change);
+
     Values values_;
     bool damaged_ = false;
     bool notPlain_ = false; // a link or a folder: never written through

@@ -17,6 +17,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkHistory(new QCheckBox(tr("Keep a &history of conversations"), this))
     , chkHistoryLimit(new QCheckBox(tr("Remove history &older than"), this))
     , spnHistoryDays(new QSpinBox(this))
+    , chkKeyring(new QCheckBox(tr("Keep my password in the desktop's &keyring"), this))
+    , chkTls(new QCheckBox(tr("Use an &encrypted connection (TLS)"), this))
     , preferences_(preferences) {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(tr("Preferences"));
@@ -25,6 +27,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkHistory->setObjectName(QStringLiteral("chkHistory"));
     chkHistoryLimit->setObjectName(QStringLiteral("chkHistoryLimit"));
     spnHistoryDays->setObjectName(QStringLiteral("spnHistoryDays"));
+    chkKeyring->setObjectName(QStringLiteral("chkKeyring"));
+    chkTls->setObjectName(QStringLiteral("chkTls"));
     spnHistoryDays->setRange(1, 36500);
     spnHistoryDays->setSuffix(tr(" days"));
     spnHistoryDays->setAccessibleName(tr("Days of history kept"));
@@ -36,6 +40,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkHistoryLimit->setChecked(values.historyDays > 0);
     spnHistoryDays->setValue(values.historyDays > 0 ? values.historyDays : 365);
     spnHistoryDays->setEnabled(chkHistoryLimit->isChecked());
+    chkKeyring->setChecked(values.keyring);
+    chkTls->setChecked(values.tls);
     connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -50,6 +56,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addWidget(chkReconnect);
     layout->addWidget(chkHistory);
     layout->addLayout(limit);
+    layout->addWidget(chkKeyring);
+    layout->addWidget(chkTls);
     layout->addStretch();
     layout->addWidget(buttons);
 }
@@ -60,6 +68,8 @@ void frmPreferences::accept() {
     values.reconnect = chkReconnect->isChecked();
     values.history = chkHistory->isChecked();
     values.historyDays = chkHistoryLimit->isChecked() ? spnHistoryDays->value() : 0;
+    values.keyring = chkKeyring->isChecked();
+    values.tls = chkTls->isChecked();
     // A failed save has been reported; the dialog stays open so nothing seems saved.
     if (preferences_.save(values))
         QDialog::accept();

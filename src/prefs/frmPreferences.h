@@ -22,6 +22,8 @@ public:
     QCheckBox* chkHistory;
     QCheckBox* chkHistoryLimit;
     QSpinBox* spnHistoryDays;
+    QCheckBox* chkKeyring;
+    QCheckBox* chkTls;
 
     void accept() override;
 

@@ -5,9 +5,9 @@
 
 namespace kivo::test {
 
-DevServer::DevServer() {
+DevServer::DevServer(const QStringList& arguments) {
     process_.setProgram(QStringLiteral(VELTRA_DEVSERVER));
-    process_.setArguments({QStringLiteral("--port"), QStringLiteral("0")});
+    process_.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + arguments);
     process_.start();
     if (!process_.waitForReadyRead(5000))
         qFatal("veltra-devserver did not start");

@@ -10,7 +10,7 @@ namespace kivo::test {
 // veltra-devserver as a real process on a free port of 127.0.0.1.
 class DevServer {
 public:
-    DevServer();
+    explicit DevServer(const QStringList& arguments = {});
     ~DevServer() { stop(); }
     quint16 port() const { return port_; }
     // SIGTERM, then wait for the process to end.

@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Logging in over TLS to the real veltra-devserver, through a proxy that records every byte
+// the client sends, with certificates made by openssl for the test.
+#include "DevServer.h"
+#include "Form1.h"
+#include "TestSupport.h"
+#include "frmLogin.h"
+
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QPushButton>
+#include <QSslCertificate>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kivo;
+
+namespace {
+
+// Forwards 127.0.0.1:port() to a server that can be swapped, keeping what clients sent.
+class RecordingProxy : public QObject {
+public:
+    RecordingProxy() {
+        listener_.listen(QHostAddress::LocalHost);
+        connect(&listener_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* client = listener_.nextPendingConnection()) {
+                auto* server = new QTcpSocket(client);
+                server->connectToHost(QHostAddress::LocalHost, target);
+                connect(client, &QTcpSocket::readyRead, server, [client, server, this] {
+                    const QByteArray bytes = client->readAll();
+                    fromClient += bytes;
+                    server->write(bytes);
+                });
+                connect(server, &QTcpSocket::readyRead, client,
+                        [client, server] { client->write(server->readAll()); });
+                connect(server, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+            }
+        });
+    }
+    quint16 port() const { return listener_.serverPort(); }
+
+    quint16 target = 0;
+    QByteArray fromClient;
+
+private:
+    QTcpServer listener_;
+};
+
+struct Pair {
+    QString certificate, key;
+    QByteArray fingerprint; // SHA-256
+};
+
+Pair makePair(const QTemporaryDir& dir, const QString& name) {
+    Pair pair{dir.filePath(name + ".crt"), dir.filePath(name + ".key"), {}};
+    QProcess openssl;
+    openssl.start("openssl",
+                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                   "/CN=kivo-test-" + name, "-keyout", pair.key, "-out", pair.certificate});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
+        qFatal("openssl could not make a certificate");
+    const auto certificates = QSslCertificate::fromPath(pair.certificate);
+    pair.fingerprint = certificates.value(0).digest(QCryptographicHash::Sha256);
+    return pair;
+}
+
+QString shown(const QByteArray& fingerprint) {
+    return QString::fromLatin1(fingerprint.toHex(':').toUpper());
+}
+
+} // namespace
+
+class TestTls : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void trustOnFirstUseThenAChangedCertificateIsRefused();
+    void aPlainServerFailsTheHandshake();
+
+private:
+    QTemporaryDir dir_;
+    Pair first_, second_;
+};
+
+void TestTls::initTestCase() {
+    first_ = makePair(dir_, "first");
+    second_ = makePair(dir_, "second");
+}
+
+void TestTls::trustOnFirstUseThenAChangedCertificateIsRefused() {
+    RecordingProxy proxy;
+    auto server = std::make_unique<test::DevServer>(
+        QStringList{"--tls-cert", first_.certificate, "--tls-key", first_.key});
+    proxy.target = server->port();
+    test::Sandbox sandbox;
+    sandbox.writeFile("kivo.ini", "[General]\ntls=true\n");
+    test::saveLogin(sandbox, "ann", "pw", proxy.port());
+    Form1 form;
+    form.show();
+    const auto logIn = [&form] {
+        test::whenModal([](QWidget* modal) {
+            QTest::mouseClick(qobject_cast<frmLogin*>(modal)->cmdOK, Qt::LeftButton);
+        });
+        form.mnuConnect->trigger();
+    };
+
+    // First use: the certificate is shown, accepted, kept, and the login goes encrypted.
+    sandbox.boxes.answers = {true};
+    logIn();
+    QCOMPARE(form.windowTitle(), QString("Kivo - ann"));
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QCOMPARE(sandbox.boxes.boxes[0].title, QString("Unknown Certificate"));
+    QVERIFY(sandbox.boxes.boxes[0].text.contains(shown(first_.fingerprint)));
+    QVERIFY(sandbox.boxes.boxes[0].text.contains("Subject: kivo-test-first"));
+    QVERIFY(sandbox.readFile("kivo.ini").contains(first_.fingerprint.toHex()));
+    QCOMPARE(form.lblConnectionState->toolTip(), QString("The connection is encrypted (TLS)."));
+    QVERIFY(!proxy.fromClient.isEmpty());
+    QVERIFY(!proxy.fromClient.contains("/login"));
+    QVERIFY(!proxy.fromClient.contains("ann"));
+
+    // The same server again: no question.
+    form.mnuConnect->trigger();
+    logIn();
+    QCOMPARE(form.windowTitle(), QString("Kivo - ann"));
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+
+    // Another certificate behind the same address: refused, both fingerprints named.
+    form.mnuConnect->trigger();
+    server = std::make_unique<test::DevServer>(
+        QStringList{"--tls-cert", second_.certificate, "--tls-key", second_.key});
+    proxy.target = server->port();
+    proxy.fromClient.clear();
+    sandbox.boxes.answers = {false};
+    test::when([&] { return sandbox.boxes.boxes.size() == 2; },
+               [&] { qobject_cast<frmLogin*>(form.loginDialog())->cmdCancel->click(); });
+    logIn();
+    QCOMPARE(sandbox.boxes.boxes[1].title, QString("Certificate Changed"));
+    QVERIFY(sandbox.boxes.boxes[1].text.contains("Accepted before: " + shown(first_.fingerprint)));
+    QVERIFY(sandbox.boxes.boxes[1].text.contains("Sent now: " + shown(second_.fingerprint)));
+    QCOMPARE(form.windowTitle(), QString("Kivo"));
+    QVERIFY(!proxy.fromClient.isEmpty()); // the handshake, and nothing after it
+    QVERIFY(!proxy.fromClient.contains("/login"));
+    QVERIFY(sandbox.readFile("kivo.ini").contains(first_.fingerprint.toHex()));
+
+    // Accepted explicitly: kept instead of the first.
+    sandbox.boxes.answers = {true};
+    logIn();
+    QCOMPARE(form.windowTitle(), QString("Kivo - ann"));
+    QCOMPARE(sandbox.boxes.boxes.size(), 3);
+    QVERIFY(sandbox.readFile("kivo.ini").contains(second_.fingerprint.toHex()));
+    QVERIFY(!sandbox.readFile("kivo.ini").contains(first_.fingerprint.toHex()));
+}
+
+void TestTls::aPlainServerFailsTheHandshake() {
+    test::DevServer server;
+    test::Sandbox sandbox;
+    sandbox.writeFile("kivo.ini", "[General]\ntls=true\n");
+    test::saveLogin(sandbox, "ann", "pw", server.port());
+    Form1 form;
+    form.show();
+    test::when([&] { return !sandbox.boxes.boxes.isEmpty(); },
+               [&] { qobject_cast<frmLogin*>(form.loginDialog())->cmdCancel->click(); });
+    test::whenModal([](QWidget* modal) {
+        QTest::mouseClick(qobject_cast<frmLogin*>(modal)->cmdOK, Qt::LeftButton);
+    });
+    form.mnuConnect->trigger();
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    const QString text = sandbox.boxes.boxes[0].text;
+    QVERIFY2(
+        text.startsWith(QString("Could not connect to 127.0.0.1 on port %1: ").arg(server.port())),
+        qPrintable(text));
+    QVERIFY2(text.contains("wrong version number"), qPrintable(text));
+    QCOMPARE(form.windowTitle(), QString("Kivo"));
+}
+
+QTEST_MAIN(TestTls)
+#include "tst_tls.moc"
