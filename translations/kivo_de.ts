@@ -141,6 +141,10 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <source>%1 lines could not be stored</source>
         <translation>%1 Zeilen konnten nicht gespeichert werden</translation>
     </message>
+    <message>
+        <source>Kivo is already running with these state files; the desktop did not let its window come to the front, so it asks for your attention instead.</source>
+        <translation>Kivo läuft bereits mit diesen Zustandsdateien; der Desktop hat sein Fenster nicht in den Vordergrund gelassen, daher bittet es stattdessen um Ihre Aufmerksamkeit.</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ConnectionController</name>

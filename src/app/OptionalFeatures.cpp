@@ -203,17 +203,18 @@ void OptionalFeatures::conferenceLineShown(FormChat* room, const QString& messag
         QApplication::alert(room);
 }
 
-void OptionalFeatures::onNotificationActivated(const QString& conversation) {
+void OptionalFeatures::onNotificationActivated(const QString& conversation,
+                                               const QString& activationToken) {
     ChatRegistry& chats = form_.chats();
     if (conversation == Notices::Room) {
         if (FormChat* room = chats.ServerChatWindow)
-            chats.restore(room);
+            chats.restore(room, activationToken);
         return;
     }
     // The key is case-folded: the window opens under the contact's own name.
     const QString key = conversation.mid(conversation.indexOf(u':') + 1);
     if (ContactNode* contact = form_.contacts().FindContactNode(key))
-        chats.restore(form_.OpenChatWindow(contact->Text));
+        chats.restore(form_.OpenChatWindow(contact->Text), activationToken);
 }
 
 void OptionalFeatures::onConnectionDropped(const QString& host, quint16 port) {

@@ -55,7 +55,7 @@ public:
 
 private:
     void buildMenus();
-    void onNotificationActivated(const QString& conversation);
+    void onNotificationActivated(const QString& conversation, const QString& activationToken);
     void onConnectionDropped(const QString& host, quint16 port);
     void onReconnected();
     void showNextTry();

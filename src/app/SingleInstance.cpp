@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QSysInfo>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
@@ -20,8 +22,16 @@ namespace kivo {
 namespace {
 
 constexpr int HandOverTimeout = 3000;
-const QByteArray RaiseRequest = QByteArrayLiteral("raise\n");
+constexpr qsizetype MaxRequest = 512; // "raise", a space and an activation token
+// "raise [token]"; answered "raised" or, when the window did not come, "attention".
+const QByteArray RaiseRequest = QByteArrayLiteral("raise");
 const QByteArray RaisedAnswer = QByteArrayLiteral("raised\n");
+const QByteArray AttentionAnswer = QByteArrayLiteral("attention\n");
+
+// Activation tokens are printable ASCII without spaces; anything else is not one.
+bool isToken(QByteArrayView text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 127; });
+}
 
 // A folder only this user can enter: $XDG_RUNTIME_DIR, or one made for the purpose. Another
 // user must not be able to take the socket's name first.
@@ -83,7 +93,7 @@ bool SingleInstance::lockIsStale() {
     return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
-SingleInstance::Outcome SingleInstance::start() {
+SingleInstance::Outcome SingleInstance::start(const QString& activationToken) {
     bool locked = lock_.tryLock();
     if (!locked && lock_.error() == QLockFile::LockFailedError && lockIsStale()) {
         qCDebug(logInstance).noquote() << "taking over a stale lock in" << folder_;
@@ -91,7 +101,7 @@ SingleInstance::Outcome SingleInstance::start() {
     }
     if (!locked) {
         if (lock_.error() == QLockFile::LockFailedError)
-            return handOver() ? Outcome::HandedOver : Outcome::Unreachable;
+            return handOver(activationToken);
         // A folder that cannot hold a lock (read-only, say) cannot be shared safely either,
         // but the files there cannot be written over by anyone: go on.
         qCWarning(logInstance).noquote() << "could not lock" << folder_;
@@ -115,42 +125,68 @@ SingleInstance::Outcome SingleInstance::start() {
                 socket->abort();
                 continue;
             }
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains(RaiseRequest)) {
-                    qCDebug(logInstance) << "brought to the front by a second start";
-                    Q_EMIT raiseRequested();
-                    socket->write(RaisedAnswer);
-                    socket->flush();
-                }
-            });
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { answer(socket); });
         }
     });
     return Outcome::First;
 }
 
-bool SingleInstance::handOver() {
+void SingleInstance::answer(QLocalSocket* socket) {
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > MaxRequest)
+            socket->abort();
+        return;
+    }
+    const QByteArray request = socket->readLine(MaxRequest).trimmed();
+    const qsizetype space = request.indexOf(' ');
+    const QByteArray token = space < 0 ? QByteArray() : request.mid(space + 1);
+    if (request.left(space < 0 ? request.size() : space) != RaiseRequest || !isToken(token)) {
+        socket->abort();
+        return;
+    }
+    qCDebug(logInstance) << "brought to the front by a second start";
+    const QPointer<QLocalSocket> asking(socket);
+    const auto tell = [asking](bool inFront) {
+        qCDebug(logInstance) << (inFront ? "came to the front" : "asks for attention instead");
+        if (asking) {
+            asking->write(inFront ? RaisedAnswer : AttentionAnswer);
+            asking->flush();
+        }
+    };
+    if (raise_)
+        raise_(QString::fromLatin1(token), tell);
+    else
+        tell(true);
+}
+
+SingleInstance::Outcome SingleInstance::handOver(const QString& activationToken) {
     if (serverName_.isEmpty())
-        return false;
+        return Outcome::Unreachable;
     // The running Kivo may have the lock but not yet listen: it is given a moment. Only a Kivo
-    // of this user that says it came to the front counts.
+    // of this user that answers counts.
     const QDeadlineTimer deadline(HandOverTimeout);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(serverName_);
         if (socket.waitForConnected(500)) {
             if (!peerIsThisUser(socket))
-                return false;
-            socket.write(RaiseRequest);
-            QByteArray answer;
-            while (!answer.contains(RaisedAnswer) && socket.waitForReadyRead(1000))
-                answer += socket.readAll();
+                return Outcome::Unreachable;
+            QByteArray request = RaiseRequest;
+            if (!activationToken.isEmpty() && isToken(activationToken.toLatin1()))
+                request += ' ' + activationToken.toLatin1();
+            socket.write(request + '\n');
+            while (!socket.canReadLine() && socket.waitForReadyRead(FrontWait + 1500)) {
+            }
+            const QByteArray answer = socket.readLine(64);
             qCDebug(logInstance) << "handed over to the running Kivo:"
-                                 << (answer.contains(RaisedAnswer) ? "it answered" : "no answer");
-            return answer.contains(RaisedAnswer);
+                                 << (answer.isEmpty() ? QByteArray("no answer") : answer.trimmed());
+            if (answer == RaisedAnswer)
+                return Outcome::HandedOver;
+            return answer == AttentionAnswer ? Outcome::Attention : Outcome::Unreachable;
         }
         QThread::msleep(100);
     }
-    return false;
+    return Outcome::Unreachable;
 }
 
 } // namespace kivo

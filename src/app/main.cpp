@@ -7,6 +7,7 @@
 #include "SingleInstance.h"
 #include "StateFiles.h"
 #include "Translations.h"
+#include "WaylandSeat.h"
 #include "Widgets.h"
 
 #include <QApplication>
@@ -60,8 +61,13 @@ void quitOnTerminationSignals(QApplication& app, kivo::Form1& window) {
 int main(int argc, char* argv[]) {
     kivo::reportFileSizeLimitAsError();
     kivo::CommandLine::answerWithoutDisplay(argc, argv);
+    // Given by a launcher on Wayland: handed to a running Kivo, whose window it lets come to
+    // the front.
+    const QString activationToken = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
 
+    kivo::startWithoutInputMethodIfSeatless();
     QApplication app(argc, argv);
+    kivo::forgetInputMethodChoice();
     kivo::setApplicationNames();
     QGuiApplication::setDesktopFileName(QStringLiteral("kivo"));
     QApplication::setWindowIcon(kivo::Pictures::application());
@@ -78,13 +84,19 @@ int main(int argc, char* argv[]) {
         kivo::StateFolder::setPath(folder);
     }
     kivo::SingleInstance instance(kivo::StateFolder::path());
-    switch (instance.start()) {
+    switch (instance.start(activationToken)) {
     case kivo::SingleInstance::Outcome::First:
         break;
     case kivo::SingleInstance::Outcome::HandedOver:
         std::printf("%s\n", qPrintable(QCoreApplication::translate(
                                 "kivo", "Kivo is already running with these state files; its "
                                         "window was brought to the front.")));
+        return 0;
+    case kivo::SingleInstance::Outcome::Attention:
+        std::printf("%s\n", qPrintable(QCoreApplication::translate(
+                                "kivo", "Kivo is already running with these state files; the "
+                                        "desktop did not let its window come to the front, so "
+                                        "it asks for your attention instead.")));
         return 0;
     case kivo::SingleInstance::Outcome::Unreachable:
         std::fprintf(
@@ -99,8 +111,9 @@ int main(int argc, char* argv[]) {
     kivo::QtMessageBoxes boxes;
     kivo::MessageBoxes::install(&boxes);
     kivo::Form1 window;
-    QObject::connect(&instance, &kivo::SingleInstance::raiseRequested, &window,
-                     [&window] { kivo::bringToFront(&window); });
+    instance.setRaise([&window](const QString& token, std::function<void(bool)> told) {
+        kivo::bringToFront(&window, token, kivo::SingleInstance::FrontWait, std::move(told));
+    });
     quitOnTerminationSignals(app, window);
     window.show();
     return QApplication::exec();

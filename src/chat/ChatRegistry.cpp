@@ -2,6 +2,7 @@
 #include "ChatRegistry.h"
 
 #include "FormChat.h"
+#include "Widgets.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -46,17 +47,14 @@ void ChatRegistry::bringToFront(FormChat* chat) {
             if (!request || (request == lastFront_ && request->isActiveWindow()))
                 continue;
             request->show();
-            request->raise();
-            request->activateWindow();
+            activate(request);
             lastFront_ = request;
         }
     });
 }
 
-void ChatRegistry::restore(FormChat* chat) {
-    if (chat->isMinimized())
-        chat->setWindowState(chat->windowState() & ~Qt::WindowMinimized);
-    bringToFront(chat);
+void ChatRegistry::restore(FormChat* chat, const QString& activationToken) {
+    kivo::bringToFront(chat, activationToken);
 }
 
 FormChat* ChatRegistry::window(const QString& contactName) const {

@@ -28,8 +28,9 @@ public:
     // handled: a burst of messages asks the window manager once, not once per message, and
     // not at all while the window is already the active one.
     void bringToFront(FormChat* chat);
-    // The same, and a minimized window is shown normal again: the user asked for it.
-    void restore(FormChat* chat);
+    // The same at once, and a minimized window is shown normal again: the user asked for it
+    // (clicked a notification, whose activation token lets a Wayland compositor agree).
+    void restore(FormChat* chat, const QString& activationToken = {});
     qsizetype openCount() const { return OpenChats.size(); }
     // Every open chat window: the private ones, then the conference window.
     QList<FormChat*> windows() const;

@@ -4,7 +4,9 @@
 #include "Colours.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
@@ -105,6 +107,11 @@ private:
     bool finished_ = false;
 };
 
+// Where the compositor, not Kivo, decides where windows go and which one is in front.
+bool onWayland() {
+    return QGuiApplication::platformName().startsWith(u"wayland");
+}
+
 } // namespace
 
 void onEnterKey(QWidget* widget, std::function<void()> action) {
@@ -126,15 +133,49 @@ void centreOver(QWidget* window, const QWidget* over) {
     window->move(centredFrame(over->frameGeometry(), over->geometry(), window->size()));
 }
 
+QWidget* ownerOnWayland(QWidget* owner) {
+    return onWayland() ? owner : nullptr;
+}
+
 bool kivoIsActive() {
     return QApplication::activeWindow() != nullptr;
 }
 
-void bringToFront(QWidget* window) {
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
+void activate(QWidget* window, const QString& activationToken) {
+    const bool wayland = onWayland();
+    const bool wasActive = kivoIsActive();
+    // Qt's Wayland client takes the token from here at the next activation.
+    if (wayland && !activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     window->raise();
     window->activateWindow();
+    if (wayland && !wasActive)
+        QApplication::alert(window);
+}
+
+void bringToFront(QWidget* window, const QString& activationToken) {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    activate(window, activationToken);
+}
+
+void bringToFront(QWidget* window, const QString& activationToken, int waitMs,
+                  std::function<void(bool inFront)> told) {
+    bringToFront(window, activationToken);
+    QPointer<QWidget> guarded(window);
+    auto* waiting = new QTimer(window);
+    const QDeadlineTimer deadline(waitMs);
+    // Activation comes later on every platform; polling is cheap for this once.
+    QObject::connect(waiting, &QTimer::timeout, waiting, [guarded, waiting, deadline, told] {
+        const bool inFront = guarded && guarded->isActiveWindow();
+        if (!inFront && !deadline.hasExpired())
+            return;
+        waiting->deleteLater();
+        if (!inFront && guarded)
+            QApplication::alert(guarded);
+        told(inFront);
+    });
+    waiting->start(20);
 }
 
 void keepTextColourReadable(QWidget* label, const QColor& described) {

@@ -33,11 +33,24 @@ QPoint centredFrame(const QRect& mainFrame, const QRect& mainInner, const QSize&
 // Moves a window so that it is centred over another (its frame over the other's frame).
 void centreOver(QWidget* window, const QWidget* over);
 
+// A dialog that has no owner window elsewhere gets this one on Wayland: the compositor
+// places windows there, and places a dialog with an owner over it.
+QWidget* ownerOnWayland(QWidget* owner);
+
 // One of Kivo's windows has the focus: the user is in Kivo, not in another program.
 bool kivoIsActive();
 
+// Raises a shown window and gives it the focus, as far as the platform lets a program: a
+// Wayland compositor decides, with the activation token of what the user clicked (a
+// notification, a launcher) if there is one; raised there while Kivo is not active, the
+// window also asks for attention so that it is not missed.
+void activate(QWidget* window, const QString& activationToken = {});
 // Shows a window, restored, in front of the others, with the focus.
-void bringToFront(QWidget* window);
+void bringToFront(QWidget* window, const QString& activationToken = {});
+// The same, then tells within `waitMs` whether the window came to the front; one that did
+// not asks for attention.
+void bringToFront(QWidget* window, const QString& activationToken, int waitMs,
+                  std::function<void(bool inFront)> told);
 
 // The label's text in this colour where it reads on the label's background, and in a lighter
 // shade of it on a dark one, whatever palette comes later.

@@ -8,6 +8,7 @@
 #include "MessageBoxes.h"
 #include "Text.h"
 #include "Twips.h"
+#include "Widgets.h"
 #include "frmDetails.h"
 
 #include <QFrame>
@@ -112,7 +113,7 @@ void frmLogin::cmdCancel_Click() {
 }
 
 void frmLogin::cmdDetails_Click() {
-    frmDetails details;
+    frmDetails details(ownerOnWayland(this));
     details.exec();
 }
 

@@ -38,6 +38,8 @@ Notifier::Notifier(const QDBusConnection& bus, QObject* parent)
                  SLOT(onActionInvoked(uint, QString)));
     bus_.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this,
                  SLOT(onClosed(uint, uint)));
+    bus_.connect(Service, Path, Interface, QStringLiteral("ActivationToken"), this,
+                 SLOT(onActivationToken(uint, QString)));
 }
 
 void Notifier::notify(const QString& conversation, const QString& summary, const QString& body) {
@@ -83,12 +85,19 @@ void Notifier::send(const QString& conversation, const QString& summary, const Q
 void Notifier::onActionInvoked(uint id, const QString& action) {
     if (action != DefaultAction || id == 0)
         return;
-    for (auto it = shown_.cbegin(); it != shown_.cend(); ++it) {
+    for (auto it = shown_.begin(); it != shown_.end(); ++it) {
         if (it->id == id) {
             qCDebug(logNotify) << "notification" << id << "activated";
-            Q_EMIT activated(it.key());
+            Q_EMIT activated(it.key(), std::exchange(it->activationToken, QString()));
             return;
         }
+    }
+}
+
+void Notifier::onActivationToken(uint id, const QString& token) {
+    for (Shown& shown : shown_) {
+        if (shown.id == id)
+            shown.activationToken = token;
     }
 }
 

@@ -24,17 +24,20 @@ public:
     void notify(const QString& conversation, const QString& summary, const QString& body);
 
 Q_SIGNALS:
-    // The user activated the conversation's notification.
-    void activated(const QString& conversation);
+    // The user activated the conversation's notification; the service's activation token
+    // for bringing its window to the front, if it sent one.
+    void activated(const QString& conversation, const QString& activationToken);
 
 private Q_SLOTS:
     void onActionInvoked(uint id, const QString& action);
     void onClosed(uint id, uint reason);
+    void onActivationToken(uint id, const QString& token);
 
 private:
     struct Shown {
-        uint id = 0;         // the service's number for it; 0 before the first answer
-        bool asking = false; // a Notify call has not been answered yet
+        uint id = 0;             // the service's number for it; 0 before the first answer
+        QString activationToken; // sent by the service just before an activation
+        bool asking = false;     // a Notify call has not been answered yet
         std::optional<std::pair<QString, QString>> next; // summary and body to show then
     };
     void send(const QString& conversation, const QString& summary, const QString& body);

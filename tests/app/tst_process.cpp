@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The kivo program itself, as separate processes: its command line and one Kivo per state
 // folder.
+#include "SingleInstance.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 namespace {
 
@@ -50,6 +54,7 @@ private Q_SLOTS:
     void aLockNobodyHoldsIsTakenOver_data();
     void aLockNobodyHoldsIsTakenOver();
     void aSilentHolderIsNotSaidToHaveAnswered();
+    void aWindowThatCannotComeToTheFrontIsSaidSo();
     void terminationEndsKivoAsExitDoes();
     void aStateFolderKivoMakesIsPrivate();
 };
@@ -197,6 +202,36 @@ void TestProcess::aStateFolderKivoMakesIsPrivate() {
                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     QVERIFY(QFile::permissions(folder) & QFile::ExeOwner);
     QCOMPARE(QFile::permissions(folder) & others, QFile::Permissions());
+}
+
+void TestProcess::aWindowThatCannotComeToTheFrontIsSaidSo() {
+    // In one process: the second start blocks while the first answers from the event loop.
+    QTemporaryDir folder;
+    kivo::SingleInstance first(folder.path());
+    QCOMPARE(first.start(), kivo::SingleInstance::Outcome::First);
+    QStringList tokens;
+    bool inFront = false;
+    first.setRaise([&](const QString& token, std::function<void(bool)> told) {
+        tokens << token;
+        told(inFront);
+    });
+    const auto secondStart = [&](const QString& token) {
+        std::atomic<bool> done = false;
+        kivo::SingleInstance::Outcome outcome{};
+        std::thread second([&] {
+            outcome = kivo::SingleInstance(folder.path()).start(token);
+            done = true;
+        });
+        const bool answered = QTest::qWaitFor([&] { return done.load(); }, 10000);
+        second.join();
+        return answered ? outcome : kivo::SingleInstance::Outcome::First;
+    };
+    QCOMPARE(secondStart("launcher-token_1"), kivo::SingleInstance::Outcome::Attention);
+    inFront = true;
+    QCOMPARE(secondStart(QString()), kivo::SingleInstance::Outcome::HandedOver);
+    // A token with a space or a line break in it is not one: not passed on.
+    QCOMPARE(secondStart("two words"), kivo::SingleInstance::Outcome::HandedOver);
+    QCOMPARE(tokens, (QStringList{"launcher-token_1", QString(), QString()}));
 }
 
 QTEST_GUILESS_MAIN(TestProcess)

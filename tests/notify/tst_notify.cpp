@@ -4,12 +4,14 @@
 #include "ChatRegistry.h"
 #include "Form1.h"
 #include "FormChat.h"
+#include "OptionalFeatures.h"
 #include "TestSupport.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace kivo;
@@ -40,7 +42,15 @@ public:
         bus.unregisterService("org.freedesktop.Notifications");
         bus.unregisterObject("/org/freedesktop/Notifications");
     }
-    void click(uint id) {
+    // As a service that hands out activation tokens does, when given one.
+    void click(uint id, const QString& activationToken = {}) {
+        if (!activationToken.isEmpty()) {
+            QDBusMessage token =
+                QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                           "org.freedesktop.Notifications", "ActivationToken");
+            token << id << activationToken;
+            bus.send(token);
+        }
         QDBusMessage signal = QDBusMessage::createSignal(
             "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked");
         signal << id << QString("default");
@@ -132,8 +142,15 @@ void TestNotify::activationRaisesThatConversation() {
     QTRY_VERIFY(s.form->chats().window("bob")->isActiveWindow()); // the last to arrive
     const auto aliceCall = std::find_if(service.calls.begin(), service.calls.end(),
                                         [](const auto& call) { return call.summary == "alice"; });
-    service.click(aliceCall->id);
+    QSignalSpy activated(&s.form->features().notifier(), &Notifier::activated);
+    service.click(aliceCall->id, "token-1");
     QTRY_VERIFY(alice->isActiveWindow());
+    // The token goes with the activation it came before, once.
+    QCOMPARE(activated.size(), 1);
+    QCOMPARE(activated[0], (QVariantList{"private:alice", "token-1"}));
+    service.click(aliceCall->id);
+    QTRY_COMPARE(activated.size(), 2);
+    QCOMPARE(activated[1][1], QVariant(QString()));
 }
 
 void TestNotify::mentionsInTheRoom() {
