@@ -77,8 +77,11 @@ void Winsock::onSslErrors(const QList<QSslError>& errors) {
     };
     QStringList reasons;
     for (const QSslError& error : errors) {
-        if (!unvouched.contains(error.error()))
-            return; // not ignored: the handshake fails with this reason
+        if (!unvouched.contains(error.error())) {
+            // Not ignored: the handshake fails, and this is why, whatever Qt names first.
+            sslFailure_ = error.errorString();
+            return;
+        }
         reasons << error.errorString();
     }
     auto* ssl = static_cast<QSslSocket*>(socket_);
@@ -132,6 +135,7 @@ void Winsock::close() {
     connectTimer_.stop();
     failed_ = false;
     refusal_.reset();
+    sslFailure_.clear();
     leftover_.clear();
     const QSignalBlocker quiet(socket_);
     if (socket_->state() == QAbstractSocket::ConnectedState)
@@ -160,7 +164,7 @@ void Winsock::onError() {
     // A close by the server is no error: disconnected() follows and reports it.
     if (socket_->error() == QAbstractSocket::RemoteHostClosedError)
         return;
-    fail(socket_->errorString());
+    fail(sslFailure_.isEmpty() ? socket_->errorString() : sslFailure_);
 }
 
 void Winsock::fail(const QString& reason) {

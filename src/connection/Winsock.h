@@ -84,6 +84,7 @@ private:
         QString reason;
     };
     std::optional<Refusal> refusal_;
+    QString sslFailure_;  // why a certificate failed the handshake
     QByteArray leftover_; // bytes that were still unread when the server closed
     bool failed_ = false;
     bool wasConnected_ = false;
