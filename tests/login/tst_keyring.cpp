@@ -162,20 +162,10 @@ int main(int argc, char* argv[]) {
         "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
         "</busconfig>\n");
     config.close();
-    QProcess bus;
-    bus.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address"});
-    if (!bus.waitForReadyRead(5000))
-        qFatal("dbus-daemon did not start");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
-    int status = 0;
-    {
-        QApplication app(argc, argv);
-        TestKeyring test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    bus.kill();
-    bus.waitForFinished();
-    return status;
+    const test::PrivateSessionBus bus({"--config-file=" + config.fileName()});
+    QApplication app(argc, argv);
+    TestKeyring test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "tst_keyring.moc"

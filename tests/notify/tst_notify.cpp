@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -225,22 +224,11 @@ void TestNotify::outsideTextIsShownInOneLineAndCut() {
 }
 
 int main(int argc, char* argv[]) {
-    // A session bus of the test's own, so no desktop's notifications are touched.
-    QProcess daemon;
-    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
-    if (!daemon.waitForReadyRead(5000))
-        qFatal("dbus-daemon did not start");
-    busAddress = QString::fromUtf8(daemon.readLine()).trimmed();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", busAddress.toUtf8());
-    int status = 0;
-    {
-        QApplication app(argc, argv);
-        TestNotify test;
-        status = QTest::qExec(&test, argc, argv);
-    }
-    daemon.kill();
-    daemon.waitForFinished();
-    return status;
+    const test::PrivateSessionBus bus;
+    busAddress = bus.address();
+    QApplication app(argc, argv);
+    TestNotify test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "tst_notify.moc"

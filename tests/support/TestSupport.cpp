@@ -265,4 +265,19 @@ quint16 closedPort() {
     return port;
 }
 
+PrivateSessionBus::PrivateSessionBus(const QStringList& configuration) {
+    daemon_.start(QStringLiteral("dbus-daemon"),
+                  configuration +
+                      QStringList{QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+    if (!daemon_.waitForReadyRead(5000))
+        qFatal("dbus-daemon did not start");
+    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
+}
+
+PrivateSessionBus::~PrivateSessionBus() {
+    daemon_.kill();
+    daemon_.waitForFinished();
+}
+
 } // namespace kivo::test

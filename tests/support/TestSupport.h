@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QList>
 #include <QPointer>
+#include <QProcess>
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -159,5 +160,19 @@ QList<QWidget*> tabOrder(QWidget* first, int count);
 
 // A port on 127.0.0.1 with nothing listening.
 quint16 closedPort();
+
+// A dbus-daemon of the test's own, made this process's session bus before anything uses one,
+// so that no desktop's services are touched; it ends with the object.
+class PrivateSessionBus {
+public:
+    // dbus-daemon's arguments that choose its configuration.
+    explicit PrivateSessionBus(const QStringList& configuration = {QStringLiteral("--session")});
+    ~PrivateSessionBus();
+    QString address() const { return address_; }
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
 
 } // namespace kivo::test
