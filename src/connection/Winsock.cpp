@@ -53,9 +53,9 @@ void Winsock::makeSocket(bool tls) {
 }
 
 void Winsock::setTls(bool tls, AcceptedCertificate accepted) {
+    // Taken at the next connect: the connection there is now stays as it is.
+    wantTls_ = tls;
     accepted_ = std::move(accepted);
-    if (tls != tls_)
-        makeSocket(tls);
 }
 
 bool Winsock::isEncrypted() const {
@@ -124,6 +124,8 @@ void Winsock::connectToHost(const QString& host, quint16 port) {
     wasConnected_ = false;
     remoteHost_ = host;
     remotePort_ = port;
+    if (wantTls_ != tls_)
+        makeSocket(wantTls_);
     connectTimer_.start();
     if (tls_)
         static_cast<QSslSocket*>(socket_)->connectToHostEncrypted(host, port);

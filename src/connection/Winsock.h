@@ -41,7 +41,7 @@ public:
     bool wasConnected() const { return wasConnected_; }
 
     // With TLS the connection counts as made once the handshake is done; until then nothing
-    // can be sent. The TLS library is loaded only when it is asked for.
+    // can be sent. The TLS library is loaded only when it is asked for. From the next connect.
     void setTls(bool tls, AcceptedCertificate accepted = {});
     bool isEncrypted() const;
     void connectToHost(const QString& host, quint16 port);
@@ -73,7 +73,8 @@ private:
     void fail(const QString& reason);
 
     QTcpSocket* socket_ = nullptr;
-    bool tls_ = false;
+    bool tls_ = false;     // the socket's kind
+    bool wantTls_ = false; // the kind the next connect uses
     AcceptedCertificate accepted_;
     QTimer connectTimer_;
     QString remoteHost_;

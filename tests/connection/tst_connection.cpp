@@ -46,6 +46,7 @@ private Q_SLOTS:
     void aCommandWithALineEndIsNeverSent();
     void failureTextSaysWhetherThisConnectionWasMade();
     void keepAliveRunsOnTheClock();
+    void switchingTlsKeepsTheConnectionThereIs();
     void theLogNeverHoldsAPassword();
     void aSlowLineIsWaitedForOnceLinesAreEnded();
 };
@@ -353,6 +354,18 @@ void TestConnection::keepAliveRunsOnTheClock() {
     QVERIFY(server.waitForReceived("/"));
     sandbox.clock.advanceMs(10000);
     QVERIFY(server.waitForReceived("///"));
+}
+
+void TestConnection::switchingTlsKeepsTheConnectionThereIs() {
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    QVERIFY(test::logInAt(server, connection, "bob", "pw"));
+    connection.Winsock1.setTls(true);
+    QVERIFY(connection.isConnected());
+    QVERIFY(connection.SendMessageToUser(QString(), "/pm carl still here"));
+    QVERIFY(server.waitForReceived("/pm carl still here\r\n"));
+    QVERIFY(!connection.Winsock1.isEncrypted());
 }
 
 namespace {
