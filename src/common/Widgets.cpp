@@ -2,6 +2,7 @@
 #include "Widgets.h"
 
 #include "Colours.h"
+#include "WaylandActivation.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -142,15 +143,18 @@ bool kivoIsActive() {
 }
 
 void activate(QWidget* window, const QString& activationToken) {
-    const bool wayland = onWayland();
-    const bool wasActive = kivoIsActive();
-    // Qt's Wayland client takes the token from here at the next activation.
-    if (wayland && !activationToken.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    // Qt's Wayland client takes the token from here at the next activation. Without one it
+    // activates only while Kivo has the focus; otherwise a token of Kivo's own lets the
+    // compositor choose between the front and a mark for attention.
+    if (onWayland()) {
+        const QByteArray token = !activationToken.isEmpty()
+                                     ? activationToken.toUtf8()
+                                     : (kivoIsActive() ? QByteArray() : newActivationToken());
+        if (!token.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", token);
+    }
     window->raise();
     window->activateWindow();
-    if (wayland && !wasActive)
-        QApplication::alert(window);
 }
 
 void bringToFront(QWidget* window, const QString& activationToken) {

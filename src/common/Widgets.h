@@ -42,8 +42,8 @@ bool kivoIsActive();
 
 // Raises a shown window and gives it the focus, as far as the platform lets a program: a
 // Wayland compositor decides, with the activation token of what the user clicked (a
-// notification, a launcher) if there is one; raised there while Kivo is not active, the
-// window also asks for attention so that it is not missed.
+// notification, a launcher) if there is one, and may mark the window as wanting attention
+// instead.
 void activate(QWidget* window, const QString& activationToken = {});
 // Shows a window, restored, in front of the others, with the focus.
 void bringToFront(QWidget* window, const QString& activationToken = {});
