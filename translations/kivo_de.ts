@@ -778,6 +778,10 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
         <source>Use an &amp;encrypted connection (TLS)</source>
         <translation>Verschlüsselte Verbindung verwenden (&amp;TLS)</translation>
     </message>
+    <message>
+        <source>Bring a chat window to the &amp;front when a message arrives</source>
+        <translation>Chatfenster bei einer Nachricht &amp;hervorholen</translation>
+    </message>
 </context>
 <context>
     <name>kivo::frmSearchHistory</name>

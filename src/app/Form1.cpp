@@ -288,7 +288,7 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
         return;
     // Whether Kivo was active is taken as the message arrived, before its window is raised.
     const bool active = kivoIsActive();
-    FormChat* chat = OpenChatWindow(sender);
+    FormChat* chat = chats_.openForMessage(sender);
     chat->ReceiveMessage(sender, text);
     chats_.bringToFront(chat);
     StartBlinkContact(contact);

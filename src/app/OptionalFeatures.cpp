@@ -48,7 +48,7 @@ OptionalFeatures::OptionalFeatures(Form1& form)
     connect(&preferences_, &Preferences::changed, this, &OptionalFeatures::applyHistoryPreference);
     connect(&preferences_, &Preferences::changed, this, [this] {
         form_.connection().keyring.switchTo(preferences_.values().keyring);
-        applyConnectionPreferences();
+        applySimplePreferences();
     });
     connect(&connection, &ConnectionController::certificateRefused, this,
             &OptionalFeatures::onCertificateRefused);
@@ -59,7 +59,7 @@ OptionalFeatures::OptionalFeatures(Form1& form)
     preferences_.load();
     applyHistoryPreference();
     connection.keyring.setEnabled(preferences_.values().keyring);
-    applyConnectionPreferences();
+    applySimplePreferences();
 }
 
 OptionalFeatures::~OptionalFeatures() = default;
@@ -131,7 +131,8 @@ void OptionalFeatures::applyHistoryPreference() {
     }
 }
 
-void OptionalFeatures::applyConnectionPreferences() {
+void OptionalFeatures::applySimplePreferences() {
+    form_.chats().setMessagesBringToFront(preferences_.values().bringToFront);
     form_.connection().Winsock1.setTls(preferences_.values().tls,
                                        [this](const QString& host, quint16 port) {
                                            return preferences_.acceptedCertificate(host, port);

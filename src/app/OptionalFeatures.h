@@ -60,7 +60,8 @@ private:
     void onReconnected();
     void showNextTry();
     void applyHistoryPreference();
-    void applyConnectionPreferences();
+    // The preferences that only set a switch elsewhere (the history and the keyring do more).
+    void applySimplePreferences();
     void onCertificateRefused(const QString& host, quint16 port, const QSslCertificate& certificate,
                               const QByteArray& accepted, const QString& reason);
     void showEncryption();

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChatRegistry.h"
 
+#include "Clock.h"
 #include "FormChat.h"
 #include "Widgets.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace kivo {
@@ -12,6 +14,26 @@ namespace kivo {
 ChatRegistry::ChatRegistry(ConnectionController& connection, QObject* parent)
     : QObject(parent)
     , connection_(connection) {
+    qApp->installEventFilter(this);
+}
+
+bool ChatRegistry::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        lastKey_ = Clock::current().now();
+        lastKeyWindow_ = QApplication::activeWindow();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool ChatRegistry::userIsTyping() const {
+    const QWidget* active = QApplication::activeWindow();
+    if (!active)
+        return false;
+    if (active == lastKeyWindow_ && lastKey_.isValid() &&
+        lastKey_.msecsTo(Clock::current().now()) < TypingPause)
+        return true;
+    const auto* chat = qobject_cast<const FormChat*>(active);
+    return chat && !chat->txtMessage->text().isEmpty();
 }
 
 ChatRegistry::~ChatRegistry() {
@@ -19,20 +41,44 @@ ChatRegistry::~ChatRegistry() {
 }
 
 FormChat* ChatRegistry::OpenChatWindow(const QString& contactName) {
+    return open(contactName, true);
+}
+
+FormChat* ChatRegistry::openForMessage(const QString& contactName) {
+    noteFocus();
+    return open(contactName, false);
+}
+
+void ChatRegistry::noteFocus() {
+    // Once per batch, before a window shown for a message may have taken the focus.
+    if (focusNoted_)
+        return;
+    focusNoted_ = true;
+    focusBefore_ = QApplication::activeWindow();
+    typing_ = userIsTyping();
+}
+
+FormChat* ChatRegistry::open(const QString& contactName, bool activate) {
     if (FormChat* open = window(contactName)) {
-        open->show();
-        bringToFront(open);
+        // The user asked for it: at once, whatever was being typed.
+        if (activate)
+            kivo::bringToFront(open);
+        else
+            open->show();
         return open;
     }
     auto* chat = new FormChat(*this);
     connect(chat, &FormChat::searchRequested, this, &ChatRegistry::searchRequested);
     chat->SetContact(contactName);
     OpenChats.insert(keyOf(contactName), chat);
+    chat->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     chat->show();
+    chat->setAttribute(Qt::WA_ShowWithoutActivating, false);
     return chat;
 }
 
 void ChatRegistry::bringToFront(FormChat* chat) {
+    noteFocus();
     frontRequests_.removeAll(chat);
     frontRequests_.append(chat);
     if (frontScheduled_)
@@ -41,15 +87,30 @@ void ChatRegistry::bringToFront(FormChat* chat) {
     QTimer::singleShot(0, this, [this] {
         frontScheduled_ = false;
         const QList<QPointer<FormChat>> requests = std::exchange(frontRequests_, {});
+        focusNoted_ = false;
+        // Words meant for one person never go to another: while the user types, the focus
+        // stays where it was when the message came.
+        const QPointer<QWidget> keep =
+            typing_ || !messagesBringToFront_ ? focusBefore_ : QPointer<QWidget>();
         for (const QPointer<FormChat>& request : requests) {
             // Activation is asynchronous: a window that looks active may have been asked to
             // give way to another one a moment ago, so only the last one asked is skipped.
             if (!request || (request == lastFront_ && request->isActiveWindow()))
                 continue;
             request->show();
+            if (!messagesBringToFront_ || (typing_ && focusBefore_ != request)) {
+                if (messagesBringToFront_)
+                    request->raise();
+                QApplication::alert(request);
+                continue;
+            }
             activate(request);
             lastFront_ = request;
         }
+        // Where showing a window gives it the focus whatever it was asked (Wayland, some
+        // window managers), the focus goes back.
+        if (keep && !keep->isActiveWindow())
+            activate(keep);
     });
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -23,11 +24,21 @@ public:
 
     // Opens the private window for this name, or shows and focuses the open one.
     FormChat* OpenChatWindow(const QString& contactName);
+    // The same for a message that came: the window is shown without the focus, which
+    // bringToFront() then gives or not.
+    FormChat* openForMessage(const QString& contactName);
     FormChat* window(const QString& contactName) const;
     // Brings the window to the front and gives it the focus, once the current event is
     // handled: a burst of messages asks the window manager once, not once per message, and
-    // not at all while the window is already the active one.
+    // not at all while the window is already the active one. While the user is typing in
+    // another Kivo window the window is raised and the focus stays; with the preference off
+    // it only asks for attention.
     void bringToFront(FormChat* chat);
+    void setMessagesBringToFront(bool bring) { messagesBringToFront_ = bring; }
+    // A key pressed in the active Kivo window within this time, or words in its message line
+    // not yet sent, mean the user is typing there.
+    static constexpr qint64 TypingPause = 2000; // ms
+    bool userIsTyping() const;
     // The same at once, and a minimized window is shown normal again: the user asked for it
     // (clicked a notification, whose activation token lets a Wayland compositor agree).
     void restore(FormChat* chat, const QString& activationToken = {});
@@ -54,8 +65,14 @@ Q_SIGNALS:
     // Ctrl+F in a chat window.
     void searchRequested(FormChat* chat);
 
+protected:
+    // Installed on the application: notes each key press, for userIsTyping().
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     static QString keyOf(const QString& contactName) { return contactName.toCaseFolded(); }
+    FormChat* open(const QString& contactName, bool activate);
+    void noteFocus();
 
     ConnectionController& connection_;
     QHash<QString, QPointer<FormChat>> OpenChats;
@@ -64,6 +81,14 @@ private:
     QList<QPointer<FormChat>> frontRequests_;
     QPointer<FormChat> lastFront_;
     bool frontScheduled_ = false;
+    bool messagesBringToFront_ = true;
+    QDateTime lastKey_;
+    QPointer<QWidget> lastKeyWindow_;
+    // Where the focus was, and whether the user was typing, when this batch's first message
+    // came.
+    bool focusNoted_ = false;
+    QPointer<QWidget> focusBefore_;
+    bool typing_ = false;
 };
 
 } // namespace kivo

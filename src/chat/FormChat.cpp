@@ -63,6 +63,8 @@ FormChat::FormChat(ChatRegistry& registry)
     connect(&transcript(), &TranscriptModel::appended, this, &FormChat::storeNewestLine);
     auto* search = new QShortcut(QKeySequence::Find, this);
     connect(search, &QShortcut::activated, this, [this] { Q_EMIT searchRequested(this); });
+    // Escape does not leave a room: that would end the conference by a slip of the finger.
+    closeOnKeys(this, [this] { return ChatMode == 0; });
 }
 
 QString FormChat::conversation() const {

@@ -6,6 +6,7 @@
 #include "Text.h"
 #include "TranscriptFormat.h"
 #include "TranscriptView.h"
+#include "Widgets.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -78,6 +79,7 @@ frmSearchHistory::frmSearchHistory(HistoryStore& history, QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Search History"));
     resize(640, 480);
+    closeOnKeys(this, [] { return true; });
     txtContext = new TranscriptView(this);
     txtQuery->setObjectName(QStringLiteral("txtQuery"));
     txtQuery->setPlaceholderText(tr("Words, prefix*, \"a phrase\""));

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 
@@ -180,6 +181,16 @@ void bringToFront(QWidget* window, const QString& activationToken, int waitMs,
         told(inFront);
     });
     waiting->start(20);
+}
+
+void closeOnKeys(QWidget* window, std::function<bool()> escapeCloses) {
+    auto* ctrlW = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), window);
+    QObject::connect(ctrlW, &QShortcut::activated, window, &QWidget::close);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, window, [window, escapeCloses] {
+        if (escapeCloses())
+            window->close();
+    });
 }
 
 void keepTextColourReadable(QWidget* label, const QColor& described) {

@@ -52,6 +52,10 @@ void bringToFront(QWidget* window, const QString& activationToken = {});
 void bringToFront(QWidget* window, const QString& activationToken, int waitMs,
                   std::function<void(bool inFront)> told);
 
+// Ctrl+W closes the window, as in other programs, and Escape too where `escapeCloses` says so
+// when it is pressed.
+void closeOnKeys(QWidget* window, std::function<bool()> escapeCloses);
+
 // The label's text in this colour where it reads on the label's background, and in a lighter
 // shade of it on a dark one, whatever palette comes later.
 void keepTextColourReadable(QWidget* label, const QColor& described);

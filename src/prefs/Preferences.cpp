@@ -20,6 +20,7 @@ const QString HistoryKey = QStringLiteral("history");
 const QString HistoryDaysKey = QStringLiteral("historyDays");
 const QString KeyringKey = QStringLiteral("keyring");
 const QString TlsKey = QStringLiteral("tls");
+const QString BringToFrontKey = QStringLiteral("bringToFront");
 const QString CertificatesGroup = QStringLiteral("certificates");
 
 QString certificateKey(const QString& host, quint16 port) {
@@ -83,6 +84,7 @@ void Preferences::load() {
     values_.history = readSwitch(settings, HistoryKey, values_.history);
     values_.keyring = readSwitch(settings, KeyringKey, values_.keyring);
     values_.tls = readSwitch(settings, TlsKey, values_.tls);
+    values_.bringToFront = readSwitch(settings, BringToFrontKey, values_.bringToFront);
     bool number = false;
     const int days = settings.value(HistoryDaysKey).toInt(&number);
     if (number && days >= 0)
@@ -121,6 +123,7 @@ bool Preferences::save(const Values& values) {
         settings.setValue(HistoryDaysKey, values.historyDays);
         settings.setValue(KeyringKey, values.keyring ? "true" : "false");
         settings.setValue(TlsKey, values.tls ? "true" : "false");
+        settings.setValue(BringToFrontKey, values.bringToFront ? "true" : "false");
     });
     if (!written)
         return false;

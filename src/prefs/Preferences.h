@@ -23,6 +23,7 @@ public:
         int historyDays = 0;       // remove history older than this; 0 keeps it forever
         bool keyring = false;      // the password in the desktop's keyring, not connection.dat
         bool tls = false;          // connect with TLS
+        bool bringToFront = true;  // a message brings its window to the front, as described
 
         bool operator==(const Values&) const = default;
     };

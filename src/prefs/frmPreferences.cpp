@@ -19,6 +19,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , spnHistoryDays(new QSpinBox(this))
     , chkKeyring(new QCheckBox(tr("Keep my password in the desktop's &keyring"), this))
     , chkTls(new QCheckBox(tr("Use an &encrypted connection (TLS)"), this))
+    , chkBringToFront(
+          new QCheckBox(tr("Bring a chat window to the &front when a message arrives"), this))
     , preferences_(preferences) {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(tr("Preferences"));
@@ -29,6 +31,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     spnHistoryDays->setObjectName(QStringLiteral("spnHistoryDays"));
     chkKeyring->setObjectName(QStringLiteral("chkKeyring"));
     chkTls->setObjectName(QStringLiteral("chkTls"));
+    chkBringToFront->setObjectName(QStringLiteral("chkBringToFront"));
     spnHistoryDays->setRange(1, 36500);
     spnHistoryDays->setSuffix(tr(" days"));
     spnHistoryDays->setAccessibleName(tr("Days of history kept"));
@@ -42,6 +45,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     spnHistoryDays->setEnabled(chkHistoryLimit->isChecked());
     chkKeyring->setChecked(values.keyring);
     chkTls->setChecked(values.tls);
+    chkBringToFront->setChecked(values.bringToFront);
     connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -58,6 +62,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addLayout(limit);
     layout->addWidget(chkKeyring);
     layout->addWidget(chkTls);
+    layout->addWidget(chkBringToFront);
     layout->addStretch();
     layout->addWidget(buttons);
 }
@@ -70,6 +75,7 @@ void frmPreferences::accept() {
     values.historyDays = chkHistoryLimit->isChecked() ? spnHistoryDays->value() : 0;
     values.keyring = chkKeyring->isChecked();
     values.tls = chkTls->isChecked();
+    values.bringToFront = chkBringToFront->isChecked();
     // A failed save has been reported; the dialog stays open so nothing seems saved.
     if (preferences_.save(values))
         QDialog::accept();

@@ -24,6 +24,7 @@ public:
     QSpinBox* spnHistoryDays;
     QCheckBox* chkKeyring;
     QCheckBox* chkTls;
+    QCheckBox* chkBringToFront;
 
     void accept() override;
 

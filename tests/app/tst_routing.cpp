@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "ChatRegistry.h"
 #include "ContactTreeView.h"
 #include "Form1.h"
 #include "FormChat.h"
 #include "TestSupport.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 
 using namespace kivo;
@@ -18,8 +21,10 @@ struct Session {
     test::LoopbackServer server;
     std::unique_ptr<Form1> form;
 
-    Session() {
+    explicit Session(const QByteArray& preferences = {}) {
         test::writeAliceAndBob(sandbox);
+        if (!preferences.isEmpty())
+            sandbox.writeFile("kivo.ini", preferences);
         form = std::make_unique<Form1>();
         if (!test::logInAt(server, form->connection(), "ann", "pw"))
             qFatal("no login");
@@ -49,6 +54,8 @@ private Q_SLOTS:
     void conferenceLinesInTheirForms();
     void conferenceLinesWithoutARoomAreDropped();
     void errorRepliesRaiseBoxes();
+    void aMessageNeverTakesTheKeyboardFromSomeoneTyping();
+    void ctrlWAndEscapeCloseAChatWindowButEscapeNoRoom();
 };
 
 void TestRouting::privateMessageOpensTheContactsWindowAndBlinks() {
@@ -141,6 +148,67 @@ void TestRouting::errorRepliesRaiseBoxes() {
              (QStringList{"User does not exist.", "Failed to send private message to jdoe."}));
     QCOMPARE(s.sandbox.boxes.boxes[1].title, QString("Private Message Error"));
     QVERIFY(!s.form->ignoreListWindow()); // a list reply never opens the window
+}
+
+void TestRouting::aMessageNeverTakesTheKeyboardFromSomeoneTyping() {
+    Session s;
+    s.deliver("(Private) bob:hi\r\n");
+    FormChat* bob = s.form->chats().window("bob");
+    QTRY_VERIFY(bob->isActiveWindow());
+    // Typing to bob: alice's first message opens her window behind, the keys stay with bob.
+    QTest::keyClicks(bob->txtMessage, "see you");
+    s.deliver("(Private) alice:are you there?\r\n");
+    FormChat* alice = s.form->chats().window("alice");
+    QVERIFY(alice && alice->isVisible());
+    QTest::qWait(100);
+    QVERIFY(bob->isActiveWindow());
+    // Words not yet sent hold the keyboard too, however long ago the last key was.
+    s.sandbox.clock.advanceMs(ChatRegistry::TypingPause);
+    s.deliver("(Private) alice:hello?\r\n");
+    QTest::qWait(100);
+    QVERIFY(bob->isActiveWindow());
+    QTest::keyClicks(QApplication::focusWidget(), " soon");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(s.server.waitForReceived("/pm bob see you soon\r\n"));
+
+    // Sent, and two seconds without a key: the next message takes the focus, as before.
+    s.sandbox.clock.advanceMs(ChatRegistry::TypingPause);
+    s.deliver("(Private) alice:lunch?\r\n");
+    QTRY_VERIFY(alice->isActiveWindow());
+
+    // Switched off: windows are shown, nothing takes the focus.
+    Session quiet("[General]\nbringToFront=false\n");
+    quiet.form->show();
+    quiet.form->activateWindow();
+    QTRY_VERIFY(quiet.form->isActiveWindow());
+    quiet.deliver("(Private) bob:hi\r\n");
+    QVERIFY(quiet.form->chats().window("bob")->isVisible());
+    QTest::qWait(100);
+    QVERIFY(quiet.form->isActiveWindow());
+}
+
+void TestRouting::ctrlWAndEscapeCloseAChatWindowButEscapeNoRoom() {
+    Session s;
+    s.deliver("(Private) bob:hi\r\n(Private) alice:hello\r\n");
+    const auto active = [](FormChat* chat) {
+        chat->activateWindow();
+        return QTest::qWaitForWindowActive(chat);
+    };
+    QTRY_VERIFY(s.form->chats().window("alice")->isActiveWindow()); // the last message's
+    FormChat* bob = s.form->chats().window("bob");
+    QVERIFY(active(bob));
+    QTest::keyClick(bob->txtMessage, Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(!s.form->chats().window("bob"));
+    QVERIFY(active(s.form->chats().window("alice")));
+    QTest::keyClick(s.form->chats().window("alice")->txtMessage, Qt::Key_Escape);
+    QVERIFY(!s.form->chats().window("alice"));
+
+    FormChat* room = s.form->chats().openConference("lobby");
+    QVERIFY(active(room));
+    QTest::keyClick(room->txtMessage, Qt::Key_Escape);
+    QVERIFY(room->isVisible());
+    QTest::keyClick(room->txtMessage, Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(!room->isVisible());
 }
 
 QTEST_MAIN(TestRouting)
