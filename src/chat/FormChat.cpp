@@ -141,6 +141,7 @@ void FormChat::cmdSend_Click() {
         } else if (!connection.SendMessageToUser(QString(), text)) {
             return;
         }
+        sent_.add(text);
     }
     txtMessage->clear();
     txtMessage->setFocus();
@@ -157,11 +158,20 @@ bool FormChat::eventFilter(QObject* watched, QEvent* event) {
         txtChat->copy();
         return true;
     }
-    // Page Up and Page Down in the input line page through the transcript.
+    // Page Up and Page Down in the input line page through the transcript; Up and Down walk
+    // through what was sent from here.
     if (watched == txtMessage && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
         if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
             QCoreApplication::sendEvent(txtChat, event);
+            return true;
+        }
+        if ((key == Qt::Key_Up || key == Qt::Key_Down) && press->modifiers() == Qt::NoModifier) {
+            const std::optional<QString> line =
+                key == Qt::Key_Up ? sent_.older(txtMessage->text()) : sent_.newer();
+            if (line)
+                txtMessage->setText(*line);
             return true;
         }
     }

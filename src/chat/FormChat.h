@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ChatLayout.h"
+#include "SentLines.h"
 #include "TranscriptModel.h"
 #include "TranscriptView.h"
 
@@ -65,6 +66,7 @@ private:
     ChatRegistry& registry_;
     QString conferenceAddress_;
     ChatGeometry geometry_ = ChatGeometry::design();
+    SentLines sent_;
 };
 
 } // namespace kivo

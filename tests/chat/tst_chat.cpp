@@ -43,6 +43,7 @@ private Q_SLOTS:
     void conferenceSendsTheTextUnchanged();
     void pastedLinesGoOutOneByOne();
     void blankInputSendsNothing();
+    void upAndDownWalkThroughWhatWasSent();
     void nothingIsEchoedWithoutAConnection();
     void transcriptLineStyles();
     void markupIsShownLiterally();
@@ -106,6 +107,35 @@ void TestChat::pastedLinesGoOutOneByOne() {
     FormChat* room = s.chats.openConference("lobby");
     type(room, QString("hi all") + QChar(0x2029) + "\tbye\x1b");
     QVERIFY(s.server.waitForReceived("hi all\r\n\tbye\r\n"));
+}
+
+void TestChat::upAndDownWalkThroughWhatWasSent() {
+    Session s;
+    QVERIFY(s.logIn());
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    FormChat* other = s.chats.OpenChatWindow("carl");
+    type(chat, "one");
+    type(chat, "two\nthree"); // pasted: its lines, one by one
+    type(other, "for carl");
+    QTest::keyClicks(chat->txtMessage, "draft");
+    QStringList seen;
+    const auto press = [&](Qt::Key key, int times) {
+        for (int i = 0; i < times; ++i) {
+            QTest::keyClick(chat->txtMessage, key);
+            seen << chat->txtMessage->text();
+        }
+    };
+    press(Qt::Key_Up, 4);
+    press(Qt::Key_Down, 4);
+    QCOMPARE(seen, (QStringList{"three", "two", "one", "one", "two", "three", "draft", "draft"}));
+
+    // Only the newest hundred are kept.
+    for (int i = 0; i < SentLines::Capacity + 5; ++i)
+        type(chat, QString::number(i));
+    seen.clear();
+    press(Qt::Key_Up, SentLines::Capacity + 1);
+    QCOMPARE(seen.first(), QString::number(SentLines::Capacity + 4));
+    QCOMPARE(seen.last(), QString("5"));
 }
 
 void TestChat::blankInputSendsNothing() {
