@@ -41,6 +41,7 @@ Form1::Form1(QWidget* parent)
     tvContacts->setAccessibleName(tr("Contacts"));
     contactCommands = new ContactCommands(contacts_, *tvContacts, this);
     connect(tvContacts, &ContactTreeView::chatRequested, this, &Form1::openChatFromTree);
+    chats_.contactNames = [this] { return contacts_.contactNames(); };
     buildMenus();
     buildStatusRow(client);
 

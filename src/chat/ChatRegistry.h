@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
+#include <functional>
 
 namespace kivo {
 
@@ -35,6 +37,8 @@ public:
     // it only asks for attention.
     void bringToFront(FormChat* chat);
     void setMessagesBringToFront(bool bring) { messagesBringToFront_ = bring; }
+    // The contacts' names, for completing names in a room.
+    std::function<QStringList()> contactNames = [] { return QStringList(); };
     // A key pressed in the active Kivo window within this time, or words in its message line
     // not yet sent, mean the user is typing there.
     static constexpr qint64 TypingPause = 2000; // ms

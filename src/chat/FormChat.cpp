@@ -61,6 +61,7 @@ FormChat::FormChat(ChatRegistry& registry)
     txtChat->installEventFilter(this);
     txtMessage->installEventFilter(this);
     connect(&transcript(), &TranscriptModel::appended, this, &FormChat::storeNewestLine);
+    connect(&transcript(), &TranscriptModel::appended, this, &FormChat::noteSpeaker);
     auto* search = new QShortcut(QKeySequence::Find, this);
     connect(search, &QShortcut::activated, this, [this] { Q_EMIT searchRequested(this); });
     // Escape does not leave a room: that would end the conference by a slip of the finger.
@@ -93,6 +94,27 @@ void FormChat::storeNewestLine() {
     const TranscriptModel::Line line = transcript().line(transcript().count() - 1);
     if (!line.history)
         history->append(conversation(), conversationTitle(), line);
+}
+
+void FormChat::noteSpeaker() {
+    if (ChatMode != 1)
+        return;
+    const TranscriptModel::Line line = transcript().line(transcript().count() - 1);
+    if (line.form != ChatLine::Form::User || line.own || line.history ||
+        (!speakers_.isEmpty() && speakers_.first() == line.sender))
+        return;
+    speakers_.removeIf([&line](const QString& speaker) {
+        return speaker.compare(line.sender, Qt::CaseInsensitive) == 0;
+    });
+    speakers_.prepend(line.sender);
+    if (speakers_.size() > MaxSpeakers)
+        speakers_.removeLast();
+}
+
+QStringList FormChat::completionNames() const {
+    if (ChatMode == 0)
+        return {ContactName};
+    return speakers_ + registry_.contactNames();
 }
 
 void FormChat::SetContact(const QString& username) {
@@ -165,6 +187,19 @@ bool FormChat::eventFilter(QObject* watched, QEvent* event) {
         const int key = press->key();
         if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
             QCoreApplication::sendEvent(txtChat, event);
+            return true;
+        }
+        if (key == Qt::Key_Tab && press->modifiers() == Qt::NoModifier) {
+            // Nothing to complete: Tab moves the focus, as it always did.
+            const qsizetype cursor = txtMessage->cursorPosition();
+            std::optional<NameCompletion::Edit> edit =
+                completion_.again(txtMessage->text(), cursor);
+            if (!edit)
+                edit = completion_.start(txtMessage->text(), cursor, completionNames());
+            if (!edit)
+                return false;
+            txtMessage->setText(edit->text);
+            txtMessage->setCursorPosition(static_cast<int>(edit->cursor));
             return true;
         }
         if ((key == Qt::Key_Up || key == Qt::Key_Down) && press->modifiers() == Qt::NoModifier) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ChatLayout.h"
+#include "NameCompletion.h"
 #include "SentLines.h"
 #include "TranscriptModel.h"
 #include "TranscriptView.h"
@@ -62,11 +63,17 @@ private:
     void applyGeometry();
     void showHistory();
     void storeNewestLine();
+    // The room's speakers, most recent first, for Tab.
+    void noteSpeaker();
+    QStringList completionNames() const;
+    static constexpr qsizetype MaxSpeakers = 100;
 
     ChatRegistry& registry_;
     QString conferenceAddress_;
     ChatGeometry geometry_ = ChatGeometry::design();
     SentLines sent_;
+    NameCompletion completion_;
+    QStringList speakers_;
 };
 
 } // namespace kivo

@@ -119,6 +119,15 @@ QList<ContactNode*> ContactTree::categories() const {
     return result;
 }
 
+QStringList ContactTree::contactNames() const {
+    QStringList names;
+    for (const auto& n : nodes_) {
+        if (!n->isCategory())
+            names.append(n->Text);
+    }
+    return names;
+}
+
 QString ContactTree::uniqueKey(const QString& base) const {
     QString key = base;
     for (int suffix = 1; NodeKeyExists(key); ++suffix)

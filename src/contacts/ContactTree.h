@@ -59,6 +59,8 @@ public:
     // Every node, in the order it was added.
     const std::vector<std::unique_ptr<ContactNode>>& nodes() const { return nodes_; }
     QList<ContactNode*> categories() const;
+    // Every contact's name, in the order they were added.
+    QStringList contactNames() const;
 
     bool NodeKeyExists(const QString& key) const { return byKey_.contains(key); }
     // base, base_1, base_2 ... whichever is free first.

@@ -4,6 +4,7 @@
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
 #include "FormChat.h"
+#include "NameCompletion.h"
 #include "TestSupport.h"
 
 #include <QLabel>
@@ -44,6 +45,9 @@ private Q_SLOTS:
     void pastedLinesGoOutOneByOne();
     void blankInputSendsNothing();
     void upAndDownWalkThroughWhatWasSent();
+    void namesAreCompleted_data();
+    void namesAreCompleted();
+    void tabCompletesFromTheRoomThenContacts();
     void nothingIsEchoedWithoutAConnection();
     void transcriptLineStyles();
     void markupIsShownLiterally();
@@ -136,6 +140,67 @@ void TestChat::upAndDownWalkThroughWhatWasSent() {
     press(Qt::Key_Up, SentLines::Capacity + 1);
     QCOMPARE(seen.first(), QString::number(SentLines::Capacity + 4));
     QCOMPARE(seen.last(), QString("5"));
+}
+
+void TestChat::namesAreCompleted_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QStringList>("expected"); // each Tab's line, | at the cursor
+    const QStringList names{"carl", "Cathy", "CARL", "bob"};
+    QTest::newRow("start of line, cycling")
+        << "ca" << 2 << QStringList{"carl: |", "Cathy: |", "carl: |"};
+    QTest::newRow("mid-line, case kept") << "hi CA" << 5 << QStringList{"hi carl |", "hi Cathy |"};
+    QTest::newRow("before more text") << "bo and" << 2 << QStringList{"bob: | and"};
+    QTest::newRow("no word") << "hi " << 3 << QStringList{};
+    QTest::newRow("no name") << "xy" << 2 << QStringList{};
+}
+
+void TestChat::namesAreCompleted() {
+    QFETCH(QString, text);
+    QFETCH(int, cursor);
+    QFETCH(QStringList, expected);
+    NameCompletion completion;
+    QStringList got;
+    std::optional<NameCompletion::Edit> edit =
+        completion.start(text, cursor, {"carl", "Cathy", "CARL", "bob"});
+    for (int i = 0; edit && i < 3; ++i) {
+        got << QString(edit->text).insert(edit->cursor, u'|');
+        edit = completion.again(edit->text, edit->cursor);
+        if (got.size() == expected.size())
+            break;
+    }
+    QCOMPARE(got, expected);
+    // A line changed since is completed afresh, not cycled.
+    QVERIFY(!completion.again(text + "x", cursor));
+}
+
+void TestChat::tabCompletesFromTheRoomThenContacts() {
+    Session s;
+    QVERIFY(s.logIn());
+    s.chats.contactNames = [] { return QStringList{"carla", "dave"}; };
+    FormChat* room = s.chats.openConference("lobby");
+    room->transcript().appendConferenceLine("carol: hi", "ann");
+    room->transcript().appendConferenceLine("ann: my own line", "ann");
+    room->transcript().appendConferenceLine("Carl: hello", "ann");
+    room->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(room));
+    QTest::keyClicks(room->txtMessage, "car");
+    QTest::keyClick(room->txtMessage, Qt::Key_Tab);
+    QCOMPARE(room->txtMessage->text(), QString("Carl: ")); // the most recent speaker first
+    QTest::keyClick(room->txtMessage, Qt::Key_Tab);
+    QCOMPARE(room->txtMessage->text(), QString("carol: "));
+    QTest::keyClick(room->txtMessage, Qt::Key_Tab);
+    QCOMPARE(room->txtMessage->text(), QString("carla: ")); // then the contacts
+    QVERIFY(room->txtMessage->hasFocus());
+    // Nothing to complete: Tab moves on, as it always did.
+    room->txtMessage->setText("see you ");
+    QTest::keyClick(room->txtMessage, Qt::Key_Tab);
+    QVERIFY(!room->txtMessage->hasFocus());
+
+    FormChat* chat = s.chats.OpenChatWindow("Bob");
+    QTest::keyClicks(chat->txtMessage, "thanks b");
+    QTest::keyClick(chat->txtMessage, Qt::Key_Tab);
+    QCOMPARE(chat->txtMessage->text(), QString("thanks Bob "));
 }
 
 void TestChat::blankInputSendsNothing() {
