@@ -2,6 +2,7 @@
 #include "OptionalFeatures.h"
 
 #include "Clock.h"
+#include "ContactTreeView.h"
 #include "Form1.h"
 #include "FormChat.h"
 #include "MessageBoxes.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <algorithm>
 
 namespace kivo {
 namespace {
@@ -45,6 +47,8 @@ OptionalFeatures::OptionalFeatures(Form1& form)
     });
     connect(&notifier_, &Notifier::activated, this, &OptionalFeatures::onNotificationActivated);
     connect(&form_.chats(), &ChatRegistry::searchRequested, this, &OptionalFeatures::searchHistory);
+    connect(&form_.chats(), &ChatRegistry::zoomRequested, this, &OptionalFeatures::zoom);
+    zoomOnKeys(&form_, form_.tvContacts->viewport(), [this](int change) { zoom(change); });
     connect(&preferences_, &Preferences::changed, this, &OptionalFeatures::applyHistoryPreference);
     connect(&preferences_, &Preferences::changed, this, [this] {
         form_.connection().keyring.switchTo(preferences_.values().keyring);
@@ -131,8 +135,21 @@ void OptionalFeatures::applyHistoryPreference() {
     }
 }
 
+void OptionalFeatures::zoom(int change) {
+    Preferences::Values values = preferences_.values();
+    values.textZoom = change == 0 ? 0
+                                  : std::clamp(values.textZoom + change, Preferences::MinTextZoom,
+                                               Preferences::MaxTextZoom);
+    preferences_.save(values);
+}
+
 void OptionalFeatures::applySimplePreferences() {
     form_.chats().setMessagesBringToFront(preferences_.values().bringToFront);
+    const int zoom = preferences_.values().textZoom;
+    form_.chats().setTextZoom(zoom);
+    // At the default the list keeps the font it always had.
+    if (zoom != 0 || form_.tvContacts->testAttribute(Qt::WA_SetFont))
+        applyTextZoom(form_.tvContacts, zoom);
     form_.connection().Winsock1.setTls(preferences_.values().tls,
                                        [this](const QString& host, quint16 port) {
                                            return preferences_.acceptedCertificate(host, port);

@@ -50,6 +50,8 @@ public:
     void conferenceLineShown(FormChat* room, const QString& message, bool kivoWasActive);
 
     void mnuPreferences_Click();
+    // Ctrl++ (+1), Ctrl+- (-1), Ctrl+0 (0: back to the default) from any window; kept for all.
+    void zoom(int change);
     // The search window, limited to a conversation when it comes from a chat window.
     void searchHistory(FormChat* from);
 

@@ -67,8 +67,7 @@ FormChat* ChatRegistry::open(const QString& contactName, bool activate) {
             open->show();
         return open;
     }
-    auto* chat = new FormChat(*this);
-    connect(chat, &FormChat::searchRequested, this, &ChatRegistry::searchRequested);
+    FormChat* chat = make();
     chat->SetContact(contactName);
     OpenChats.insert(keyOf(contactName), chat);
     chat->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
@@ -139,9 +138,24 @@ void ChatRegistry::forget(const FormChat* chat) {
         OpenChats.remove(key);
 }
 
-FormChat* ChatRegistry::openConference(const QString& conferenceAddress) {
+FormChat* ChatRegistry::make() {
     auto* chat = new FormChat(*this);
     connect(chat, &FormChat::searchRequested, this, &ChatRegistry::searchRequested);
+    connect(chat, &FormChat::zoomRequested, this, &ChatRegistry::zoomRequested);
+    if (textZoom_ != 0) // at the default the transcript keeps the font it always had
+        applyTextZoom(chat->txtChat, textZoom_);
+    return chat;
+}
+
+void ChatRegistry::setTextZoom(int steps) {
+    if (std::exchange(textZoom_, steps) == steps)
+        return;
+    for (FormChat* chat : windows())
+        applyTextZoom(chat->txtChat, steps);
+}
+
+FormChat* ChatRegistry::openConference(const QString& conferenceAddress) {
+    FormChat* chat = make();
     ServerChatWindow = chat;
     chat->SetServer(conferenceAddress);
     chat->show();

@@ -37,6 +37,8 @@ public:
     // it only asks for attention.
     void bringToFront(FormChat* chat);
     void setMessagesBringToFront(bool bring) { messagesBringToFront_ = bring; }
+    // Every transcript's text is this many points larger than the default (smaller below 0).
+    void setTextZoom(int steps);
     // The contacts' names, for completing names in a room.
     std::function<QStringList()> contactNames = [] { return QStringList(); };
     // A key pressed in the active Kivo window within this time, or words in its message line
@@ -68,6 +70,8 @@ public:
 Q_SIGNALS:
     // Ctrl+F in a chat window.
     void searchRequested(FormChat* chat);
+    // Ctrl++, Ctrl+- or Ctrl+wheel (+1, -1) or Ctrl+0 (0) in a chat window.
+    void zoomRequested(int change);
 
 protected:
     // Installed on the application: notes each key press, for userIsTyping().
@@ -76,6 +80,7 @@ protected:
 private:
     static QString keyOf(const QString& contactName) { return contactName.toCaseFolded(); }
     FormChat* open(const QString& contactName, bool activate);
+    FormChat* make();
     void noteFocus();
 
     ConnectionController& connection_;
@@ -86,6 +91,7 @@ private:
     QPointer<FormChat> lastFront_;
     bool frontScheduled_ = false;
     bool messagesBringToFront_ = true;
+    int textZoom_ = 0;
     QDateTime lastKey_;
     QPointer<QWidget> lastKeyWindow_;
     // Where the focus was, and whether the user was typing, when this batch's first message

@@ -66,6 +66,7 @@ FormChat::FormChat(ChatRegistry& registry)
     connect(search, &QShortcut::activated, this, [this] { Q_EMIT searchRequested(this); });
     // Escape does not leave a room: that would end the conference by a slip of the finger.
     closeOnKeys(this, [this] { return ChatMode == 0; });
+    zoomOnKeys(this, txtChat->viewport(), [this](int change) { Q_EMIT zoomRequested(change); });
 }
 
 QString FormChat::conversation() const {

@@ -50,6 +50,7 @@ public:
 Q_SIGNALS:
     // Ctrl+F: the history of this conversation is to be searched.
     void searchRequested(FormChat* chat);
+    void zoomRequested(int change);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -10,7 +10,9 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
+#include <algorithm>
 
 namespace kivo {
 namespace {
@@ -114,6 +116,28 @@ bool onWayland() {
     return QGuiApplication::platformName().startsWith(u"wayland");
 }
 
+// Ctrl+wheel over a widget zooms instead of scrolling.
+class WheelZoom : public QObject {
+public:
+    WheelZoom(QObject* parent, std::function<void(int)> zoom)
+        : QObject(parent)
+        , zoom_(std::move(zoom)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Wheel)
+            return QObject::eventFilter(watched, event);
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (!(wheel->modifiers() & Qt::ControlModifier) || wheel->angleDelta().y() == 0)
+            return QObject::eventFilter(watched, event);
+        zoom_(wheel->angleDelta().y() > 0 ? 1 : -1);
+        return true;
+    }
+
+private:
+    std::function<void(int)> zoom_;
+};
+
 } // namespace
 
 void onEnterKey(QWidget* widget, std::function<void()> action) {
@@ -191,6 +215,28 @@ void closeOnKeys(QWidget* window, std::function<bool()> escapeCloses) {
         if (escapeCloses())
             window->close();
     });
+}
+
+void applyTextZoom(QWidget* widget, int steps) {
+    QFont font = QApplication::font(widget);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(std::max(1.0, font.pointSizeF() + steps));
+    widget->setFont(font);
+}
+
+void zoomOnKeys(QWidget* window, QWidget* wheelArea, std::function<void(int change)> zoom) {
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_0), 0},
+    };
+    for (const auto& [sequence, change] : keys) {
+        auto* shortcut = new QShortcut(sequence, window);
+        QObject::connect(shortcut, &QShortcut::activated, window,
+                         [zoom, change = change] { zoom(change); });
+    }
+    wheelArea->installEventFilter(new WheelZoom(wheelArea, std::move(zoom)));
 }
 
 void keepTextColourReadable(QWidget* label, const QColor& described) {

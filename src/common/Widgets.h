@@ -56,6 +56,12 @@ void bringToFront(QWidget* window, const QString& activationToken, int waitMs,
 // when it is pressed.
 void closeOnKeys(QWidget* window, std::function<bool()> escapeCloses);
 
+// Text zoom: the widget's default font, this many points larger (smaller below 0).
+void applyTextZoom(QWidget* widget, int steps);
+// Ctrl++ (and Ctrl+=), Ctrl+- and Ctrl+0 on the window, and Ctrl+wheel over `wheelArea`, ask
+// for +1, -1 and 0 (back to the default).
+void zoomOnKeys(QWidget* window, QWidget* wheelArea, std::function<void(int change)> zoom);
+
 // The label's text in this colour where it reads on the label's background, and in a lighter
 // shade of it on a dark one, whatever palette comes later.
 void keepTextColourReadable(QWidget* label, const QColor& described);

@@ -176,7 +176,7 @@ void ContactTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void ContactTreeView::changeEvent(QEvent* event) {
     QTreeWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
         for (const auto& node : tree_.nodes())
             refresh(node.get());
     }
@@ -266,7 +266,8 @@ void ContactTreeView::refresh(ContactNode* node) {
     if (!item)
         return;
     item->setText(0, shownInLine(node->Text));
-    QFont font = item->font(0);
+    // Zoomed, the tree's own font; otherwise the items' as always.
+    QFont font = testAttribute(Qt::WA_SetFont) ? this->font() : item->font(0);
     font.setBold(node->Bold);
     item->setFont(0, font);
     item->setForeground(

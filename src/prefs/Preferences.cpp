@@ -21,6 +21,7 @@ const QString HistoryDaysKey = QStringLiteral("historyDays");
 const QString KeyringKey = QStringLiteral("keyring");
 const QString TlsKey = QStringLiteral("tls");
 const QString BringToFrontKey = QStringLiteral("bringToFront");
+const QString TextZoomKey = QStringLiteral("textZoom");
 const QString CertificatesGroup = QStringLiteral("certificates");
 
 QString certificateKey(const QString& host, quint16 port) {
@@ -89,6 +90,9 @@ void Preferences::load() {
     const int days = settings.value(HistoryDaysKey).toInt(&number);
     if (number && days >= 0)
         values_.historyDays = days;
+    const int zoom = settings.value(TextZoomKey).toInt(&number);
+    if (number)
+        values_.textZoom = std::clamp(zoom, MinTextZoom, MaxTextZoom);
     if (QFile::exists(path()))
         qCDebug(logFiles).noquote() << "read" << path();
 }
@@ -124,6 +128,7 @@ bool Preferences::save(const Values& values) {
         settings.setValue(KeyringKey, values.keyring ? "true" : "false");
         settings.setValue(TlsKey, values.tls ? "true" : "false");
         settings.setValue(BringToFrontKey, values.bringToFront ? "true" : "false");
+        settings.setValue(TextZoomKey, values.textZoom);
     });
     if (!written)
         return false;

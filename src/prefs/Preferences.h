@@ -15,6 +15,9 @@ public:
     static inline const QString FileName = QStringLiteral("kivo.ini");
     // A larger kivo.ini is not Kivo's: it is not read.
     static constexpr qint64 MaxFileSize = 1024 * 1024;
+    // Text zoom in points from the default size: from small print to reading across a room.
+    static constexpr int MinTextZoom = -4;
+    static constexpr int MaxTextZoom = 16;
 
     struct Values {
         bool notifications = true; // tell of messages that come while Kivo is in the background
@@ -24,6 +27,7 @@ public:
         bool keyring = false;      // the password in the desktop's keyring, not connection.dat
         bool tls = false;          // connect with TLS
         bool bringToFront = true;  // a message brings its window to the front, as described
+        int textZoom = 0;          // points added to the transcripts' and contact list's text
 
         bool operator==(const Values&) const = default;
     };

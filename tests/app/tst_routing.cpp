@@ -4,10 +4,12 @@
 #include "Form1.h"
 #include "FormChat.h"
 #include "TestSupport.h"
+#include "TranscriptView.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace kivo;
 using test::LineEnd;
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void errorRepliesRaiseBoxes();
     void aMessageNeverTakesTheKeyboardFromSomeoneTyping();
     void ctrlWAndEscapeCloseAChatWindowButEscapeNoRoom();
+    void textZoomIsOneSizeForAllWindowsAndKept();
 };
 
 void TestRouting::privateMessageOpensTheContactsWindowAndBlinks() {
@@ -209,6 +212,35 @@ void TestRouting::ctrlWAndEscapeCloseAChatWindowButEscapeNoRoom() {
     QVERIFY(room->isVisible());
     QTest::keyClick(room->txtMessage, Qt::Key_W, Qt::ControlModifier);
     QVERIFY(!room->isVisible());
+}
+
+void TestRouting::textZoomIsOneSizeForAllWindowsAndKept() {
+    Session s;
+    s.deliver("(Private) bob:hi\r\n");
+    FormChat* bob = s.form->chats().window("bob");
+    QTRY_VERIFY(bob->isActiveWindow());
+    const qreal base = bob->txtChat->font().pointSizeF();
+    const qreal treeBase = s.form->tvContacts->font().pointSizeF();
+    QTest::keyClick(bob->txtMessage, Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(bob->txtChat->font().pointSizeF(), base + 1);
+    QWheelEvent wheel(QPointF(10, 10), bob->txtChat->viewport()->mapToGlobal(QPointF(10, 10)), {},
+                      {0, 120}, Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bob->txtChat->viewport(), &wheel);
+    QCOMPARE(bob->txtChat->font().pointSizeF(), base + 2);
+    QCOMPARE(s.form->tvContacts->font().pointSizeF(), treeBase + 2);
+    QVERIFY(s.sandbox.readFile("kivo.ini").contains("textZoom=2"));
+    s.deliver("(Private) alice:hello\r\n");
+    QCOMPARE(s.form->chats().window("alice")->txtChat->font().pointSizeF(), base + 2);
+
+    // Kept for the next start; Ctrl+0 goes back to the default everywhere.
+    Session next(s.sandbox.readFile("kivo.ini"));
+    next.deliver("(Private) bob:again\r\n");
+    FormChat* again = next.form->chats().window("bob");
+    QCOMPARE(again->txtChat->font().pointSizeF(), base + 2);
+    QTRY_VERIFY(again->isActiveWindow());
+    QTest::keyClick(again->txtMessage, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(again->txtChat->font().pointSizeF(), base);
+    QCOMPARE(next.form->tvContacts->font().pointSizeF(), treeBase);
 }
 
 QTEST_MAIN(TestRouting)
