@@ -782,6 +782,10 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
         <source>Bring a chat window to the &amp;front when a message arrives</source>
         <translation>Chatfenster bei einer Nachricht &amp;hervorholen</translation>
     </message>
+    <message>
+        <source>Highlight lines that &amp;mention me</source>
+        <translation>Zeilen, die mich &amp;nennen, hervorheben</translation>
+    </message>
 </context>
 <context>
     <name>kivo::frmSearchHistory</name>

@@ -2,7 +2,9 @@
 #include "ChatRegistry.h"
 
 #include "Clock.h"
+#include "ConnectionController.h"
 #include "FormChat.h"
+#include "TranscriptView.h"
 #include "Widgets.h"
 
 #include <QApplication>
@@ -147,6 +149,11 @@ FormChat* ChatRegistry::make() {
     return chat;
 }
 
+void ChatRegistry::setHighlightMentions(bool highlight) {
+    if (std::exchange(highlightMentions_, highlight) != highlight && ServerChatWindow)
+        ServerChatWindow->txtChat->viewport()->update();
+}
+
 void ChatRegistry::setTextZoom(int steps) {
     if (std::exchange(textZoom_, steps) == steps)
         return;
@@ -156,6 +163,9 @@ void ChatRegistry::setTextZoom(int steps) {
 
 FormChat* ChatRegistry::openConference(const QString& conferenceAddress) {
     FormChat* chat = make();
+    chat->txtChat->mentionedName = [this] {
+        return highlightMentions_ ? connection_.LoggedUser : QString();
+    };
     ServerChatWindow = chat;
     chat->SetServer(conferenceAddress);
     chat->show();

@@ -37,6 +37,8 @@ public:
     // it only asks for attention.
     void bringToFront(FormChat* chat);
     void setMessagesBringToFront(bool bring) { messagesBringToFront_ = bring; }
+    // Room lines that name the logged-in user are drawn on the highlight colour.
+    void setHighlightMentions(bool highlight);
     // Every transcript's text is this many points larger than the default (smaller below 0).
     void setTextZoom(int steps);
     // The contacts' names, for completing names in a room.
@@ -92,6 +94,7 @@ private:
     bool frontScheduled_ = false;
     bool messagesBringToFront_ = true;
     int textZoom_ = 0;
+    bool highlightMentions_ = false;
     QDateTime lastKey_;
     QPointer<QWidget> lastKeyWindow_;
     // Where the focus was, and whether the user was typing, when this batch's first message

@@ -456,6 +456,7 @@ void TranscriptView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     const auto [from, to] = orderedSelection();
     const QPalette& colours = palette();
+    const QString mentioned = mentionedName();
     for (const Placed& placed : std::as_const(placed_)) {
         const Laid* entry = laidIfAny(placed.line);
         if (!entry)
@@ -476,8 +477,25 @@ void TranscriptView::paintEvent(QPaintEvent*) {
                 selection.append(
                     {static_cast<int>(start), static_cast<int>(stop - start), highlight});
         }
+        if (mentionsName(placed.line - model_.dropped(), mentioned))
+            painter.fillRect(QRect(0, placed.top, viewport()->width(), placed.height),
+                             mentionBackground());
         entry->layout.draw(&painter, QPointF(Margin, placed.top), selection);
     }
+}
+
+bool TranscriptView::mentionsName(qsizetype index, const QString& name) const {
+    if (name.isEmpty())
+        return false;
+    const TranscriptModel::Line line = model_.line(index);
+    return line.form == ChatLine::Form::User && !line.own && mentions(line.text, name);
+}
+
+QColor TranscriptView::mentionBackground() const {
+    // The highlight colour, light enough that the line's own colours still read on it.
+    QColor colour = palette().color(QPalette::Highlight);
+    colour.setAlpha(64);
+    return colour;
 }
 
 void TranscriptView::onAppended() {

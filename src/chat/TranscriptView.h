@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -57,6 +58,9 @@ public:
     // Brings a line to the top of the view (as far as there are lines below it) and selects
     // it.
     void showLine(qsizetype index);
+    // User lines of others naming this name as a word are drawn on the highlight colour;
+    // an empty name draws none. Asked at each paint.
+    std::function<QString()> mentionedName = [] { return QString(); };
     // The first line (partly) on screen, as an index into the model; -1 when empty.
     qsizetype topLine();
     // The lines on screen, as the screen shows them.
@@ -147,6 +151,8 @@ private:
     Position positionAt(const QPoint& point);
     std::pair<Position, Position> orderedSelection() const;
     void forgetLayouts();
+    bool mentionsName(qsizetype index, const QString& name) const;
+    QColor mentionBackground() const;
     void indexText();
 
     TranscriptModel model_;

@@ -176,4 +176,18 @@ QStringList linesToSend(const QString& typed) {
     return lines;
 }
 
+bool mentions(const QString& text, const QString& name) {
+    if (name.isEmpty())
+        return false;
+    const auto isWordCharacter = [](QChar ch) { return ch.isLetterOrNumber() || ch == u'_'; };
+    for (qsizetype at = text.indexOf(name, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(name, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + name.size();
+        if ((at == 0 || !isWordCharacter(text.at(at - 1))) &&
+            (end == text.size() || !isWordCharacter(text.at(end))))
+            return true;
+    }
+    return false;
+}
+
 } // namespace kivo

@@ -47,4 +47,8 @@ QStringList linesToSend(const QString& typed);
 QChar isolateFor(QStringView text);
 inline constexpr QChar PopIsolate{0x2069};
 
+// The name as a word of the text, letter case ignored: "ann:" and "Hi ANN" name ann,
+// "annabel" does not.
+bool mentions(const QString& text, const QString& name);
+
 } // namespace kivo

@@ -23,9 +23,6 @@ public:
     bool conferenceLine(const QString& room, const QString& message, const QString& loggedUser,
                         bool kivoActive);
 
-    // The name as a word of the text, letter case ignored.
-    static bool mentions(const QString& text, const QString& name);
-
 private:
     const Preferences& preferences_;
     Notifier& notifier_;

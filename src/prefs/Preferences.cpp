@@ -22,6 +22,7 @@ const QString KeyringKey = QStringLiteral("keyring");
 const QString TlsKey = QStringLiteral("tls");
 const QString BringToFrontKey = QStringLiteral("bringToFront");
 const QString TextZoomKey = QStringLiteral("textZoom");
+const QString HighlightMentionsKey = QStringLiteral("highlightMentions");
 const QString CertificatesGroup = QStringLiteral("certificates");
 
 QString certificateKey(const QString& host, quint16 port) {
@@ -86,6 +87,8 @@ void Preferences::load() {
     values_.keyring = readSwitch(settings, KeyringKey, values_.keyring);
     values_.tls = readSwitch(settings, TlsKey, values_.tls);
     values_.bringToFront = readSwitch(settings, BringToFrontKey, values_.bringToFront);
+    values_.highlightMentions =
+        readSwitch(settings, HighlightMentionsKey, values_.highlightMentions);
     bool number = false;
     const int days = settings.value(HistoryDaysKey).toInt(&number);
     if (number && days >= 0)
@@ -129,6 +132,7 @@ bool Preferences::save(const Values& values) {
         settings.setValue(TlsKey, values.tls ? "true" : "false");
         settings.setValue(BringToFrontKey, values.bringToFront ? "true" : "false");
         settings.setValue(TextZoomKey, values.textZoom);
+        settings.setValue(HighlightMentionsKey, values.highlightMentions ? "true" : "false");
     });
     if (!written)
         return false;

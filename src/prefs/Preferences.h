@@ -27,7 +27,8 @@ public:
         bool keyring = false;      // the password in the desktop's keyring, not connection.dat
         bool tls = false;          // connect with TLS
         bool bringToFront = true;  // a message brings its window to the front, as described
-        int textZoom = 0;          // points added to the transcripts' and contact list's text
+        bool highlightMentions = false; // room lines naming the user on the highlight colour
+        int textZoom = 0;               // points added to the transcripts' and contact list's text
 
         bool operator==(const Values&) const = default;
     };

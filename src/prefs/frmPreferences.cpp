@@ -21,6 +21,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkTls(new QCheckBox(tr("Use an &encrypted connection (TLS)"), this))
     , chkBringToFront(
           new QCheckBox(tr("Bring a chat window to the &front when a message arrives"), this))
+    , chkHighlightMentions(new QCheckBox(tr("Highlight lines that &mention me"), this))
     , preferences_(preferences) {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(tr("Preferences"));
@@ -32,6 +33,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkKeyring->setObjectName(QStringLiteral("chkKeyring"));
     chkTls->setObjectName(QStringLiteral("chkTls"));
     chkBringToFront->setObjectName(QStringLiteral("chkBringToFront"));
+    chkHighlightMentions->setObjectName(QStringLiteral("chkHighlightMentions"));
     spnHistoryDays->setRange(1, 36500);
     spnHistoryDays->setSuffix(tr(" days"));
     spnHistoryDays->setAccessibleName(tr("Days of history kept"));
@@ -46,6 +48,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkKeyring->setChecked(values.keyring);
     chkTls->setChecked(values.tls);
     chkBringToFront->setChecked(values.bringToFront);
+    chkHighlightMentions->setChecked(values.highlightMentions);
     connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -63,6 +66,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addWidget(chkKeyring);
     layout->addWidget(chkTls);
     layout->addWidget(chkBringToFront);
+    layout->addWidget(chkHighlightMentions);
     layout->addStretch();
     layout->addWidget(buttons);
 }
@@ -76,6 +80,7 @@ void frmPreferences::accept() {
     values.keyring = chkKeyring->isChecked();
     values.tls = chkTls->isChecked();
     values.bringToFront = chkBringToFront->isChecked();
+    values.highlightMentions = chkHighlightMentions->isChecked();
     // A failed save has been reported; the dialog stays open so nothing seems saved.
     if (preferences_.save(values))
         QDialog::accept();

@@ -25,6 +25,7 @@ public:
     QCheckBox* chkKeyring;
     QCheckBox* chkTls;
     QCheckBox* chkBringToFront;
+    QCheckBox* chkHighlightMentions;
 
     void accept() override;
 

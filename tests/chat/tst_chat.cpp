@@ -6,6 +6,7 @@
 #include "FormChat.h"
 #include "NameCompletion.h"
 #include "TestSupport.h"
+#include "TranscriptView.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void namesAreCompleted_data();
     void namesAreCompleted();
     void tabCompletesFromTheRoomThenContacts();
+    void aRoomLineNamingMeIsHighlighted();
     void nothingIsEchoedWithoutAConnection();
     void transcriptLineStyles();
     void markupIsShownLiterally();
@@ -201,6 +203,32 @@ void TestChat::tabCompletesFromTheRoomThenContacts() {
     QTest::keyClicks(chat->txtMessage, "thanks b");
     QTest::keyClick(chat->txtMessage, Qt::Key_Tab);
     QCOMPARE(chat->txtMessage->text(), QString("thanks Bob "));
+}
+
+void TestChat::aRoomLineNamingMeIsHighlighted() {
+    Session s;
+    QVERIFY(s.logIn());
+    FormChat* room = s.chats.openConference("lobby");
+    room->transcript().appendConferenceLine("carl: hi annabel", "ann"); // not a word of it
+    room->transcript().appendConferenceLine("carl: over to you, ANN!", "ann");
+    room->transcript().appendConferenceLine("ann: ann is here", "ann"); // her own
+    room->transcript().appendConferenceLine("*** ann has joined lobby", "ann");
+    QVERIFY(QTest::qWaitForWindowExposed(room));
+    // Rows of the right edge, beyond any text, that are not the plain background.
+    const auto tintedRows = [room] {
+        QCoreApplication::processEvents();
+        const QImage image = room->txtChat->viewport()->grab().toImage();
+        const QRgb base = room->txtChat->palette().color(QPalette::Base).rgb();
+        int rows = 0;
+        for (int y = 0; y < image.height(); ++y)
+            rows += image.pixel(image.width() - 2, y) != base;
+        return rows;
+    };
+    QCOMPARE(tintedRows(), 0); // off by default
+    s.chats.setHighlightMentions(true);
+    const int lineHeight = room->txtChat->fontMetrics().lineSpacing();
+    const int rows = tintedRows();
+    QVERIFY2(rows >= lineHeight && rows < 2 * lineHeight, qPrintable(QString::number(rows)));
 }
 
 void TestChat::blankInputSendsNothing() {
