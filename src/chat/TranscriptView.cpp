@@ -2,6 +2,7 @@
 #include "TranscriptView.h"
 
 #include "Colours.h"
+#include "Links.h"
 #include "Text.h"
 #include "TranscriptFormat.h"
 
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
@@ -38,15 +40,27 @@ struct LaidText {
     QList<QTextLayout::FormatRange> formats;
     std::array<qsizetype, 4> marks{}; // where isolates were added, in `text`
     int markCount = 0;
+    QList<Link> links; // where they are in `text`
 
-    void add(const QString& part, const QColor& colour, bool bold, bool isolated) {
+    // Returns where the part itself starts in `text`.
+    qsizetype add(const QString& part, const QColor& colour, bool bold, bool isolated) {
         const auto start = static_cast<int>(text.size());
         if (isolated)
             mark(isolateFor(part));
+        const qsizetype partStart = text.size();
         text += part;
         if (isolated)
             mark(PopIsolate);
         formats.append({start, static_cast<int>(text.size()) - start, charFormat(colour, bold)});
+        return partStart;
+    }
+    void addLinks(const QString& part, qsizetype partStart, const QColor& colour, bool bold) {
+        links = findLinks(part);
+        for (Link& link : links) {
+            link.start += partStart;
+            formats.append({static_cast<int>(link.start), static_cast<int>(link.length),
+                            charFormat(colour, bold)});
+        }
     }
     void mark(QChar ch) {
         marks[static_cast<size_t>(markCount++)] = text.size();
@@ -172,6 +186,7 @@ TranscriptView::TranscriptView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);
     viewport()->setBackgroundRole(QPalette::Base);
     // Steps and pages of the scroll bar move the text by rows and screens, not by lines.
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int action) {
@@ -217,6 +232,7 @@ TranscriptView::Styled TranscriptView::styled(qsizetype index) const {
             .stamp = colour(TimeStampGrey),
             .sender = colour(line.own ? OwnBlue : OtherRed),
             .text = colour(Black),
+            .link = readableOn(palette().color(QPalette::Link), base),
             .bold = line.form == TranscriptModel::Form::System};
 }
 
@@ -262,7 +278,9 @@ TranscriptView::Laid& TranscriptView::laid(qint64 line, int rows, Part part) {
             text.add(shown.text.mid(shown.senderStart + 1, nameLength), style.sender, false, true);
             text.add(QStringLiteral("> "), style.sender, false, false);
         }
-        text.add(shown.text.mid(shown.textStart), style.text, style.bold, shown.textStart > 0);
+        const QString words = shown.text.mid(shown.textStart);
+        text.addLinks(words, text.add(words, style.text, style.bold, shown.textStart > 0),
+                      style.link, style.bold);
     } else {
         text = std::move(entry->laidText);
     }
@@ -476,6 +494,15 @@ void TranscriptView::paintEvent(QPaintEvent*) {
             if (stop > start)
                 selection.append(
                     {static_cast<int>(start), static_cast<int>(stop - start), highlight});
+        }
+        if (placed.line == hovered_.line) {
+            QTextCharFormat underline;
+            underline.setFontUnderline(true);
+            const qsizetype start = std::max<qsizetype>(0, hovered_.link.start - entry->from);
+            const qsizetype end = hovered_.link.start + hovered_.link.length - entry->from;
+            if (end > start)
+                selection.prepend(
+                    {static_cast<int>(start), static_cast<int>(end - start), underline});
         }
         if (mentionsName(placed.line - model_.dropped(), mentioned))
             painter.fillRect(QRect(0, placed.top, viewport()->width(), placed.height),
@@ -803,9 +830,47 @@ const TranscriptView::Run* TranscriptView::runAtOffset(int offset, int* start, i
     return nullptr; // the line end between two lines
 }
 
+TranscriptView::LinkAt TranscriptView::linkAt(const QPoint& point) {
+    place();
+    for (const Placed& placed : std::as_const(placed_)) {
+        const Laid* entry = laidIfAny(placed.line);
+        if (!entry || entry->laidText.links.isEmpty() || point.y() < placed.top ||
+            point.y() >= placed.top + placed.height)
+            continue;
+        for (int i = 0; i < entry->layout.lineCount(); ++i) {
+            const QTextLine row = entry->layout.lineAt(i);
+            const qreal x = point.x() - Margin;
+            if (point.y() >= placed.top + row.rect().bottom() || x < row.x() ||
+                x >= row.x() + row.naturalTextWidth())
+                continue;
+            const qsizetype at = entry->from + row.xToCursor(x, QTextLine::CursorOnCharacter);
+            for (const Link& link : entry->laidText.links) {
+                if (at >= link.start && at < link.start + link.length)
+                    return {placed.line, link};
+            }
+            break;
+        }
+    }
+    return {};
+}
+
+void TranscriptView::hover(const LinkAt& link) {
+    if (link.line == hovered_.line && link.link == hovered_.link)
+        return;
+    hovered_ = link;
+    viewport()->setCursor(link.line >= 0 ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    viewport()->update();
+}
+
+void TranscriptView::leaveEvent(QEvent* event) {
+    hover({});
+    QAbstractScrollArea::leaveEvent(event);
+}
+
 void TranscriptView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mousePressEvent(event);
+    pressedLink_ = linkAt(event->position().toPoint()).link.url;
     anchor_ = cursor_ = positionAt(event->position().toPoint());
     selecting_ = true;
     viewport()->update();
@@ -813,9 +878,10 @@ void TranscriptView::mousePressEvent(QMouseEvent* event) {
 }
 
 void TranscriptView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint();
+    hover(linkAt(point));
     if (!selecting_)
         return QAbstractScrollArea::mouseMoveEvent(event);
-    const QPoint point = event->position().toPoint();
     // Dragging past an edge scrolls a row at a time.
     if (point.y() < 0)
         scrollByPixels(-rowHeight());
@@ -829,6 +895,13 @@ void TranscriptView::mouseReleaseEvent(QMouseEvent* event) {
     if (!selecting_ || event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mouseReleaseEvent(event);
     selecting_ = false;
+    // A click on a link opens it; a drag that began there selects.
+    const QUrl pressed = std::exchange(pressedLink_, QUrl());
+    if (!pressed.isEmpty() && !hasSelection() &&
+        linkAt(event->position().toPoint()).link.url == pressed) {
+        QDesktopServices::openUrl(pressed);
+        return;
+    }
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (hasSelection() && clipboard->supportsSelection())
         clipboard->setText(selectedText(), QClipboard::Selection);
@@ -837,6 +910,12 @@ void TranscriptView::mouseReleaseEvent(QMouseEvent* event) {
 
 void TranscriptView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    const QUrl link = linkAt(viewport()->mapFromGlobal(event->globalPos())).link.url;
+    if (!link.isEmpty()) {
+        menu.addAction(tr("Copy &Link Address"), this,
+                       [link] { QGuiApplication::clipboard()->setText(link.toString()); });
+        menu.addSeparator();
+    }
     QAction* copyAction = menu.addAction(tr("&Copy"), this, &TranscriptView::copy);
     copyAction->setShortcut(QKeySequence::Copy);
     copyAction->setEnabled(hasSelection());

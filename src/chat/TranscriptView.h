@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Links.h"
 #include "TranscriptFormat.h"
 #include "TranscriptModel.h"
 
@@ -23,7 +24,8 @@ namespace kivo {
 // a message taller than the view can be read, and any point of a million lines is a frame
 // away. While the view is at the newest line it follows new lines; scrolled up, it stays where
 // it is and a marker says that new lines are below. Text can be selected with the mouse and
-// copied, one line per transcript line.
+// copied, one line per transcript line. Web addresses are links: a click without a drag opens
+// one through the desktop.
 class TranscriptView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -100,6 +102,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -124,7 +127,7 @@ private:
     // A line's shown text and the colours of its runs.
     struct Styled {
         TranscriptFormat::Shown shown;
-        QColor stamp, sender, text;
+        QColor stamp, sender, text, link;
         bool bold = false;
     };
     Styled styled(qsizetype index) const;
@@ -150,6 +153,13 @@ private:
     void setFollowing(bool follow);
     Position positionAt(const QPoint& point);
     std::pair<Position, Position> orderedSelection() const;
+    struct LinkAt {
+        qint64 line = -1;
+        Link link; // its start in the laid text
+    };
+    // The link under a point of the viewport, if any.
+    LinkAt linkAt(const QPoint& point);
+    void hover(const LinkAt& link);
     void forgetLayouts();
     bool mentionsName(qsizetype index, const QString& name) const;
     QColor mentionBackground() const;
@@ -167,6 +177,8 @@ private:
     Position anchor_;
     Position cursor_;
     bool selecting_ = false;
+    LinkAt hovered_;
+    QUrl pressedLink_;
     // For screen readers: where each kept line starts in the whole text, from the first
     // kept line on, and one more entry where the next would start. Filled only when asked.
     std::deque<qint64> textStarts_;

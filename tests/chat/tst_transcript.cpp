@@ -7,7 +7,9 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -45,6 +47,15 @@ struct Shown {
     }
 };
 
+// Stands for the desktop: what a click would have opened.
+class Opener : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
 } // namespace
 
 class TestTranscript : public QObject {
@@ -56,6 +67,7 @@ private Q_SLOTS:
     void longLinesWrapAndRewrap();
     void theViewFollowsOnlyFromTheBottom();
     void mouseSelectionAndCopy();
+    void aClickOpensALinkAndADragSelects();
     void screenReadersGetTheVisibleLines();
     void timesFarApartReadBack();
     void theTextHeldIsBounded();
@@ -171,6 +183,58 @@ void TestTranscript::mouseSelectionAndCopy() {
              QString("[09:05:07] line 0\n[09:05:07] line 1\n[09:05:07] line 2"));
     s.view.selectAll();
     QCOMPARE(s.view.selectedText().count('\n'), 2);
+}
+
+void TestTranscript::aClickOpensALinkAndADragSelects() {
+    Shown s;
+    Opener opener;
+    QDesktopServices::setUrlHandler("https", &opener, "open");
+    QDesktopServices::setUrlHandler("http", &opener, "open");
+    const auto unset = qScopeGuard([] {
+        QDesktopServices::unsetUrlHandler("https");
+        QDesktopServices::unsetUrlHandler("http");
+    });
+    s.model.appendPlainLine("see https://a.org/x now");
+    QTRY_VERIFY(!s.view.visibleText().isEmpty());
+    QWidget* viewport = s.view.viewport();
+    const QFontMetrics metrics = s.view.fontMetrics();
+    const int y = s.row(0).y();
+    const QPoint link(4 + metrics.horizontalAdvance("[09:05:07] see https://a"), y);
+    const QPoint word(4 + metrics.horizontalAdvance("[09:05:07] s"), y);
+    const QPoint past(4 + metrics.horizontalAdvance("[09:05:07] see https://a.org/x now") + 20, y);
+
+    QTest::mouseMove(viewport, link);
+    QCOMPARE(viewport->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(viewport, word);
+    QCOMPARE(viewport->cursor().shape(), Qt::IBeamCursor);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, word);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, past);
+    QVERIFY(opener.opened.isEmpty());
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, link);
+    QCOMPARE(opener.opened, QList<QUrl>{QUrl("https://a.org/x")});
+
+    // A drag that starts on the link selects and opens nothing.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, link);
+    QTest::mouseMove(viewport, past);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, past);
+    QCOMPARE(opener.opened.size(), 1);
+    QVERIFY(s.view.selectedText().endsWith(".org/x now"));
+
+    QString offered;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            offered += action->text() + '|';
+        menu->actions().first()->trigger();
+        menu->close();
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, link, viewport->mapToGlobal(link));
+    QApplication::sendEvent(viewport, &menuEvent);
+    QCOMPARE(offered, QString("Copy &Link Address||&Copy|Select &All|"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("https://a.org/x"));
 }
 
 void TestTranscript::screenReadersGetTheVisibleLines() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Input.h"
+#include "Links.h"
 #include "StateFiles.h"
 #include "TestSupport.h"
 #include "Text.h"
@@ -30,6 +31,8 @@ private Q_SLOTS:
     void typedTextBecomesLines();
     void textShownInOneLine_data();
     void textShownInOneLine();
+    void webAddressesAreFound_data();
+    void webAddressesAreFound();
 
     void writesUtf8WithCrLfAtomically();
     void readsAnyLineEndAndWindowsFiles_data();
@@ -191,6 +194,52 @@ void TestCommon::textShownInOneLine() {
     QFETCH(QString, text);
     QFETCH(QString, shown);
     QCOMPARE(shownInLine(text), shown);
+}
+
+void TestCommon::webAddressesAreFound_data() {
+    // Each link as "what is linked => what opens".
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("links");
+    QTest::newRow("schemes, letter case ignored")
+        << "see http://a.org/x, HTTPS://b.org ftp://c.org mailto:ann@d.org"
+        << QStringList{"http://a.org/x => http://a.org/x", "HTTPS://b.org => https://b.org",
+                       "ftp://c.org => ftp://c.org", "mailto:ann@d.org => mailto:ann@d.org"};
+    QTest::newRow("bare www opens as http")
+        << "go to www.example.org." << QStringList{"www.example.org => http://www.example.org"};
+    QTest::newRow("sentence punctuation is not the address")
+        << "(http://a.org/p?q=1). 'https://b.org/'! http://c.org/a.b;"
+        << QStringList{"http://a.org/p?q=1 => http://a.org/p?q=1",
+                       "https://b.org/ => https://b.org/", "http://c.org/a.b => http://c.org/a.b"};
+    QTest::newRow("brackets belong when they open inside")
+        << "[http://w.org/Foo_(bar)] {http://x.org/a]"
+        << QStringList{"http://w.org/Foo_(bar) => http://w.org/Foo_(bar)",
+                       "http://x.org/a => http://x.org/a"};
+    QTest::newRow("inside angle brackets and quotes")
+        << "<http://a.org/x>\"https://b.org\""
+        << QStringList{"http://a.org/x => http://a.org/x", "https://b.org => https://b.org"};
+    QTest::newRow("international names")
+        << QString::fromUtf8("https://bücher.example/straße")
+        << QStringList{QString::fromUtf8("https://bücher.example/straße => "
+                                         "https://xn--bcher-kva.example/straße")};
+    QTest::newRow("other schemes stay text")
+        << "file:///etc/passwd javascript:alert(1) data:text/html,x irc://a.org" << QStringList{};
+    QTest::newRow("only at the start of a word")
+        << "xhttp://a.org abc.www.b.org user@www.c.org javascript:http://d.org"
+        << QStringList{"http://d.org => http://d.org"};
+    QTest::newRow("a prefix alone is no address")
+        << "http:// www. mailto: mailto:nobody https://," << QStringList{};
+    QTest::newRow("bidirectional controls end an address")
+        << QString("http://a.org") + QChar(0x202E) + "gro.b"
+        << QStringList{"http://a.org => http://a.org"};
+}
+
+void TestCommon::webAddressesAreFound() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, links);
+    QStringList found;
+    for (const Link& link : findLinks(text))
+        found.append(text.mid(link.start, link.length) + " => " + link.url.toString());
+    QCOMPARE(found, links);
 }
 
 void TestCommon::writesUtf8WithCrLfAtomically() {
