@@ -147,6 +147,17 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
     </message>
 </context>
 <context>
+    <name>kivo::ChatRegistry</name>
+    <message>
+        <source>*** %1 is not in your contacts.</source>
+        <translation>*** %1 ist nicht in Ihren Kontakten.</translation>
+    </message>
+    <message>
+        <source>&amp;Add to Contacts...</source>
+        <translation>Zu den Kontakten &amp;hinzufügen...</translation>
+    </message>
+</context>
+<context>
     <name>kivo::ConnectionController</name>
     <message>
         <source>&amp;Connect</source>
@@ -507,6 +518,10 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
         <source>Select &amp;All</source>
         <translation>&amp;Alles auswählen</translation>
     </message>
+    <message>
+        <source>Copy &amp;Link Address</source>
+        <translation>&amp;Linkadresse kopieren</translation>
+    </message>
 </context>
 <context>
     <name>kivo::Winsock</name>
@@ -785,6 +800,10 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
     <message>
         <source>Highlight lines that &amp;mention me</source>
         <translation>Zeilen, die mich &amp;nennen, hervorheben</translation>
+    </message>
+    <message>
+        <source>Open a chat window for messages from people &amp;not in my contacts</source>
+        <translation>Für Nachrichten von Personen außerhalb meiner Kontakte ein Chat&amp;fenster öffnen</translation>
     </message>
 </context>
 <context>

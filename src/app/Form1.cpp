@@ -42,6 +42,7 @@ Form1::Form1(QWidget* parent)
     contactCommands = new ContactCommands(contacts_, *tvContacts, this);
     connect(tvContacts, &ContactTreeView::chatRequested, this, &Form1::openChatFromTree);
     chats_.contactNames = [this] { return contacts_.contactNames(); };
+    chats_.addContact = [this](const QString& name) { return contactCommands->addContact(name); };
     buildMenus();
     buildStatusRow(client);
 
@@ -283,16 +284,17 @@ void Form1::routeMessage(const QString& message) {
 }
 
 void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
-    // Messages from people who are not contacts are shown nowhere.
+    // Messages from people who are not contacts are shown nowhere, unless the user asked.
     ContactNode* contact = contacts_.FindContactNode(sender);
-    if (!contact)
+    if (!contact && !chats_.strangerWindows())
         return;
     // Whether Kivo was active is taken as the message arrived, before its window is raised.
     const bool active = kivoIsActive();
-    FormChat* chat = chats_.openForMessage(sender);
+    FormChat* chat = contact ? chats_.openForMessage(sender) : chats_.openForStranger(sender);
     chat->ReceiveMessage(sender, text);
     chats_.bringToFront(chat);
-    StartBlinkContact(contact);
+    if (contact)
+        StartBlinkContact(contact);
     features_->privateMessageShown(chat, sender, text, active);
 }
 

@@ -146,6 +146,7 @@ void OptionalFeatures::zoom(int change) {
 void OptionalFeatures::applySimplePreferences() {
     form_.chats().setMessagesBringToFront(preferences_.values().bringToFront);
     form_.chats().setHighlightMentions(preferences_.values().highlightMentions);
+    form_.chats().setStrangerWindows(preferences_.values().strangerWindows);
     const int zoom = preferences_.values().textZoom;
     form_.chats().setTextZoom(zoom);
     // At the default the list keeps the font it always had.

@@ -7,6 +7,7 @@
 #include "TranscriptView.h"
 #include "Widgets.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
@@ -49,6 +50,23 @@ FormChat* ChatRegistry::OpenChatWindow(const QString& contactName) {
 FormChat* ChatRegistry::openForMessage(const QString& contactName) {
     noteFocus();
     return open(contactName, false);
+}
+
+FormChat* ChatRegistry::openForStranger(const QString& name) {
+    if (window(name))
+        return openForMessage(name);
+    FormChat* chat = openForMessage(name);
+    chat->transcript().appendSystemLine(tr("*** %1 is not in your contacts.").arg(name));
+    auto* add = new QAction(tr("&Add to Contacts..."), chat);
+    connect(add, &QAction::triggered, this, [this, chat, add] {
+        if (addContact(chat->ContactName))
+            delete add;
+    });
+    // The window's own menu, and the transcript's.
+    chat->addAction(add);
+    chat->setContextMenuPolicy(Qt::ActionsContextMenu);
+    chat->txtChat->addAction(add);
+    return chat;
 }
 
 void ChatRegistry::noteFocus() {

@@ -29,6 +29,13 @@ public:
     // The same for a message that came: the window is shown without the focus, which
     // bringToFront() then gives or not.
     FormChat* openForMessage(const QString& contactName);
+    // Messages from people who are not contacts open windows too (off: they are shown
+    // nowhere). Such a window says so in its first line and offers to add the sender.
+    void setStrangerWindows(bool open) { strangerWindows_ = open; }
+    bool strangerWindows() const { return strangerWindows_; }
+    FormChat* openForStranger(const QString& name);
+    // Asks to add a contact of this name; whether it was added.
+    std::function<bool(const QString&)> addContact = [](const QString&) { return false; };
     FormChat* window(const QString& contactName) const;
     // Brings the window to the front and gives it the focus, once the current event is
     // handled: a burst of messages asks the window manager once, not once per message, and
@@ -95,6 +102,7 @@ private:
     bool messagesBringToFront_ = true;
     int textZoom_ = 0;
     bool highlightMentions_ = false;
+    bool strangerWindows_ = false;
     QDateTime lastKey_;
     QPointer<QWidget> lastKeyWindow_;
     // Where the focus was, and whether the user was typing, when this batch's first message

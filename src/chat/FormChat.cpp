@@ -60,8 +60,7 @@ FormChat::FormChat(ChatRegistry& registry)
     onEnterKey(txtMessage, [this] { cmdSend_Click(); }); // the input line never sees Enter
     txtChat->installEventFilter(this);
     txtMessage->installEventFilter(this);
-    connect(&transcript(), &TranscriptModel::appended, this, &FormChat::storeNewestLine);
-    connect(&transcript(), &TranscriptModel::appended, this, &FormChat::noteSpeaker);
+    connect(&transcript(), &TranscriptModel::appended, this, &FormChat::lineAppended);
     auto* search = new QShortcut(QKeySequence::Find, this);
     connect(search, &QShortcut::activated, this, [this] { Q_EMIT searchRequested(this); });
     // Escape does not leave a room: that would end the conference by a slip of the finger.
@@ -87,21 +86,29 @@ void FormChat::showHistory() {
     }
 }
 
-void FormChat::storeNewestLine() {
-    // Every line shown is kept while history is on; the lines shown from it are not.
-    HistoryStore* history = registry_.history();
-    if (!history)
+void FormChat::lineAppended() {
+    const qsizetype index = transcript().count() - 1;
+    const TranscriptModel::Line line = transcript().line(index);
+    // The lines shown from the history are neither stored again nor news.
+    if (line.history)
         return;
-    const TranscriptModel::Line line = transcript().line(transcript().count() - 1);
-    if (!line.history)
+    if (HistoryStore* history = registry_.history())
         history->append(conversation(), conversationTitle(), line);
+    noteSpeaker(line);
+    unread_.arrived(transcript().dropped() + index, isActiveWindow());
+    txtChat->setUnreadMarker(unread_.line());
 }
 
-void FormChat::noteSpeaker() {
+void FormChat::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        unread_.looked();
+}
+
+void FormChat::noteSpeaker(const ChatLine& line) {
     if (ChatMode != 1)
         return;
-    const TranscriptModel::Line line = transcript().line(transcript().count() - 1);
-    if (line.form != ChatLine::Form::User || line.own || line.history ||
+    if (line.form != ChatLine::Form::User || line.own ||
         (!speakers_.isEmpty() && speakers_.first() == line.sender))
         return;
     speakers_.removeIf([&line](const QString& speaker) {

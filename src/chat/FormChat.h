@@ -6,6 +6,7 @@
 #include "SentLines.h"
 #include "TranscriptModel.h"
 #include "TranscriptView.h"
+#include "UnreadMarker.h"
 
 #include <QWidget>
 
@@ -55,6 +56,7 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -63,9 +65,9 @@ private:
     void returnToHomeServer();
     void applyGeometry();
     void showHistory();
-    void storeNewestLine();
-    // The room's speakers, most recent first, for Tab.
-    void noteSpeaker();
+    // Every new line of the transcript is stored, noted for Tab and for the unread marker.
+    void lineAppended();
+    void noteSpeaker(const ChatLine& line);
     QStringList completionNames() const;
     static constexpr qsizetype MaxSpeakers = 100;
 
@@ -75,6 +77,7 @@ private:
     SentLines sent_;
     NameCompletion completion_;
     QStringList speakers_;
+    UnreadMarker unread_;
 };
 
 } // namespace kivo

@@ -508,7 +508,15 @@ void TranscriptView::paintEvent(QPaintEvent*) {
             painter.fillRect(QRect(0, placed.top, viewport()->width(), placed.height),
                              mentionBackground());
         entry->layout.draw(&painter, QPointF(Margin, placed.top), selection);
+        if (placed.line == unreadMarker_)
+            painter.fillRect(QRect(0, placed.top - 1, viewport()->width(), 2),
+                             colours.color(QPalette::Highlight));
     }
+}
+
+void TranscriptView::setUnreadMarker(qint64 line) {
+    if (std::exchange(unreadMarker_, line) != line)
+        viewport()->update();
 }
 
 bool TranscriptView::mentionsName(qsizetype index, const QString& name) const {
@@ -921,6 +929,11 @@ void TranscriptView::contextMenuEvent(QContextMenuEvent* event) {
     copyAction->setEnabled(hasSelection());
     menu.addAction(tr("Select &All"), this, &TranscriptView::selectAll)
         ->setShortcut(QKeySequence::SelectAll);
+    // What the window adds for its conversation.
+    if (!actions().isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(actions());
+    }
     menu.exec(event->globalPos());
 }
 

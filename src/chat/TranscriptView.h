@@ -63,6 +63,10 @@ public:
     // User lines of others naming this name as a word are drawn on the highlight colour;
     // an empty name draws none. Asked at each paint.
     std::function<QString()> mentionedName = [] { return QString(); };
+    // A line drawn above this line (absolute, as dropped() counts) marks where the unread
+    // lines begin; -1 draws none.
+    void setUnreadMarker(qint64 line);
+    qint64 unreadMarker() const { return unreadMarker_; }
     // The first line (partly) on screen, as an index into the model; -1 when empty.
     qsizetype topLine();
     // The lines on screen, as the screen shows them.
@@ -178,6 +182,7 @@ private:
     Position cursor_;
     bool selecting_ = false;
     LinkAt hovered_;
+    qint64 unreadMarker_ = -1;
     QUrl pressedLink_;
     // For screen readers: where each kept line starts in the whole text, from the first
     // kept line on, and one more entry where the next would start. Filled only when asked.

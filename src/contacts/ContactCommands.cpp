@@ -8,6 +8,7 @@
 #include "frmSelectCategory.h"
 
 #include <QAction>
+#include <QLineEdit>
 
 namespace kivo {
 
@@ -46,19 +47,21 @@ void ContactCommands::mnuDeleteCategory_Click() {
         tree_.removeAfterAsking(node);
 }
 
-void ContactCommands::mnuAddContact_Click() {
+bool ContactCommands::addContact(const QString& name) {
     frmSelectCategory dialog(dialogParent_);
     dialog.FillCategories(tree_);
+    dialog.txtContactName->setText(name);
     dialog.exec();
     if (!dialog.Confirmed)
-        return;
+        return false;
     if (tree_.ContactExists(dialog.ContactName)) {
         warn(tr("A contact with this name already exists!"));
-        return;
+        return false;
     }
     tree_.addNewContact(tree_.node(dialog.SelectedCategoryKey), dialog.ContactName);
     tree_.UpdateCategoryCounts();
     tree_.SaveContacts();
+    return true;
 }
 
 void ContactCommands::mnuDeleteContact_Click() {

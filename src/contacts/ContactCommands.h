@@ -17,7 +17,9 @@ public:
 
     void mnuAddCategory_Click();
     void mnuDeleteCategory_Click();
-    void mnuAddContact_Click();
+    void mnuAddContact_Click() { addContact({}); }
+    // The dialog with this name filled in; whether a contact was added.
+    bool addContact(const QString& name);
     void mnuDeleteContact_Click();
 
 private:

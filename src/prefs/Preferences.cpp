@@ -9,20 +9,30 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <array>
 #include <sys/stat.h>
 
 namespace kivo {
 namespace {
 
-const QString NotificationsKey = QStringLiteral("notifications");
-const QString ReconnectKey = QStringLiteral("reconnect");
-const QString HistoryKey = QStringLiteral("history");
+// The switches, each a key of "true" or "false".
+struct Switch {
+    QLatin1StringView key;
+    bool Preferences::Values::*value;
+};
+using V = Preferences::Values;
+constexpr std::array Switches{
+    Switch{QLatin1StringView("notifications"), &V::notifications},
+    Switch{QLatin1StringView("reconnect"), &V::reconnect},
+    Switch{QLatin1StringView("history"), &V::history},
+    Switch{QLatin1StringView("keyring"), &V::keyring},
+    Switch{QLatin1StringView("tls"), &V::tls},
+    Switch{QLatin1StringView("bringToFront"), &V::bringToFront},
+    Switch{QLatin1StringView("highlightMentions"), &V::highlightMentions},
+    Switch{QLatin1StringView("strangerWindows"), &V::strangerWindows},
+};
 const QString HistoryDaysKey = QStringLiteral("historyDays");
-const QString KeyringKey = QStringLiteral("keyring");
-const QString TlsKey = QStringLiteral("tls");
-const QString BringToFrontKey = QStringLiteral("bringToFront");
 const QString TextZoomKey = QStringLiteral("textZoom");
-const QString HighlightMentionsKey = QStringLiteral("highlightMentions");
 const QString CertificatesGroup = QStringLiteral("certificates");
 
 QString certificateKey(const QString& host, quint16 port) {
@@ -30,7 +40,7 @@ QString certificateKey(const QString& host, quint16 port) {
 }
 
 // Only "true" and "false" are switches; anything else leaves the default.
-bool readSwitch(const QSettings& settings, const QString& key, bool fallback) {
+bool readSwitch(const QSettings& settings, QLatin1StringView key, bool fallback) {
     const QString text = settings.value(key).toString();
     if (text == u"true")
         return true;
@@ -81,14 +91,8 @@ void Preferences::load() {
                  .arg(QDir::toNativeSeparators(path())));
         return;
     }
-    values_.notifications = readSwitch(settings, NotificationsKey, values_.notifications);
-    values_.reconnect = readSwitch(settings, ReconnectKey, values_.reconnect);
-    values_.history = readSwitch(settings, HistoryKey, values_.history);
-    values_.keyring = readSwitch(settings, KeyringKey, values_.keyring);
-    values_.tls = readSwitch(settings, TlsKey, values_.tls);
-    values_.bringToFront = readSwitch(settings, BringToFrontKey, values_.bringToFront);
-    values_.highlightMentions =
-        readSwitch(settings, HighlightMentionsKey, values_.highlightMentions);
+    for (const Switch& option : Switches)
+        values_.*option.value = readSwitch(settings, option.key, values_.*option.value);
     bool number = false;
     const int days = settings.value(HistoryDaysKey).toInt(&number);
     if (number && days >= 0)
@@ -124,15 +128,10 @@ template <typename Change> bool Preferences::write(Change change) {
 
 bool Preferences::save(const Values& values) {
     const bool written = write([&values](QSettings& settings) {
-        settings.setValue(NotificationsKey, values.notifications ? "true" : "false");
-        settings.setValue(ReconnectKey, values.reconnect ? "true" : "false");
-        settings.setValue(HistoryKey, values.history ? "true" : "false");
+        for (const Switch& option : Switches)
+            settings.setValue(option.key, values.*option.value ? "true" : "false");
         settings.setValue(HistoryDaysKey, values.historyDays);
-        settings.setValue(KeyringKey, values.keyring ? "true" : "false");
-        settings.setValue(TlsKey, values.tls ? "true" : "false");
-        settings.setValue(BringToFrontKey, values.bringToFront ? "true" : "false");
         settings.setValue(TextZoomKey, values.textZoom);
-        settings.setValue(HighlightMentionsKey, values.highlightMentions ? "true" : "false");
     });
     if (!written)
         return false;

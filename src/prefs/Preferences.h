@@ -28,6 +28,7 @@ public:
         bool tls = false;          // connect with TLS
         bool bringToFront = true;  // a message brings its window to the front, as described
         bool highlightMentions = false; // room lines naming the user on the highlight colour
+        bool strangerWindows = false;   // messages from people not in the contacts open windows
         int textZoom = 0;               // points added to the transcripts' and contact list's text
 
         bool operator==(const Values&) const = default;

@@ -22,6 +22,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkBringToFront(
           new QCheckBox(tr("Bring a chat window to the &front when a message arrives"), this))
     , chkHighlightMentions(new QCheckBox(tr("Highlight lines that &mention me"), this))
+    , chkStrangerWindows(new QCheckBox(
+          tr("Open a chat window for messages from people &not in my contacts"), this))
     , preferences_(preferences) {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(tr("Preferences"));
@@ -34,6 +36,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkTls->setObjectName(QStringLiteral("chkTls"));
     chkBringToFront->setObjectName(QStringLiteral("chkBringToFront"));
     chkHighlightMentions->setObjectName(QStringLiteral("chkHighlightMentions"));
+    chkStrangerWindows->setObjectName(QStringLiteral("chkStrangerWindows"));
     spnHistoryDays->setRange(1, 36500);
     spnHistoryDays->setSuffix(tr(" days"));
     spnHistoryDays->setAccessibleName(tr("Days of history kept"));
@@ -49,6 +52,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkTls->setChecked(values.tls);
     chkBringToFront->setChecked(values.bringToFront);
     chkHighlightMentions->setChecked(values.highlightMentions);
+    chkStrangerWindows->setChecked(values.strangerWindows);
     connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -67,6 +71,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addWidget(chkTls);
     layout->addWidget(chkBringToFront);
     layout->addWidget(chkHighlightMentions);
+    layout->addWidget(chkStrangerWindows);
     layout->addStretch();
     layout->addWidget(buttons);
 }
@@ -81,6 +86,7 @@ void frmPreferences::accept() {
     values.tls = chkTls->isChecked();
     values.bringToFront = chkBringToFront->isChecked();
     values.highlightMentions = chkHighlightMentions->isChecked();
+    values.strangerWindows = chkStrangerWindows->isChecked();
     // A failed save has been reported; the dialog stays open so nothing seems saved.
     if (preferences_.save(values))
         QDialog::accept();

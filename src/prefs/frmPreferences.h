@@ -26,6 +26,7 @@ public:
     QCheckBox* chkTls;
     QCheckBox* chkBringToFront;
     QCheckBox* chkHighlightMentions;
+    QCheckBox* chkStrangerWindows;
 
     void accept() override;
 

@@ -5,9 +5,11 @@
 #include "FormChat.h"
 #include "TestSupport.h"
 #include "TranscriptView.h"
+#include "frmSelectCategory.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void privateMessageOpensTheContactsWindowAndBlinks();
     void privateMessageReachesAnOpenWindowInOtherCase();
     void privateMessagesThatGoNowhere();
+    void aStrangersMessageOpensAWindowWhenAskedFor();
     void receiptAndMessageInOneReadAreBothHandled();
     void conferenceLinesInTheirForms();
     void conferenceLinesWithoutARoomAreDropped();
@@ -102,6 +105,37 @@ void TestRouting::privateMessagesThatGoNowhere() {
     QCOMPARE(s.form->chats().openCount(), 0);
     QVERIFY(s.form->blink().BlinkList().isEmpty());
     QCOMPARE(test::transcriptText(room), QString());
+}
+
+void TestRouting::aStrangersMessageOpensAWindowWhenAskedFor() {
+    Session s("[General]\nstrangerWindows=true\n");
+    s.deliver("(Private) zed:who am I\r\n(Private) Zed:again\r\n");
+    FormChat* chat = s.form->chats().window("zed");
+    QVERIFY(chat);
+    QCOMPARE(test::transcriptText(chat), QString("[09:05:07] *** zed is not in your contacts.\n"
+                                                 "[09:05:07] <zed> who am I\n"
+                                                 "[09:05:07] <Zed> again\n"));
+    QVERIFY(s.form->blink().BlinkList().isEmpty()); // no node to blink
+    QTRY_VERIFY(chat->isActiveWindow());
+    QTest::keyClicks(chat->txtMessage, "hello");
+    QTest::keyClick(chat->txtMessage, Qt::Key_Return);
+    QVERIFY(s.server.waitForReceived("/pm zed hello\r\n"));
+
+    // Adding the sender: the dialog comes with the name filled in; once added, it is offered
+    // no more.
+    QList<QAction*> offered = chat->txtChat->actions();
+    QCOMPARE(offered.size(), 1);
+    QCOMPARE(offered[0]->text(), QString("&Add to Contacts..."));
+    QString filled;
+    test::whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<frmSelectCategory*>(modal);
+        filled = dialog->txtContactName->text();
+        dialog->cmdOK->click();
+    });
+    offered[0]->trigger();
+    QCOMPARE(filled, QString("zed"));
+    QVERIFY(s.form->contacts().FindContactNode("zed"));
+    QVERIFY(chat->txtChat->actions().isEmpty() && chat->actions().isEmpty());
 }
 
 void TestRouting::receiptAndMessageInOneReadAreBothHandled() {

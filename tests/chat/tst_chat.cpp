@@ -50,6 +50,7 @@ private Q_SLOTS:
     void namesAreCompleted();
     void tabCompletesFromTheRoomThenContacts();
     void aRoomLineNamingMeIsHighlighted();
+    void theUnreadMarkerStaysUntilLookedAt();
     void nothingIsEchoedWithoutAConnection();
     void transcriptLineStyles();
     void markupIsShownLiterally();
@@ -209,6 +210,8 @@ void TestChat::aRoomLineNamingMeIsHighlighted() {
     Session s;
     QVERIFY(s.logIn());
     FormChat* room = s.chats.openConference("lobby");
+    room->activateWindow(); // no unread marker
+    QTRY_VERIFY(room->isActiveWindow());
     room->transcript().appendConferenceLine("carl: hi annabel", "ann"); // not a word of it
     room->transcript().appendConferenceLine("carl: over to you, ANN!", "ann");
     room->transcript().appendConferenceLine("ann: ann is here", "ann"); // her own
@@ -229,6 +232,46 @@ void TestChat::aRoomLineNamingMeIsHighlighted() {
     const int lineHeight = room->txtChat->fontMetrics().lineSpacing();
     const int rows = tintedRows();
     QVERIFY2(rows >= lineHeight && rows < 2 * lineHeight, qPrintable(QString::number(rows)));
+}
+
+void TestChat::theUnreadMarkerStaysUntilLookedAt() {
+    Session s;
+    QVERIFY(s.logIn());
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    QWidget elsewhere;
+    elsewhere.show();
+    const auto activate = [](QWidget* window) {
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+    };
+    const auto say = [chat](const QString& text) { chat->ReceiveMessage("bob", text); };
+    TranscriptView* view = chat->txtChat;
+    activate(chat);
+    say("while looking");
+    QCOMPARE(view->unreadMarker(), -1);
+
+    activate(&elsewhere);
+    say("unseen 1");
+    say("unseen 2");
+    QCOMPARE(view->unreadMarker(), 1);
+    // Drawn as a highlight-coloured rule across the view, at the top of that line.
+    QCoreApplication::processEvents();
+    const QImage image = view->viewport()->grab().toImage();
+    const QRgb highlight = view->palette().color(QPalette::Highlight).rgb();
+    QList<int> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        if (image.pixel(image.width() - 2, y) == highlight)
+            rows.append(y);
+    }
+    const int top = view->characterRect(view->offsetOf(1, 0)).top();
+    QCOMPARE(rows, (QList<int>{top - 1, top}));
+
+    activate(chat);
+    say("seen as it came");
+    QCOMPARE(view->unreadMarker(), 1);
+    activate(&elsewhere);
+    say("unseen 3");
+    QCOMPARE(view->unreadMarker(), 4);
 }
 
 void TestChat::blankInputSendsNothing() {
