@@ -805,6 +805,26 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
         <source>Open a chat window for messages from people &amp;not in my contacts</source>
         <translation>Für Nachrichten von Personen außerhalb meiner Kontakte ein Chat&amp;fenster öffnen</translation>
     </message>
+    <message>
+        <source>&amp;Default</source>
+        <translation>Stan&amp;dard</translation>
+    </message>
+    <message>
+        <source>Conversation Text</source>
+        <translation>Schrift der Unterhaltungen</translation>
+    </message>
+    <message>
+        <source>Conversation &amp;text:</source>
+        <translation>Schrift der &amp;Unterhaltungen:</translation>
+    </message>
+    <message>
+        <source>%1, %2 pt</source>
+        <translation>%1, %2 pt</translation>
+    </message>
+    <message>
+        <source>System font</source>
+        <translation>Systemschrift</translation>
+    </message>
 </context>
 <context>
     <name>kivo::frmSearchHistory</name>

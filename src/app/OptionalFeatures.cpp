@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFont>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -149,6 +150,10 @@ void OptionalFeatures::applySimplePreferences() {
     form_.chats().setStrangerWindows(preferences_.values().strangerWindows);
     const int zoom = preferences_.values().textZoom;
     form_.chats().setTextZoom(zoom);
+    QFont transcript;
+    if (!transcript.fromString(preferences_.values().transcriptFont))
+        transcript = QFont(); // none chosen, or not a font: the system's
+    form_.chats().setTranscriptFont(transcript);
     // At the default the list keeps the font it always had.
     if (zoom != 0 || form_.tvContacts->testAttribute(Qt::WA_SetFont))
         applyTextZoom(form_.tvContacts, zoom);

@@ -162,8 +162,9 @@ FormChat* ChatRegistry::make() {
     auto* chat = new FormChat(*this);
     connect(chat, &FormChat::searchRequested, this, &ChatRegistry::searchRequested);
     connect(chat, &FormChat::zoomRequested, this, &ChatRegistry::zoomRequested);
-    if (textZoom_ != 0) // at the default the transcript keeps the font it always had
-        applyTextZoom(chat->txtChat, textZoom_);
+    // At the default the transcript keeps the font it always had.
+    if (textZoom_ != 0 || transcriptFont_.resolveMask() != 0)
+        applyTextZoom(chat->txtChat, textZoom_, transcriptFont_);
     return chat;
 }
 
@@ -176,7 +177,15 @@ void ChatRegistry::setTextZoom(int steps) {
     if (std::exchange(textZoom_, steps) == steps)
         return;
     for (FormChat* chat : windows())
-        applyTextZoom(chat->txtChat, steps);
+        applyTextZoom(chat->txtChat, steps, transcriptFont_);
+}
+
+void ChatRegistry::setTranscriptFont(const QFont& font) {
+    if (font == transcriptFont_ && font.resolveMask() == transcriptFont_.resolveMask())
+        return;
+    transcriptFont_ = font;
+    for (FormChat* chat : windows())
+        applyTextZoom(chat->txtChat, textZoom_, font);
 }
 
 FormChat* ChatRegistry::openConference(const QString& conferenceAddress) {

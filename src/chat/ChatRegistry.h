@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QFont>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -48,6 +49,8 @@ public:
     void setHighlightMentions(bool highlight);
     // Every transcript's text is this many points larger than the default (smaller below 0).
     void setTextZoom(int steps);
+    // The transcripts' font; one with nothing set is the system's.
+    void setTranscriptFont(const QFont& font);
     // The contacts' names, for completing names in a room.
     std::function<QStringList()> contactNames = [] { return QStringList(); };
     // A key pressed in the active Kivo window within this time, or words in its message line
@@ -101,6 +104,7 @@ private:
     bool frontScheduled_ = false;
     bool messagesBringToFront_ = true;
     int textZoom_ = 0;
+    QFont transcriptFont_;
     bool highlightMentions_ = false;
     bool strangerWindows_ = false;
     QDateTime lastKey_;

@@ -217,8 +217,9 @@ void closeOnKeys(QWidget* window, std::function<bool()> escapeCloses) {
     });
 }
 
-void applyTextZoom(QWidget* widget, int steps) {
-    QFont font = QApplication::font(widget);
+void applyTextZoom(QWidget* widget, int steps, const QFont& base) {
+    // What the base font leaves open comes from the system's.
+    QFont font = base.resolve(QApplication::font(widget));
     if (font.pointSizeF() > 0)
         font.setPointSizeF(std::max(1.0, font.pointSizeF() + steps));
     widget->setFont(font);

@@ -3,6 +3,7 @@
 
 #include "Twips.h"
 
+#include <QFont>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -56,8 +57,9 @@ void bringToFront(QWidget* window, const QString& activationToken, int waitMs,
 // when it is pressed.
 void closeOnKeys(QWidget* window, std::function<bool()> escapeCloses);
 
-// Text zoom: the widget's default font, this many points larger (smaller below 0).
-void applyTextZoom(QWidget* widget, int steps);
+// Text zoom: the base font, what it leaves open taken from the widget's default, this many
+// points larger (smaller below 0).
+void applyTextZoom(QWidget* widget, int steps, const QFont& base = QFont());
 // Ctrl++ (and Ctrl+=), Ctrl+- and Ctrl+0 on the window, and Ctrl+wheel over `wheelArea`, ask
 // for +1, -1 and 0 (back to the default).
 void zoomOnKeys(QWidget* window, QWidget* wheelArea, std::function<void(int change)> zoom);

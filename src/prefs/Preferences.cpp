@@ -33,6 +33,7 @@ constexpr std::array Switches{
 };
 const QString HistoryDaysKey = QStringLiteral("historyDays");
 const QString TextZoomKey = QStringLiteral("textZoom");
+const QString TranscriptFontKey = QStringLiteral("transcriptFont");
 const QString CertificatesGroup = QStringLiteral("certificates");
 
 QString certificateKey(const QString& host, quint16 port) {
@@ -100,6 +101,7 @@ void Preferences::load() {
     const int zoom = settings.value(TextZoomKey).toInt(&number);
     if (number)
         values_.textZoom = std::clamp(zoom, MinTextZoom, MaxTextZoom);
+    values_.transcriptFont = settings.value(TranscriptFontKey).toString();
     if (QFile::exists(path()))
         qCDebug(logFiles).noquote() << "read" << path();
 }
@@ -132,6 +134,7 @@ bool Preferences::save(const Values& values) {
             settings.setValue(option.key, values.*option.value ? "true" : "false");
         settings.setValue(HistoryDaysKey, values.historyDays);
         settings.setValue(TextZoomKey, values.textZoom);
+        settings.setValue(TranscriptFontKey, values.transcriptFont);
     });
     if (!written)
         return false;

@@ -30,6 +30,7 @@ public:
         bool highlightMentions = false; // room lines naming the user on the highlight colour
         bool strangerWindows = false;   // messages from people not in the contacts open windows
         int textZoom = 0;               // points added to the transcripts' and contact list's text
+        QString transcriptFont;         // as QFont::toString() gives it; empty: the system's
 
         bool operator==(const Values&) const = default;
     };

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmPreferences.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFontDialog>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -24,7 +28,10 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkHighlightMentions(new QCheckBox(tr("Highlight lines that &mention me"), this))
     , chkStrangerWindows(new QCheckBox(
           tr("Open a chat window for messages from people &not in my contacts"), this))
-    , preferences_(preferences) {
+    , cmdTranscriptFont(new QPushButton(this))
+    , cmdDefaultFont(new QPushButton(tr("&Default"), this))
+    , preferences_(preferences)
+    , transcriptFont_(preferences.values().transcriptFont) {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(tr("Preferences"));
     chkNotifications->setObjectName(QStringLiteral("chkNotifications"));
@@ -37,6 +44,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkBringToFront->setObjectName(QStringLiteral("chkBringToFront"));
     chkHighlightMentions->setObjectName(QStringLiteral("chkHighlightMentions"));
     chkStrangerWindows->setObjectName(QStringLiteral("chkStrangerWindows"));
+    cmdTranscriptFont->setObjectName(QStringLiteral("cmdTranscriptFont"));
+    cmdDefaultFont->setObjectName(QStringLiteral("cmdDefaultFont"));
     spnHistoryDays->setRange(1, 36500);
     spnHistoryDays->setSuffix(tr(" days"));
     spnHistoryDays->setAccessibleName(tr("Days of history kept"));
@@ -54,6 +63,21 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkHighlightMentions->setChecked(values.highlightMentions);
     chkStrangerWindows->setChecked(values.strangerWindows);
     connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
+    showFont();
+    connect(cmdTranscriptFont, &QPushButton::clicked, this, [this] {
+        QFont current;
+        if (!current.fromString(transcriptFont_))
+            current = QApplication::font();
+        bool chosen = false;
+        const QFont font = QFontDialog::getFont(&chosen, current, this, tr("Conversation Text"));
+        if (chosen)
+            transcriptFont_ = font.toString();
+        showFont();
+    });
+    connect(cmdDefaultFont, &QPushButton::clicked, this, [this] {
+        transcriptFont_.clear();
+        showFont();
+    });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmPreferences::accept);
@@ -72,6 +96,14 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addWidget(chkBringToFront);
     layout->addWidget(chkHighlightMentions);
     layout->addWidget(chkStrangerWindows);
+    auto* font = new QHBoxLayout;
+    auto* fontLabel = new QLabel(tr("Conversation &text:"), this);
+    fontLabel->setBuddy(cmdTranscriptFont);
+    font->addWidget(fontLabel);
+    font->addWidget(cmdTranscriptFont);
+    font->addWidget(cmdDefaultFont);
+    font->addStretch();
+    layout->addLayout(font);
     layout->addStretch();
     layout->addWidget(buttons);
 }
@@ -87,9 +119,18 @@ void frmPreferences::accept() {
     values.bringToFront = chkBringToFront->isChecked();
     values.highlightMentions = chkHighlightMentions->isChecked();
     values.strangerWindows = chkStrangerWindows->isChecked();
+    values.transcriptFont = transcriptFont_;
     // A failed save has been reported; the dialog stays open so nothing seems saved.
     if (preferences_.save(values))
         QDialog::accept();
+}
+
+void frmPreferences::showFont() {
+    QFont font;
+    const bool chosen = font.fromString(transcriptFont_);
+    cmdTranscriptFont->setText(chosen ? tr("%1, %2 pt").arg(font.family()).arg(font.pointSizeF())
+                                      : tr("System font"));
+    cmdDefaultFont->setEnabled(chosen);
 }
 
 } // namespace kivo

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QPushButton;
 class QSpinBox;
 
 namespace kivo {
@@ -27,11 +28,17 @@ public:
     QCheckBox* chkBringToFront;
     QCheckBox* chkHighlightMentions;
     QCheckBox* chkStrangerWindows;
+    // Shows the transcripts' font and offers another; Default goes back to the system's.
+    QPushButton* cmdTranscriptFont;
+    QPushButton* cmdDefaultFont;
 
     void accept() override;
 
 private:
+    void showFont();
+
     Preferences& preferences_;
+    QString transcriptFont_;
 };
 
 } // namespace kivo

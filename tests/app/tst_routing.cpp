@@ -3,6 +3,7 @@
 #include "ContactTreeView.h"
 #include "Form1.h"
 #include "FormChat.h"
+#include "OptionalFeatures.h"
 #include "TestSupport.h"
 #include "TranscriptView.h"
 #include "frmSelectCategory.h"
@@ -270,6 +271,16 @@ void TestRouting::textZoomIsOneSizeForAllWindowsAndKept() {
     Session next(s.sandbox.readFile("kivo.ini"));
     next.deliver("(Private) bob:again\r\n");
     FormChat* again = next.form->chats().window("bob");
+    QCOMPARE(again->txtChat->font().pointSizeF(), base + 2);
+    // A chosen font for the transcripts takes the zoom too; the list keeps the system's.
+    Preferences::Values values = next.form->features().preferences().values();
+    values.transcriptFont = QFont("Serif", 20).toString();
+    QVERIFY(next.form->features().preferences().save(values));
+    QCOMPARE(again->txtChat->font().family(), QString("Serif"));
+    QCOMPARE(again->txtChat->font().pointSizeF(), 22.0);
+    QVERIFY(next.form->tvContacts->font().family() != "Serif");
+    values.transcriptFont.clear();
+    QVERIFY(next.form->features().preferences().save(values));
     QCOMPARE(again->txtChat->font().pointSizeF(), base + 2);
     QTRY_VERIFY(again->isActiveWindow());
     QTest::keyClick(again->txtMessage, Qt::Key_0, Qt::ControlModifier);

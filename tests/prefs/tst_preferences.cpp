@@ -28,6 +28,8 @@ void TestPreferences::valuesRoundTripAndBadOnesGiveDefaults() {
     changed.reconnect = true;
     changed.history = true;
     changed.historyDays = 30;
+    changed.strangerWindows = true;
+    changed.transcriptFont = "DejaVu Serif,14,-1,5,400,0,0,0,0,0,0,0,0,0,0,1"; // commas kept
     {
         Preferences preferences;
         preferences.load();
