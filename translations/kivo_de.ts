@@ -825,6 +825,10 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
         <source>System font</source>
         <translation>Systemschrift</translation>
     </message>
+    <message>
+        <source>Remember window si&amp;zes and positions</source>
+        <translation>Größe und Position der Fenster &amp;merken</translation>
+    </message>
 </context>
 <context>
     <name>kivo::frmSearchHistory</name>

@@ -119,6 +119,7 @@ void Form1::Form_Unload() {
     if (unloaded_)
         return;
     unloaded_ = true;
+    features_->keepWindowPlaces();
     chats_.closeAll();
 }
 

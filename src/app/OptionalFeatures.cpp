@@ -24,6 +24,8 @@
 namespace kivo {
 namespace {
 
+const QString MainWindowPlace = QStringLiteral("main");
+
 QString fingerprintText(const QByteArray& fingerprint) {
     return QString::fromLatin1(fingerprint.toHex(':').toUpper());
 }
@@ -65,9 +67,16 @@ OptionalFeatures::OptionalFeatures(Form1& form)
     applyHistoryPreference();
     connection.keyring.setEnabled(preferences_.values().keyring);
     applySimplePreferences();
+    if (preferences_.values().rememberPlaces)
+        places_.restore(&form_, MainWindowPlace);
 }
 
 OptionalFeatures::~OptionalFeatures() = default;
+
+void OptionalFeatures::keepWindowPlaces() {
+    if (preferences_.values().rememberPlaces)
+        places_.keep(&form_, MainWindowPlace);
+}
 
 void OptionalFeatures::buildMenus() {
     const auto item = [this](QMenu* in, QAction* before, const QString& caption, auto handler,
@@ -148,6 +157,7 @@ void OptionalFeatures::applySimplePreferences() {
     form_.chats().setMessagesBringToFront(preferences_.values().bringToFront);
     form_.chats().setHighlightMentions(preferences_.values().highlightMentions);
     form_.chats().setStrangerWindows(preferences_.values().strangerWindows);
+    form_.chats().setWindowPlaces(preferences_.values().rememberPlaces ? &places_ : nullptr);
     const int zoom = preferences_.values().textZoom;
     form_.chats().setTextZoom(zoom);
     QFont transcript;

@@ -7,6 +7,7 @@
 #include "Notifier.h"
 #include "Preferences.h"
 #include "Reconnector.h"
+#include "WindowPlaces.h"
 
 #include <QObject>
 #include <QPointer>
@@ -49,6 +50,10 @@ public:
                              bool kivoWasActive);
     void conferenceLineShown(FormChat* room, const QString& message, bool kivoWasActive);
 
+    // The main window is closing, and the chat windows with it: where they are is kept while
+    // the preference asks for it.
+    void keepWindowPlaces();
+
     void mnuPreferences_Click();
     // Ctrl++ (+1), Ctrl+- (-1), Ctrl+0 (0: back to the default) from any window; kept for all.
     void zoom(int change);
@@ -78,6 +83,7 @@ private:
     std::unique_ptr<HistoryStore> history_;
     ClockTimer historyCleanup_;
     QPointer<frmSearchHistory> search_;
+    WindowPlaces places_{preferences_};
 };
 
 } // namespace kivo

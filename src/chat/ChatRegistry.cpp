@@ -6,6 +6,7 @@
 #include "FormChat.h"
 #include "TranscriptView.h"
 #include "Widgets.h"
+#include "WindowPlaces.h"
 
 #include <QAction>
 #include <QApplication>
@@ -89,6 +90,8 @@ FormChat* ChatRegistry::open(const QString& contactName, bool activate) {
     }
     FormChat* chat = make();
     chat->SetContact(contactName);
+    if (places_)
+        places_->restore(chat, placeName(contactName));
     OpenChats.insert(keyOf(contactName), chat);
     chat->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     chat->show();
@@ -154,8 +157,11 @@ QList<FormChat*> ChatRegistry::windows() const {
 
 void ChatRegistry::forget(const FormChat* chat) {
     const QString key = keyOf(chat->ContactName);
-    if (OpenChats.value(key) == chat)
-        OpenChats.remove(key);
+    if (OpenChats.value(key) != chat)
+        return;
+    OpenChats.remove(key);
+    if (places_)
+        places_->keep(chat, placeName(chat->ContactName));
 }
 
 FormChat* ChatRegistry::make() {

@@ -14,6 +14,7 @@ namespace kivo {
 class ConnectionController;
 class FormChat;
 class HistoryStore;
+class WindowPlaces;
 
 // The open chat windows: private ones by contact name (letter case does not count), and the
 // one conference window.
@@ -49,6 +50,8 @@ public:
     void setHighlightMentions(bool highlight);
     // Every transcript's text is this many points larger than the default (smaller below 0).
     void setTextZoom(int steps);
+    // Private windows open where they were last closed; none: where they always open.
+    void setWindowPlaces(WindowPlaces* places) { places_ = places; }
     // The transcripts' font; one with nothing set is the system's.
     void setTranscriptFont(const QFont& font);
     // The contacts' names, for completing names in a room.
@@ -91,6 +94,9 @@ protected:
 
 private:
     static QString keyOf(const QString& contactName) { return contactName.toCaseFolded(); }
+    static QString placeName(const QString& contactName) {
+        return QStringLiteral("chat/") + keyOf(contactName);
+    }
     FormChat* open(const QString& contactName, bool activate);
     FormChat* make();
     void noteFocus();
@@ -107,6 +113,7 @@ private:
     QFont transcriptFont_;
     bool highlightMentions_ = false;
     bool strangerWindows_ = false;
+    WindowPlaces* places_ = nullptr;
     QDateTime lastKey_;
     QPointer<QWidget> lastKeyWindow_;
     // Where the focus was, and whether the user was typing, when this batch's first message

@@ -30,11 +30,13 @@ constexpr std::array Switches{
     Switch{QLatin1StringView("bringToFront"), &V::bringToFront},
     Switch{QLatin1StringView("highlightMentions"), &V::highlightMentions},
     Switch{QLatin1StringView("strangerWindows"), &V::strangerWindows},
+    Switch{QLatin1StringView("rememberPlaces"), &V::rememberPlaces},
 };
 const QString HistoryDaysKey = QStringLiteral("historyDays");
 const QString TextZoomKey = QStringLiteral("textZoom");
 const QString TranscriptFontKey = QStringLiteral("transcriptFont");
 const QString CertificatesGroup = QStringLiteral("certificates");
+const QString PlacesGroup = QStringLiteral("places");
 
 QString certificateKey(const QString& host, quint16 port) {
     return CertificatesGroup + u'/' + host + u':' + QString::number(port);
@@ -156,6 +158,25 @@ bool Preferences::acceptCertificate(const QString& host, quint16 port,
                                     const QByteArray& fingerprint) {
     return write([&](QSettings& settings) {
         settings.setValue(certificateKey(host, port), QString::fromLatin1(fingerprint.toHex()));
+    });
+}
+
+QRect Preferences::windowPlace(const QString& name) const {
+    if (kindOfFile() != Kind::Plain)
+        return {};
+    const QSettings settings(path(), QSettings::IniFormat);
+    return settings.value(PlacesGroup + u'/' + name).toRect();
+}
+
+bool Preferences::keepWindowPlace(const QString& name, const QRect& place) {
+    return write([&](QSettings& settings) {
+        // Bounded, so that a long list of contacts cannot grow the file past what it may be.
+        settings.beginGroup(PlacesGroup);
+        const QStringList kept = settings.allKeys();
+        if (kept.size() >= MaxWindowPlaces && !settings.contains(name))
+            settings.remove(kept.first());
+        settings.setValue(name, place);
+        settings.endGroup();
     });
 }
 

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 namespace kivo {
@@ -18,6 +19,7 @@ public:
     // Text zoom in points from the default size: from small print to reading across a room.
     static constexpr int MinTextZoom = -4;
     static constexpr int MaxTextZoom = 16;
+    static constexpr qsizetype MaxWindowPlaces = 200;
 
     struct Values {
         bool notifications = true; // tell of messages that come while Kivo is in the background
@@ -29,6 +31,7 @@ public:
         bool bringToFront = true;  // a message brings its window to the front, as described
         bool highlightMentions = false; // room lines naming the user on the highlight colour
         bool strangerWindows = false;   // messages from people not in the contacts open windows
+        bool rememberPlaces = false;    // windows reopen where they were
         int textZoom = 0;               // points added to the transcripts' and contact list's text
         QString transcriptFont;         // as QFont::toString() gives it; empty: the system's
 
@@ -47,6 +50,10 @@ public:
     // none was. Trust on first use, kept beside the options.
     QByteArray acceptedCertificate(const QString& host, quint16 port) const;
     bool acceptCertificate(const QString& host, quint16 port, const QByteArray& fingerprint);
+
+    // A window's place (position and size) as last kept under its name; invalid when none.
+    QRect windowPlace(const QString& name) const;
+    bool keepWindowPlace(const QString& name, const QRect& place);
 
 Q_SIGNALS:
     void changed();

@@ -28,6 +28,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkHighlightMentions(new QCheckBox(tr("Highlight lines that &mention me"), this))
     , chkStrangerWindows(new QCheckBox(
           tr("Open a chat window for messages from people &not in my contacts"), this))
+    , chkRememberPlaces(new QCheckBox(tr("Remember window si&zes and positions"), this))
     , cmdTranscriptFont(new QPushButton(this))
     , cmdDefaultFont(new QPushButton(tr("&Default"), this))
     , preferences_(preferences)
@@ -44,6 +45,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkBringToFront->setObjectName(QStringLiteral("chkBringToFront"));
     chkHighlightMentions->setObjectName(QStringLiteral("chkHighlightMentions"));
     chkStrangerWindows->setObjectName(QStringLiteral("chkStrangerWindows"));
+    chkRememberPlaces->setObjectName(QStringLiteral("chkRememberPlaces"));
     cmdTranscriptFont->setObjectName(QStringLiteral("cmdTranscriptFont"));
     cmdDefaultFont->setObjectName(QStringLiteral("cmdDefaultFont"));
     spnHistoryDays->setRange(1, 36500);
@@ -62,6 +64,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkBringToFront->setChecked(values.bringToFront);
     chkHighlightMentions->setChecked(values.highlightMentions);
     chkStrangerWindows->setChecked(values.strangerWindows);
+    chkRememberPlaces->setChecked(values.rememberPlaces);
     connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
     showFont();
     connect(cmdTranscriptFont, &QPushButton::clicked, this, [this] {
@@ -96,6 +99,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addWidget(chkBringToFront);
     layout->addWidget(chkHighlightMentions);
     layout->addWidget(chkStrangerWindows);
+    layout->addWidget(chkRememberPlaces);
     auto* font = new QHBoxLayout;
     auto* fontLabel = new QLabel(tr("Conversation &text:"), this);
     fontLabel->setBuddy(cmdTranscriptFont);
@@ -119,6 +123,7 @@ void frmPreferences::accept() {
     values.bringToFront = chkBringToFront->isChecked();
     values.highlightMentions = chkHighlightMentions->isChecked();
     values.strangerWindows = chkStrangerWindows->isChecked();
+    values.rememberPlaces = chkRememberPlaces->isChecked();
     values.transcriptFont = transcriptFont_;
     // A failed save has been reported; the dialog stays open so nothing seems saved.
     if (preferences_.save(values))

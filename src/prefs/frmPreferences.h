@@ -28,6 +28,7 @@ public:
     QCheckBox* chkBringToFront;
     QCheckBox* chkHighlightMentions;
     QCheckBox* chkStrangerWindows;
+    QCheckBox* chkRememberPlaces;
     // Shows the transcripts' font and offers another; Default goes back to the system's.
     QPushButton* cmdTranscriptFont;
     QPushButton* cmdDefaultFont;

@@ -56,6 +56,7 @@ private Q_SLOTS:
     void privateMessageReachesAnOpenWindowInOtherCase();
     void privateMessagesThatGoNowhere();
     void aStrangersMessageOpensAWindowWhenAskedFor();
+    void windowsReopenWhereTheyWereWhenAskedFor();
     void receiptAndMessageInOneReadAreBothHandled();
     void conferenceLinesInTheirForms();
     void conferenceLinesWithoutARoomAreDropped();
@@ -137,6 +138,38 @@ void TestRouting::aStrangersMessageOpensAWindowWhenAskedFor() {
     QCOMPARE(filled, QString("zed"));
     QVERIFY(s.form->contacts().FindContactNode("zed"));
     QVERIFY(chat->txtChat->actions().isEmpty() && chat->actions().isEmpty());
+}
+
+void TestRouting::windowsReopenWhereTheyWereWhenAskedFor() {
+    QPoint designPlace;
+    QSize designSize;
+    {
+        Session off;
+        off.deliver("(Private) bob:hi\r\n");
+        FormChat* bob = off.form->chats().window("bob");
+        designPlace = bob->pos();
+        designSize = bob->size();
+        bob->move(designPlace + QPoint(40, 30));
+        bob->close();
+        off.form.reset();
+        QVERIFY(!off.sandbox.readFile("kivo.ini").contains("places"));
+    }
+    Session s("[General]\nrememberPlaces=true\n");
+    s.form->move(60, 50);
+    s.deliver("(Private) Bob:hi\r\n");
+    FormChat* bob = s.form->chats().window("bob");
+    QCOMPARE(bob->size(), designSize); // nothing kept yet
+    bob->move(123, 77);
+    bob->resize(500, 300);
+    bob->close();
+    s.deliver("(Private) bob:again\r\n");
+    bob = s.form->chats().window("bob");
+    QCOMPARE(bob->pos(), QPoint(123, 77));
+    QCOMPARE(bob->size(), QSize(500, 300));
+    s.form.reset(); // Exit: the main window's place too
+    QVERIFY(s.sandbox.readFile("kivo.ini").contains("main=@Rect(60 50 "));
+    Form1 again;
+    QCOMPARE(again.pos(), QPoint(60, 50));
 }
 
 void TestRouting::receiptAndMessageInOneReadAreBothHandled() {

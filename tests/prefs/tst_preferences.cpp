@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QSettings>
 #include <QTest>
 
 using namespace kivo;
@@ -45,6 +46,15 @@ void TestPreferences::valuesRoundTripAndBadOnesGiveDefaults() {
     QCOMPARE(again.values().historyDays, 0);
     QVERIFY(again.values().reconnect);
     QVERIFY(sandbox.boxes.boxes.isEmpty());
+
+    // Window places are bounded: however many windows were closed, the file stays small.
+    for (int i = 0; i <= Preferences::MaxWindowPlaces; ++i)
+        QVERIFY(again.keepWindowPlace(QString("chat/person %1").arg(i), QRect(i, 2, 300, 200)));
+    const QStringList keys = QSettings(sandbox.path("kivo.ini"), QSettings::IniFormat).allKeys();
+    QCOMPARE(std::count_if(keys.begin(), keys.end(),
+                           [](const QString& key) { return key.startsWith("places/"); }),
+             Preferences::MaxWindowPlaces);
+    QCOMPARE(again.windowPlace("chat/person 200"), QRect(200, 2, 300, 200));
 }
 
 void TestPreferences::theDialogByKeyboard() {
