@@ -45,10 +45,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.veltra.net/)
 set(CPACK_DEBIAN_KIVO_PACKAGE_NAME kivo)
 # Loaded as plugins, so not found among the libraries the program links: the X11 platform,
-# and SQLite for the history; the Wayland platform where there is Wayland, and libsecret,
-# which QtKeychain loads to reach the desktop's keyring.
+# and SQLite for the history; the Wayland platform where there is Wayland, libsecret, which
+# QtKeychain loads to reach the desktop's keyring, and a dictionary for the spelling.
 set(CPACK_DEBIAN_KIVO_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
-set(CPACK_DEBIAN_KIVO_PACKAGE_RECOMMENDS "qt6-wayland, libsecret-1-0")
+set(CPACK_DEBIAN_KIVO_PACKAGE_RECOMMENDS
+    "qt6-wayland, libsecret-1-0, hunspell-en-us | hunspell-dictionary")
 set(CPACK_DEBIAN_KIVO_DESCRIPTION "instant-messaging client for the Veltra chat network
 Kivo logs in to a Veltra chat server, keeps a contact list in categories,
 chats privately with contacts, one window per contact, joins one conference

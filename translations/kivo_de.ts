@@ -145,6 +145,10 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <source>Kivo is already running with these state files; the desktop did not let its window come to the front, so it asks for your attention instead.</source>
         <translation>Kivo läuft bereits mit diesen Zustandsdateien; der Desktop hat sein Fenster nicht in den Vordergrund gelassen, daher bittet es stattdessen um Ihre Aufmerksamkeit.</translation>
     </message>
+    <message>
+        <source>Could not add the word to %1: %2</source>
+        <translation>Das Wort konnte nicht zu %1 hinzugefügt werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ChatRegistry</name>
@@ -505,6 +509,13 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
     </message>
 </context>
 <context>
+    <name>kivo::SpellingUnderline</name>
+    <message>
+        <source>Add to Dictionary</source>
+        <translation>Zum Wörterbuch hinzufügen</translation>
+    </message>
+</context>
+<context>
     <name>kivo::TranscriptView</name>
     <message>
         <source>New lines below</source>
@@ -828,6 +839,18 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
     <message>
         <source>Remember window si&amp;zes and positions</source>
         <translation>Größe und Position der Fenster &amp;merken</translation>
+    </message>
+    <message>
+        <source>Check &amp;spelling while typing</source>
+        <translation>Rechtschreibung beim Tippen &amp;prüfen</translation>
+    </message>
+    <message>
+        <source>Check spelling while typing (no dictionary is installed)</source>
+        <translation>Rechtschreibung beim Tippen prüfen (kein Wörterbuch installiert)</translation>
+    </message>
+    <message>
+        <source>&amp;Language:</source>
+        <translation>&amp;Wörterbuch:</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "FormChat.h"
 #include "MessageBoxes.h"
 #include "Protocol.h"
+#include "SpellChecker.h"
 #include "StateFiles.h"
 #include "Widgets.h"
 #include "frmPreferences.h"
@@ -157,6 +158,11 @@ void OptionalFeatures::applySimplePreferences() {
     form_.chats().setMessagesBringToFront(preferences_.values().bringToFront);
     form_.chats().setHighlightMentions(preferences_.values().highlightMentions);
     form_.chats().setStrangerWindows(preferences_.values().strangerWindows);
+    const Preferences::Values& values = preferences_.values();
+    form_.chats().setSpelling(
+        values.spelling ? SpellChecker::languageFor(values.spellingLanguage, QLocale().name(),
+                                                    SpellChecker::installedLanguages())
+                        : QString());
     form_.chats().setWindowPlaces(preferences_.values().rememberPlaces ? &places_ : nullptr);
     const int zoom = preferences_.values().textZoom;
     form_.chats().setTextZoom(zoom);

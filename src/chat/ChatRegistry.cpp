@@ -4,6 +4,8 @@
 #include "Clock.h"
 #include "ConnectionController.h"
 #include "FormChat.h"
+#include "SpellChecker.h"
+#include "SpellingUnderline.h"
 #include "TranscriptView.h"
 #include "Widgets.h"
 #include "WindowPlaces.h"
@@ -184,6 +186,14 @@ void ChatRegistry::setTextZoom(int steps) {
         return;
     for (FormChat* chat : windows())
         applyTextZoom(chat->txtChat, steps, transcriptFont_);
+}
+
+void ChatRegistry::setSpelling(const QString& language) {
+    if (language == (spelling_ ? spelling_->language() : QString()))
+        return;
+    spelling_ = language.isEmpty() ? nullptr : std::make_unique<SpellChecker>(language);
+    for (FormChat* chat : windows())
+        chat->findChild<SpellingUnderline*>()->update();
 }
 
 void ChatRegistry::setTranscriptFont(const QFont& font) {

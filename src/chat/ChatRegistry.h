@@ -8,12 +8,14 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace kivo {
 
 class ConnectionController;
 class FormChat;
 class HistoryStore;
+class SpellChecker;
 class WindowPlaces;
 
 // The open chat windows: private ones by contact name (letter case does not count), and the
@@ -52,6 +54,9 @@ public:
     void setTextZoom(int steps);
     // Private windows open where they were last closed; none: where they always open.
     void setWindowPlaces(WindowPlaces* places) { places_ = places; }
+    // Spelling is checked in this language's dictionary; none: not checked.
+    void setSpelling(const QString& language);
+    SpellChecker* spelling() const { return spelling_.get(); }
     // The transcripts' font; one with nothing set is the system's.
     void setTranscriptFont(const QFont& font);
     // The contacts' names, for completing names in a room.
@@ -114,6 +119,7 @@ private:
     bool highlightMentions_ = false;
     bool strangerWindows_ = false;
     WindowPlaces* places_ = nullptr;
+    std::unique_ptr<SpellChecker> spelling_;
     QDateTime lastKey_;
     QPointer<QWidget> lastKeyWindow_;
     // Where the focus was, and whether the user was typing, when this batch's first message

@@ -6,6 +6,7 @@
 #include "ConnectionFile.h"
 #include "HistoryStore.h"
 #include "Protocol.h"
+#include "SpellingUnderline.h"
 #include "Text.h"
 #include "Twips.h"
 #include "Widgets.h"
@@ -58,6 +59,7 @@ FormChat::FormChat(ChatRegistry& registry)
 
     connect(cmdSend, &QPushButton::clicked, this, &FormChat::cmdSend_Click);
     onEnterKey(txtMessage, [this] { cmdSend_Click(); }); // the input line never sees Enter
+    new SpellingUnderline(txtMessage, [this] { return registry_.spelling(); });
     txtChat->installEventFilter(this);
     txtMessage->installEventFilter(this);
     connect(&transcript(), &TranscriptModel::appended, this, &FormChat::lineAppended);

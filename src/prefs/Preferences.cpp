@@ -31,10 +31,12 @@ constexpr std::array Switches{
     Switch{QLatin1StringView("highlightMentions"), &V::highlightMentions},
     Switch{QLatin1StringView("strangerWindows"), &V::strangerWindows},
     Switch{QLatin1StringView("rememberPlaces"), &V::rememberPlaces},
+    Switch{QLatin1StringView("spelling"), &V::spelling},
 };
 const QString HistoryDaysKey = QStringLiteral("historyDays");
 const QString TextZoomKey = QStringLiteral("textZoom");
 const QString TranscriptFontKey = QStringLiteral("transcriptFont");
+const QString SpellingLanguageKey = QStringLiteral("spellingLanguage");
 const QString CertificatesGroup = QStringLiteral("certificates");
 const QString PlacesGroup = QStringLiteral("places");
 
@@ -104,6 +106,7 @@ void Preferences::load() {
     if (number)
         values_.textZoom = std::clamp(zoom, MinTextZoom, MaxTextZoom);
     values_.transcriptFont = settings.value(TranscriptFontKey).toString();
+    values_.spellingLanguage = settings.value(SpellingLanguageKey).toString();
     if (QFile::exists(path()))
         qCDebug(logFiles).noquote() << "read" << path();
 }
@@ -137,6 +140,7 @@ bool Preferences::save(const Values& values) {
         settings.setValue(HistoryDaysKey, values.historyDays);
         settings.setValue(TextZoomKey, values.textZoom);
         settings.setValue(TranscriptFontKey, values.transcriptFont);
+        settings.setValue(SpellingLanguageKey, values.spellingLanguage);
     });
     if (!written)
         return false;

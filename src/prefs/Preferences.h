@@ -32,6 +32,9 @@ public:
         bool highlightMentions = false; // room lines naming the user on the highlight colour
         bool strangerWindows = false;   // messages from people not in the contacts open windows
         bool rememberPlaces = false;    // windows reopen where they were
+        bool spelling = true;           // check the spelling of the message line, when a
+                                        // dictionary is installed
+        QString spellingLanguage;       // its dictionary; empty: the locale's
         int textZoom = 0;               // points added to the transcripts' and contact list's text
         QString transcriptFont;         // as QFont::toString() gives it; empty: the system's
 

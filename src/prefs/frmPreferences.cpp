@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmPreferences.h"
 
+#include "SpellChecker.h"
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -29,6 +33,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkStrangerWindows(new QCheckBox(
           tr("Open a chat window for messages from people &not in my contacts"), this))
     , chkRememberPlaces(new QCheckBox(tr("Remember window si&zes and positions"), this))
+    , chkSpelling(new QCheckBox(tr("Check &spelling while typing"), this))
+    , cboSpellingLanguage(new QComboBox(this))
     , cmdTranscriptFont(new QPushButton(this))
     , cmdDefaultFont(new QPushButton(tr("&Default"), this))
     , preferences_(preferences)
@@ -46,6 +52,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkHighlightMentions->setObjectName(QStringLiteral("chkHighlightMentions"));
     chkStrangerWindows->setObjectName(QStringLiteral("chkStrangerWindows"));
     chkRememberPlaces->setObjectName(QStringLiteral("chkRememberPlaces"));
+    chkSpelling->setObjectName(QStringLiteral("chkSpelling"));
+    cboSpellingLanguage->setObjectName(QStringLiteral("cboSpellingLanguage"));
     cmdTranscriptFont->setObjectName(QStringLiteral("cmdTranscriptFont"));
     cmdDefaultFont->setObjectName(QStringLiteral("cmdDefaultFont"));
     spnHistoryDays->setRange(1, 36500);
@@ -65,6 +73,17 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkHighlightMentions->setChecked(values.highlightMentions);
     chkStrangerWindows->setChecked(values.strangerWindows);
     chkRememberPlaces->setChecked(values.rememberPlaces);
+    const QStringList languages = SpellChecker::installedLanguages();
+    for (const QString& language : languages)
+        cboSpellingLanguage->addItem(languageName(language), language);
+    cboSpellingLanguage->setCurrentIndex(static_cast<int>(languages.indexOf(
+        SpellChecker::languageFor(values.spellingLanguage, QLocale().name(), languages))));
+    chkSpelling->setChecked(values.spelling && !languages.isEmpty());
+    chkSpelling->setEnabled(!languages.isEmpty());
+    if (languages.isEmpty())
+        chkSpelling->setText(tr("Check spelling while typing (no dictionary is installed)"));
+    cboSpellingLanguage->setEnabled(chkSpelling->isChecked());
+    connect(chkSpelling, &QCheckBox::toggled, cboSpellingLanguage, &QComboBox::setEnabled);
     connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
     showFont();
     connect(cmdTranscriptFont, &QPushButton::clicked, this, [this] {
@@ -100,6 +119,14 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addWidget(chkHighlightMentions);
     layout->addWidget(chkStrangerWindows);
     layout->addWidget(chkRememberPlaces);
+    auto* spelling = new QHBoxLayout;
+    spelling->addWidget(chkSpelling);
+    auto* languageLabel = new QLabel(tr("&Language:"), this);
+    languageLabel->setBuddy(cboSpellingLanguage);
+    spelling->addWidget(languageLabel);
+    spelling->addWidget(cboSpellingLanguage);
+    spelling->addStretch();
+    layout->addLayout(spelling);
     auto* font = new QHBoxLayout;
     auto* fontLabel = new QLabel(tr("Conversation &text:"), this);
     fontLabel->setBuddy(cmdTranscriptFont);
@@ -124,10 +151,27 @@ void frmPreferences::accept() {
     values.highlightMentions = chkHighlightMentions->isChecked();
     values.strangerWindows = chkStrangerWindows->isChecked();
     values.rememberPlaces = chkRememberPlaces->isChecked();
+    // Without a dictionary the box says nothing of what the user wants.
+    if (chkSpelling->isEnabled())
+        values.spelling = chkSpelling->isChecked();
+    // The language is kept only when it is not simply the locale's.
+    const QString language = cboSpellingLanguage->currentData().toString();
+    const QString fromLocale =
+        SpellChecker::languageFor({}, QLocale().name(), SpellChecker::installedLanguages());
+    if (!language.isEmpty())
+        values.spellingLanguage = language == fromLocale ? QString() : language;
     values.transcriptFont = transcriptFont_;
     // A failed save has been reported; the dialog stays open so nothing seems saved.
     if (preferences_.save(values))
         QDialog::accept();
+}
+
+QString frmPreferences::languageName(const QString& language) {
+    const QLocale locale(language);
+    return locale.language() == QLocale::C
+               ? language
+               : QStringLiteral("%1 (%2)").arg(locale.nativeLanguageName(),
+                                               locale.nativeTerritoryName());
 }
 
 void frmPreferences::showFont() {

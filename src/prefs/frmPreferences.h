@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QPushButton;
 class QSpinBox;
 
@@ -29,6 +30,9 @@ public:
     QCheckBox* chkHighlightMentions;
     QCheckBox* chkStrangerWindows;
     QCheckBox* chkRememberPlaces;
+    // Off and disabled, saying why, when no dictionary is installed.
+    QCheckBox* chkSpelling;
+    QComboBox* cboSpellingLanguage;
     // Shows the transcripts' font and offers another; Default goes back to the system's.
     QPushButton* cmdTranscriptFont;
     QPushButton* cmdDefaultFont;
@@ -37,6 +41,7 @@ public:
 
 private:
     void showFont();
+    static QString languageName(const QString& language);
 
     Preferences& preferences_;
     QString transcriptFont_;

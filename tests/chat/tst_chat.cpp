@@ -5,11 +5,13 @@
 #include "ConnectionFile.h"
 #include "FormChat.h"
 #include "NameCompletion.h"
+#include "SpellChecker.h"
 #include "TestSupport.h"
 #include "TranscriptView.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -50,6 +52,8 @@ private Q_SLOTS:
     void namesAreCompleted();
     void tabCompletesFromTheRoomThenContacts();
     void aRoomLineNamingMeIsHighlighted();
+    void spellingIsCheckedAndLearnt();
+    void misspeltWordsAreUnderlinedAndMended();
     void theUnreadMarkerStaysUntilLookedAt();
     void nothingIsEchoedWithoutAConnection();
     void transcriptLineStyles();
@@ -272,6 +276,82 @@ void TestChat::theUnreadMarkerStaysUntilLookedAt() {
     activate(&elsewhere);
     say("unseen 3");
     QCOMPARE(view->unreadMarker(), 4);
+}
+
+void TestChat::spellingIsCheckedAndLearnt() {
+    test::Sandbox sandbox;
+    const QStringList installed{"de_DE", "en_GB", "en_US", "fr_FR"};
+    QCOMPARE(SpellChecker::languageFor("fr_FR", "de_AT", installed), QString("fr_FR"));
+    QCOMPARE(SpellChecker::languageFor("", "de_AT", installed), QString("de_DE"));
+    QCOMPARE(SpellChecker::languageFor("xx_YY", "pt_BR", installed), QString("en_US"));
+    QCOMPARE(SpellChecker::languageFor("", "pt_BR", {"fr_FR"}), QString("fr_FR"));
+    QCOMPARE(SpellChecker::languageFor("", "pt_BR", {}), QString());
+    QVERIFY(SpellChecker::installedLanguages().contains("en_US")); // the set-up installs it
+
+    SpellChecker checker("en_US");
+    const QString text = "Ths is a tset, see www.exampel.org, abc123 and don't stop speling";
+    const auto words = [&text](const QList<SpellChecker::Word>& found) {
+        QStringList result;
+        for (const SpellChecker::Word& word : found)
+            result.append(text.mid(word.start, word.length));
+        return result;
+    };
+    QCOMPARE(words(checker.misspelt(text)), (QStringList{"Ths", "tset", "speling"}));
+    QCOMPARE(words(checker.misspelt(text, text.size())), (QStringList{"Ths", "tset"}));
+    const QStringList suggestions = checker.suggestions("speling");
+    QVERIFY(suggestions.contains("spelling") && suggestions.size() <= 5);
+
+    QVERIFY(!checker.isCorrect("Kivo"));
+    QVERIFY(checker.addToDictionary("Kivo"));
+    QVERIFY(checker.isCorrect("Kivo"));
+    QCOMPARE(sandbox.readFile("words.txt"), QByteArray("Kivo\r\n"));
+    QVERIFY(SpellChecker("en_US").isCorrect("Kivo")); // kept for the next start
+}
+
+void TestChat::misspeltWordsAreUnderlinedAndMended() {
+    Session s;
+    s.chats.setSpelling("en_US");
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    QVERIFY(QTest::qWaitForWindowExposed(chat));
+    QLineEdit* line = chat->txtMessage;
+    // The underline is the only red in a line edit.
+    const auto redPixels = [line] {
+        QCoreApplication::processEvents();
+        const QImage image = line->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor colour = image.pixelColor(x, y);
+                red += colour.red() > 150 && colour.green() < 110 && colour.blue() < 110;
+            }
+        }
+        return red;
+    };
+    QTest::keyClicks(line, "teh");
+    QCOMPARE(redPixels(), 0); // still being typed
+    QTest::keyClicks(line, " cat");
+    QTRY_VERIFY(redPixels() > 0);
+
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            offered.append(action->text());
+        menu->actions().first()->trigger();
+        menu->close();
+    });
+    const QPoint word(8, line->height() / 2); // on "teh"
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, word, line->mapToGlobal(word));
+    QApplication::sendEvent(line, &menuEvent);
+    QVERIFY2(offered.size() > 2 && offered.first() == "the", qPrintable(offered.join('|')));
+    QVERIFY(offered.contains("Add to Dictionary"));
+    QCOMPARE(line->text(), QString("the cat"));
+    QCOMPARE(redPixels(), 0);
+    s.chats.setSpelling({});
+    QTest::keyClicks(line, " xqzt ");
+    QCOMPARE(redPixels(), 0);
 }
 
 void TestChat::blankInputSendsNothing() {
