@@ -535,6 +535,21 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
     </message>
 </context>
 <context>
+    <name>kivo::TrayIcon</name>
+    <message>
+        <source>&amp;Conversations</source>
+        <translation>&amp;Unterhaltungen</translation>
+    </message>
+    <message>
+        <source>&amp;Show Kivo</source>
+        <translation>Kivo &amp;zeigen</translation>
+    </message>
+    <message>
+        <source>%1 - a message is waiting</source>
+        <translation>%1 - eine Nachricht wartet</translation>
+    </message>
+</context>
+<context>
     <name>kivo::Winsock</name>
     <message>
         <source>the server did not answer within %1 seconds</source>
@@ -851,6 +866,18 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
     <message>
         <source>&amp;Language:</source>
         <translation>&amp;Wörterbuch:</translation>
+    </message>
+    <message>
+        <source>Show Kivo in the &amp;notification area</source>
+        <translation>Kivo im &amp;Infobereich anzeigen</translation>
+    </message>
+    <message>
+        <source>Keep running in the notification area when the main window is closed</source>
+        <translation>Im Infobereich weiterlaufen, wenn das Hauptfenster geschlossen wird</translation>
+    </message>
+    <message>
+        <source>This desktop has no notification area.</source>
+        <translation>Dieser Desktop hat keinen Infobereich.</translation>
     </message>
 </context>
 <context>

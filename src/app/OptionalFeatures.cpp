@@ -9,6 +9,7 @@
 #include "Protocol.h"
 #include "SpellChecker.h"
 #include "StateFiles.h"
+#include "TrayIcon.h"
 #include "Widgets.h"
 #include "frmPreferences.h"
 #include "frmSearchHistory.h"
@@ -73,6 +74,29 @@ OptionalFeatures::OptionalFeatures(Form1& form)
 }
 
 OptionalFeatures::~OptionalFeatures() = default;
+
+void OptionalFeatures::applyTrayPreferences() {
+    const Preferences::Values& values = preferences_.values();
+    if (values.trayIcon && !tray_ && TrayIcon::available())
+        tray_ = std::make_unique<TrayIcon>(form_);
+    else if (!values.trayIcon)
+        tray_.reset();
+    const bool keepRunning = tray_ && values.keepRunning;
+    // Closing the last chat window of a hidden main window must not end Kivo then.
+    QGuiApplication::setQuitOnLastWindowClosed(!keepRunning);
+    if (keepRunning)
+        form_.installEventFilter(this);
+    else
+        form_.removeEventFilter(this);
+}
+
+bool OptionalFeatures::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &form_ || event->type() != QEvent::Close)
+        return false;
+    event->ignore();
+    form_.hide();
+    return true;
+}
 
 void OptionalFeatures::keepWindowPlaces() {
     if (preferences_.values().rememberPlaces)
@@ -163,13 +187,11 @@ void OptionalFeatures::applySimplePreferences() {
         values.spelling ? SpellChecker::languageFor(values.spellingLanguage, QLocale().name(),
                                                     SpellChecker::installedLanguages())
                         : QString());
+    applyTrayPreferences();
     form_.chats().setWindowPlaces(preferences_.values().rememberPlaces ? &places_ : nullptr);
     const int zoom = preferences_.values().textZoom;
     form_.chats().setTextZoom(zoom);
-    QFont transcript;
-    if (!transcript.fromString(preferences_.values().transcriptFont))
-        transcript = QFont(); // none chosen, or not a font: the system's
-    form_.chats().setTranscriptFont(transcript);
+    form_.chats().setTranscriptFont(fontFrom(preferences_.values().transcriptFont));
     // At the default the list keeps the font it always had.
     if (zoom != 0 || form_.tvContacts->testAttribute(Qt::WA_SetFont))
         applyTextZoom(form_.tvContacts, zoom);
@@ -235,6 +257,8 @@ void OptionalFeatures::privateMessageShown(FormChat* chat, const QString& sender
                                            const QString& text, bool kivoWasActive) {
     if (notices_.privateMessage(sender, text, kivoWasActive))
         QApplication::alert(chat);
+    if (tray_)
+        tray_->update();
 }
 
 void OptionalFeatures::conferenceLineShown(FormChat* room, const QString& message,

@@ -20,6 +20,7 @@ namespace kivo {
 
 class Form1;
 class FormChat;
+class TrayIcon;
 class frmSearchHistory;
 
 // What Kivo does beyond its described behaviour, each switched in Preferences: desktop
@@ -53,6 +54,8 @@ public:
     // The main window is closing, and the chat windows with it: where they are is kept while
     // the preference asks for it.
     void keepWindowPlaces();
+    // Kivo's icon in the notification area, while the preference shows it; none otherwise.
+    TrayIcon* tray() const { return tray_.get(); }
 
     void mnuPreferences_Click();
     // Ctrl++ (+1), Ctrl+- (-1), Ctrl+0 (0: back to the default) from any window; kept for all.
@@ -60,8 +63,13 @@ public:
     // The search window, limited to a conversation when it comes from a chat window.
     void searchHistory(FormChat* from);
 
+protected:
+    // Closing the main window hides it while Kivo keeps running in the notification area.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenus();
+    void applyTrayPreferences();
     void onNotificationActivated(const QString& conversation, const QString& activationToken);
     void onConnectionDropped(const QString& host, quint16 port);
     void onReconnected();
@@ -83,6 +91,7 @@ private:
     std::unique_ptr<HistoryStore> history_;
     ClockTimer historyCleanup_;
     QPointer<frmSearchHistory> search_;
+    std::unique_ptr<TrayIcon> tray_;
     WindowPlaces places_{preferences_};
 };
 

@@ -45,6 +45,8 @@ public:
     QString conversationTitle() const;
     TranscriptModel& transcript() { return txtChat->model(); }
     ChatRegistry& registry() const { return registry_; }
+    // Lines came while the window was not active, and it has not been since.
+    bool hasUnread() const { return unread_.waiting(); }
 
     void cmdSend_Click();
 

@@ -19,6 +19,8 @@ public:
     }
     // The window became the active window.
     void looked() { looked_ = true; }
+    // Lines came that the user has not looked at yet.
+    bool waiting() const { return line_ >= 0 && !looked_; }
     // The line the marker is drawn above; -1 for none.
     qint64 line() const { return line_; }
 

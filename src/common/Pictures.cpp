@@ -73,6 +73,22 @@ void person(QPainter& p, QPointF head, double scale, const QColor& colour) {
     p.drawPath(body);
 }
 
+// A speech bubble: the program's own picture.
+void bubble(QPainter& p) {
+    p.setPen(QPen(QColor(30, 90, 170), 0.8));
+    p.setBrush(QColor(70, 140, 220));
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(1, 1.5, 14, 10), 3, 3);
+    shape.moveTo(4, 11);
+    shape.lineTo(3.5, 15);
+    shape.lineTo(8, 11);
+    p.drawPath(shape.simplified());
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    for (const double x : {4.5, 8.0, 11.5})
+        p.drawEllipse(QPointF(x, 6.5), 1.2, 1.2);
+}
+
 } // namespace
 
 QIcon triangleRight() {
@@ -108,19 +124,20 @@ QIcon joinConference() {
 }
 
 QIcon application() {
-    return painted([](QPainter& p) {
-        p.setPen(QPen(QColor(30, 90, 170), 0.8));
-        p.setBrush(QColor(70, 140, 220));
-        QPainterPath bubble;
-        bubble.addRoundedRect(QRectF(1, 1.5, 14, 10), 3, 3);
-        bubble.moveTo(4, 11);
-        bubble.lineTo(3.5, 15);
-        bubble.lineTo(8, 11);
-        p.drawPath(bubble.simplified());
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        for (const double x : {4.5, 8.0, 11.5})
-            p.drawEllipse(QPointF(x, 6.5), 1.2, 1.2);
+    return painted(bubble);
+}
+
+QIcon notificationArea(const QColor& status, bool attention) {
+    return painted([status, attention](QPainter& p) {
+        bubble(p);
+        p.setPen(QPen(EdgeGrey, 0.8));
+        p.setBrush(status);
+        p.drawEllipse(QRectF(10, 10, 5.5, 5.5));
+        if (attention) {
+            p.setPen(QPen(Qt::white, 0.8));
+            p.setBrush(QColor(220, 30, 30));
+            p.drawEllipse(QRectF(10, 0.5, 5.5, 5.5));
+        }
     });
 }
 

@@ -19,6 +19,8 @@ QIcon disc(const QColor& fill);
 QIcon addContact();     // toolbar "icon11"
 QIcon joinConference(); // toolbar "icon18"
 QIcon application();
+// The program's picture with a status disc in its corner, and a red mark while a message waits.
+QIcon notificationArea(const QColor& status, bool attention);
 
 inline const QColor OnlineYellow{255, 220, 120};
 inline const QColor OfflineGrey{200, 200, 200};

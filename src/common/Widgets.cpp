@@ -225,6 +225,13 @@ void applyTextZoom(QWidget* widget, int steps, const QFont& base) {
     widget->setFont(font);
 }
 
+QFont fontFrom(const QString& description) {
+    QFont font;
+    if (description.isEmpty() || !font.fromString(description))
+        return QFont();
+    return font;
+}
+
 void zoomOnKeys(QWidget* window, QWidget* wheelArea, std::function<void(int change)> zoom) {
     const std::pair<QKeySequence, int> keys[] = {
         {QKeySequence(Qt::CTRL | Qt::Key_Plus), 1},

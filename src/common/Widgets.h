@@ -60,6 +60,9 @@ void closeOnKeys(QWidget* window, std::function<bool()> escapeCloses);
 // Text zoom: the base font, what it leaves open taken from the widget's default, this many
 // points larger (smaller below 0).
 void applyTextZoom(QWidget* widget, int steps, const QFont& base = QFont());
+// A font as QFont::toString() wrote it; one with nothing set (the system's) when the text is
+// empty or not a font.
+QFont fontFrom(const QString& description);
 // Ctrl++ (and Ctrl+=), Ctrl+- and Ctrl+0 on the window, and Ctrl+wheel over `wheelArea`, ask
 // for +1, -1 and 0 (back to the default).
 void zoomOnKeys(QWidget* window, QWidget* wheelArea, std::function<void(int change)> zoom);

@@ -32,6 +32,8 @@ constexpr std::array Switches{
     Switch{QLatin1StringView("strangerWindows"), &V::strangerWindows},
     Switch{QLatin1StringView("rememberPlaces"), &V::rememberPlaces},
     Switch{QLatin1StringView("spelling"), &V::spelling},
+    Switch{QLatin1StringView("trayIcon"), &V::trayIcon},
+    Switch{QLatin1StringView("keepRunning"), &V::keepRunning},
 };
 const QString HistoryDaysKey = QStringLiteral("historyDays");
 const QString TextZoomKey = QStringLiteral("textZoom");

@@ -35,6 +35,8 @@ public:
         bool spelling = true;           // check the spelling of the message line, when a
                                         // dictionary is installed
         QString spellingLanguage;       // its dictionary; empty: the locale's
+        bool trayIcon = false;          // Kivo in the desktop's notification area
+        bool keepRunning = false;       // there, when the main window is closed
         int textZoom = 0;               // points added to the transcripts' and contact list's text
         QString transcriptFont;         // as QFont::toString() gives it; empty: the system's
 

@@ -2,6 +2,7 @@
 #include "frmPreferences.h"
 
 #include "SpellChecker.h"
+#include "Widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
 namespace kivo {
@@ -35,6 +37,9 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkRememberPlaces(new QCheckBox(tr("Remember window si&zes and positions"), this))
     , chkSpelling(new QCheckBox(tr("Check &spelling while typing"), this))
     , cboSpellingLanguage(new QComboBox(this))
+    , chkTrayIcon(new QCheckBox(tr("Show Kivo in the &notification area"), this))
+    , chkKeepRunning(new QCheckBox(
+          tr("Keep running in the notification area when the main window is closed"), this))
     , cmdTranscriptFont(new QPushButton(this))
     , cmdDefaultFont(new QPushButton(tr("&Default"), this))
     , preferences_(preferences)
@@ -53,6 +58,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkStrangerWindows->setObjectName(QStringLiteral("chkStrangerWindows"));
     chkRememberPlaces->setObjectName(QStringLiteral("chkRememberPlaces"));
     chkSpelling->setObjectName(QStringLiteral("chkSpelling"));
+    chkTrayIcon->setObjectName(QStringLiteral("chkTrayIcon"));
+    chkKeepRunning->setObjectName(QStringLiteral("chkKeepRunning"));
     cboSpellingLanguage->setObjectName(QStringLiteral("cboSpellingLanguage"));
     cmdTranscriptFont->setObjectName(QStringLiteral("cmdTranscriptFont"));
     cmdDefaultFont->setObjectName(QStringLiteral("cmdDefaultFont"));
@@ -84,12 +91,16 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
         chkSpelling->setText(tr("Check spelling while typing (no dictionary is installed)"));
     cboSpellingLanguage->setEnabled(chkSpelling->isChecked());
     connect(chkSpelling, &QCheckBox::toggled, cboSpellingLanguage, &QComboBox::setEnabled);
+    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    chkTrayIcon->setChecked(values.trayIcon);
+    chkKeepRunning->setChecked(values.keepRunning);
+    chkTrayIcon->setEnabled(trayAvailable);
+    chkKeepRunning->setEnabled(trayAvailable && values.trayIcon);
+    connect(chkTrayIcon, &QCheckBox::toggled, chkKeepRunning, &QCheckBox::setEnabled);
     connect(chkHistoryLimit, &QCheckBox::toggled, spnHistoryDays, &QSpinBox::setEnabled);
     showFont();
     connect(cmdTranscriptFont, &QPushButton::clicked, this, [this] {
-        QFont current;
-        if (!current.fromString(transcriptFont_))
-            current = QApplication::font();
+        const QFont current = fontFrom(transcriptFont_).resolve(QApplication::font());
         bool chosen = false;
         const QFont font = QFontDialog::getFont(&chosen, current, this, tr("Conversation Text"));
         if (chosen)
@@ -127,6 +138,13 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     spelling->addWidget(cboSpellingLanguage);
     spelling->addStretch();
     layout->addLayout(spelling);
+    layout->addWidget(chkTrayIcon);
+    layout->addWidget(chkKeepRunning);
+    if (!trayAvailable) {
+        auto* note = new QLabel(tr("This desktop has no notification area."), this);
+        note->setObjectName(QStringLiteral("lblNoNotificationArea"));
+        layout->addWidget(note);
+    }
     auto* font = new QHBoxLayout;
     auto* fontLabel = new QLabel(tr("Conversation &text:"), this);
     fontLabel->setBuddy(cmdTranscriptFont);
@@ -152,6 +170,10 @@ void frmPreferences::accept() {
     values.strangerWindows = chkStrangerWindows->isChecked();
     values.rememberPlaces = chkRememberPlaces->isChecked();
     // Without a dictionary the box says nothing of what the user wants.
+    if (chkTrayIcon->isEnabled()) {
+        values.trayIcon = chkTrayIcon->isChecked();
+        values.keepRunning = chkKeepRunning->isChecked();
+    }
     if (chkSpelling->isEnabled())
         values.spelling = chkSpelling->isChecked();
     // The language is kept only when it is not simply the locale's.
@@ -175,8 +197,8 @@ QString frmPreferences::languageName(const QString& language) {
 }
 
 void frmPreferences::showFont() {
-    QFont font;
-    const bool chosen = font.fromString(transcriptFont_);
+    const QFont font = fontFrom(transcriptFont_);
+    const bool chosen = font.resolveMask() != 0;
     cmdTranscriptFont->setText(chosen ? tr("%1, %2 pt").arg(font.family()).arg(font.pointSizeF())
                                       : tr("System font"));
     cmdDefaultFont->setEnabled(chosen);

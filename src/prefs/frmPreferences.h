@@ -33,6 +33,9 @@ public:
     // Off and disabled, saying why, when no dictionary is installed.
     QCheckBox* chkSpelling;
     QComboBox* cboSpellingLanguage;
+    // Disabled, and a note says why, when the desktop has no notification area.
+    QCheckBox* chkTrayIcon;
+    QCheckBox* chkKeepRunning;
     // Shows the transcripts' font and offers another; Default goes back to the system's.
     QPushButton* cmdTranscriptFont;
     QPushButton* cmdDefaultFont;
