@@ -9,9 +9,12 @@
 #include "FormChat.h"
 #include "StateFiles.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -204,6 +207,21 @@ void saveLogin(const Sandbox& sandbox, const QString& user, const QString& passw
 void whenModal(std::function<void(QWidget*)> action, int timeoutMs) {
     when([] { return QApplication::activeModalWidget() != nullptr; },
          [action] { action(QApplication::activeModalWidget()); }, timeoutMs);
+}
+
+QStringList chooseFromContextMenu(QWidget* widget, const QPoint& at, int index) {
+    QStringList entries;
+    when([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr; },
+         [&entries, index] {
+             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+             for (QAction* action : menu->actions())
+                 entries.append(action->text());
+             menu->actions().value(index)->trigger();
+             menu->close();
+         });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &event);
+    return entries;
 }
 
 void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs) {

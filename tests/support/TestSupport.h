@@ -126,6 +126,10 @@ void saveLogin(const Sandbox& sandbox, const QString& user, const QString& passw
 // Runs an action on the next modal window that opens (a dialog's exec() or a box).
 void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 
+// Opens the context menu of a widget at a point as a right click would, chooses its entry of
+// this index, and returns the texts of all its entries (a separator's is empty).
+QStringList chooseFromContextMenu(QWidget* widget, const QPoint& at, int index);
+
 // Runs an action once a condition holds, from the event loop (also inside a modal loop).
 void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 5000);
 
