@@ -50,10 +50,17 @@ void TrayIcon::show() {
         return chat->ChatMode == 0 && chat->hasUnread();
     });
     const ConnectionController::Display& display = form_.connection().display();
-    icon_.setIcon(Pictures::notificationArea(
-        display.online ? Pictures::OnlineYellow : Pictures::OfflineGrey, attention_));
-    icon_.setToolTip(attention_ ? tr("%1 - a message is waiting").arg(display.windowCaption)
-                                : display.windowCaption);
+    // The panel is told only of a change.
+    if (const std::pair shown(display.online, attention_);
+        shown != shown_ || icon_.icon().isNull()) {
+        shown_ = shown;
+        icon_.setIcon(Pictures::notificationArea(
+            display.online ? Pictures::OnlineYellow : Pictures::OfflineGrey, attention_));
+    }
+    const QString tip = attention_ ? tr("%1 - a message is waiting").arg(display.windowCaption)
+                                   : display.windowCaption;
+    if (tip != icon_.toolTip())
+        icon_.setToolTip(tip);
 }
 
 void TrayIcon::fillConversations() {

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <utility>
 
 namespace kivo {
 
@@ -39,6 +40,7 @@ private:
     QSystemTrayIcon icon_;
     QTimer later_;
     bool attention_ = false;
+    std::pair<bool, bool> shown_; // online, attention
 };
 
 } // namespace kivo

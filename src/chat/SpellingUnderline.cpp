@@ -41,6 +41,9 @@ void SpellingUnderline::update() {
             marks.append({QInputMethodEvent::TextFormat, static_cast<int>(word.start) - cursor,
                           static_cast<int>(word.length), wavy});
     }
+    if (marks.isEmpty() && !std::exchange(marked_, false))
+        return; // nothing was marked, nothing is
+    marked_ = !marks.isEmpty();
     // A line edit draws formats only as an input method gives them, relative to the cursor;
     // an event without text changes nothing else.
     QInputMethodEvent event(QString(), marks);

@@ -32,6 +32,7 @@ private:
     std::function<SpellChecker*()> checker_;
     bool composing_ = false; // an input method is composing: its text is not ours to mark
     bool marking_ = false;
+    bool marked_ = false; // some words are marked now
     QTimer later_;
 };
 
