@@ -526,12 +526,12 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
         <translation>&amp;Kopieren</translation>
     </message>
     <message>
-        <source>Select &amp;All</source>
-        <translation>&amp;Alles auswählen</translation>
-    </message>
-    <message>
         <source>Copy &amp;Link Address</source>
         <translation>&amp;Linkadresse kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Select All</source>
+        <translation>&amp;Alles auswählen</translation>
     </message>
 </context>
 <context>

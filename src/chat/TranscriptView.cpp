@@ -508,7 +508,8 @@ void TranscriptView::paintEvent(QPaintEvent*) {
             painter.fillRect(QRect(0, placed.top, viewport()->width(), placed.height),
                              mentionBackground());
         entry->layout.draw(&painter, QPointF(Margin, placed.top), selection);
-        if (placed.line == unreadMarker_)
+        // Above the first line there is nothing read to set apart.
+        if (placed.line == unreadMarker_ && placed.line > model_.dropped())
             painter.fillRect(QRect(0, placed.top - 1, viewport()->width(), 2),
                              colours.color(QPalette::Highlight));
     }
@@ -927,7 +928,7 @@ void TranscriptView::contextMenuEvent(QContextMenuEvent* event) {
     QAction* copyAction = menu.addAction(tr("&Copy"), this, &TranscriptView::copy);
     copyAction->setShortcut(QKeySequence::Copy);
     copyAction->setEnabled(hasSelection());
-    menu.addAction(tr("Select &All"), this, &TranscriptView::selectAll)
+    menu.addAction(tr("&Select All"), this, &TranscriptView::selectAll)
         ->setShortcut(QKeySequence::SelectAll);
     // What the window adds for its conversation.
     if (!actions().isEmpty()) {

@@ -32,6 +32,8 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkBringToFront(
           new QCheckBox(tr("Bring a chat window to the &front when a message arrives"), this))
     , chkHighlightMentions(new QCheckBox(tr("Highlight lines that &mention me"), this))
+    , cmdTranscriptFont(new QPushButton(this))
+    , cmdDefaultFont(new QPushButton(tr("&Default"), this))
     , chkStrangerWindows(new QCheckBox(
           tr("Open a chat window for messages from people &not in my contacts"), this))
     , chkRememberPlaces(new QCheckBox(tr("Remember window si&zes and positions"), this))
@@ -40,8 +42,6 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkTrayIcon(new QCheckBox(tr("Show Kivo in the &notification area"), this))
     , chkKeepRunning(new QCheckBox(
           tr("Keep running in the notification area when the main window is closed"), this))
-    , cmdTranscriptFont(new QPushButton(this))
-    , cmdDefaultFont(new QPushButton(tr("&Default"), this))
     , preferences_(preferences)
     , transcriptFont_(preferences.values().transcriptFont) {
     setObjectName(QStringLiteral("frmPreferences"));
@@ -128,6 +128,14 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addWidget(chkTls);
     layout->addWidget(chkBringToFront);
     layout->addWidget(chkHighlightMentions);
+    auto* font = new QHBoxLayout;
+    auto* fontLabel = new QLabel(tr("Conversation &text:"), this);
+    fontLabel->setBuddy(cmdTranscriptFont);
+    font->addWidget(fontLabel);
+    font->addWidget(cmdTranscriptFont);
+    font->addWidget(cmdDefaultFont);
+    font->addStretch();
+    layout->addLayout(font);
     layout->addWidget(chkStrangerWindows);
     layout->addWidget(chkRememberPlaces);
     auto* spelling = new QHBoxLayout;
@@ -145,14 +153,6 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
         note->setObjectName(QStringLiteral("lblNoNotificationArea"));
         layout->addWidget(note);
     }
-    auto* font = new QHBoxLayout;
-    auto* fontLabel = new QLabel(tr("Conversation &text:"), this);
-    fontLabel->setBuddy(cmdTranscriptFont);
-    font->addWidget(fontLabel);
-    font->addWidget(cmdTranscriptFont);
-    font->addWidget(cmdDefaultFont);
-    font->addStretch();
-    layout->addLayout(font);
     layout->addStretch();
     layout->addWidget(buttons);
 }

@@ -28,6 +28,9 @@ public:
     QCheckBox* chkTls;
     QCheckBox* chkBringToFront;
     QCheckBox* chkHighlightMentions;
+    // Shows the transcripts' font and offers another; Default goes back to the system's.
+    QPushButton* cmdTranscriptFont;
+    QPushButton* cmdDefaultFont;
     QCheckBox* chkStrangerWindows;
     QCheckBox* chkRememberPlaces;
     // Off and disabled, saying why, when no dictionary is installed.
@@ -36,9 +39,6 @@ public:
     // Disabled, and a note says why, when the desktop has no notification area.
     QCheckBox* chkTrayIcon;
     QCheckBox* chkKeepRunning;
-    // Shows the transcripts' font and offers another; Default goes back to the system's.
-    QPushButton* cmdTranscriptFont;
-    QPushButton* cmdDefaultFont;
 
     void accept() override;
 

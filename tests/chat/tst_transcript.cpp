@@ -221,7 +221,7 @@ void TestTranscript::aClickOpensALinkAndADragSelects() {
     QVERIFY(s.view.selectedText().endsWith(".org/x now"));
 
     QCOMPARE(test::chooseFromContextMenu(viewport, link, 0),
-             (QStringList{"Copy &Link Address", "", "&Copy", "Select &All"}));
+             (QStringList{"Copy &Link Address", "", "&Copy", "&Select All"}));
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("https://a.org/x"));
 }
 
