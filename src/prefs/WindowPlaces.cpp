@@ -13,17 +13,22 @@ void WindowPlaces::restore(QWidget* window, const QString& name) const {
     const QRect place = preferences_.windowPlace(name);
     if (!place.isValid())
         return;
-    window->resize(place.size().expandedTo(window->minimumSize()).boundedTo(window->maximumSize()));
-    // A place on a screen no longer there would hide the window.
+    const QSize size =
+        place.size().expandedTo(window->minimumSize()).boundedTo(window->maximumSize());
+    // A place on a screen no longer there would hide the window. The window's own area, not
+    // its frame: before a window is shown its frame is not known, and a frame position would
+    // move it down by the title bar at each reopening.
     if (QGuiApplication::platformName() != QLatin1StringView("wayland") &&
         QGuiApplication::screenAt(place.center()))
-        window->move(place.topLeft());
+        window->setGeometry(QRect(place.topLeft(), size));
+    else
+        window->resize(size);
 }
 
 void WindowPlaces::keep(const QWidget* window, const QString& name) {
     if (window->isMinimized() || window->isMaximized() || window->isFullScreen())
         return;
-    preferences_.keepWindowPlace(name, QRect(window->pos(), window->size()));
+    preferences_.keepWindowPlace(name, window->geometry());
 }
 
 } // namespace kivo

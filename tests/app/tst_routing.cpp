@@ -147,7 +147,7 @@ void TestRouting::windowsReopenWhereTheyWereWhenAskedFor() {
         Session off;
         off.deliver("(Private) bob:hi\r\n");
         FormChat* bob = off.form->chats().window("bob");
-        designPlace = bob->pos();
+        designPlace = bob->geometry().topLeft();
         designSize = bob->size();
         bob->move(designPlace + QPoint(40, 30));
         bob->close();
@@ -155,21 +155,19 @@ void TestRouting::windowsReopenWhereTheyWereWhenAskedFor() {
         QVERIFY(!off.sandbox.readFile("kivo.ini").contains("places"));
     }
     Session s("[General]\nrememberPlaces=true\n");
-    s.form->move(60, 50);
+    s.form->setGeometry(QRect(QPoint(60, 50), s.form->size()));
     s.deliver("(Private) Bob:hi\r\n");
     FormChat* bob = s.form->chats().window("bob");
     QCOMPARE(bob->size(), designSize); // nothing kept yet
-    bob->move(123, 77);
-    bob->resize(500, 300);
+    bob->setGeometry(123, 77, 500, 300);
     bob->close();
     s.deliver("(Private) bob:again\r\n");
     bob = s.form->chats().window("bob");
-    QCOMPARE(bob->pos(), QPoint(123, 77));
-    QCOMPARE(bob->size(), QSize(500, 300));
+    QCOMPARE(bob->geometry(), QRect(123, 77, 500, 300));
     s.form.reset(); // Exit: the main window's place too
     QVERIFY(s.sandbox.readFile("kivo.ini").contains("main=@Rect(60 50 "));
     Form1 again;
-    QCOMPARE(again.pos(), QPoint(60, 50));
+    QCOMPARE(again.geometry().topLeft(), QPoint(60, 50));
 }
 
 void TestRouting::receiptAndMessageInOneReadAreBothHandled() {
