@@ -47,7 +47,12 @@ Form1::Form1(QWidget* parent)
     buildStatusRow(client);
 
     tmrBlink.setObjectName(QStringLiteral("tmrBlink"));
-    connect(&tmrBlink, &ClockTimer::timeout, &blink_, &BlinkSchedule::tmrBlink_Timer);
+    // The timer ticks only while something blinks: idle, it would wake Kivo for nothing.
+    connect(&tmrBlink, &ClockTimer::timeout, this, [this] {
+        blink_.tmrBlink_Timer();
+        if (blink_.BlinkList().isEmpty())
+            tmrBlink.stop();
+    });
 
     connect(&connection_, &ConnectionController::displayChanged, this, &Form1::applyDisplay);
     connect(&connection_, &ConnectionController::loginAccepted, this, &Form1::onLoginAccepted);
@@ -75,7 +80,6 @@ void Form1::Form_Load() {
     else
         contacts_.addGeneralCategory();
     tmrBlink.setInterval(BlinkSchedule::TickInterval);
-    tmrBlink.start();
     AutoConnect = SettingsFile::LoadSettings();
     mnuAutoConnect->setChecked(AutoConnect);
     for (ContactNode* category : contacts_.categories()) {

@@ -70,7 +70,11 @@ public:
     FormChat* OpenChatWindow(const QString& contactName) {
         return chats_.OpenChatWindow(contactName);
     }
-    void StartBlinkContact(ContactNode* node) { blink_.StartBlinkContact(node); }
+    void StartBlinkContact(ContactNode* node) {
+        blink_.StartBlinkContact(node);
+        if (!tmrBlink.isActive())
+            tmrBlink.start();
+    }
 
     void ShowStatusOn();
     void ShowStatusOff();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
+#include "CursorRest.h"
 #include "Form1.h"
 #include "Log.h"
 #include "Pictures.h"
@@ -110,6 +111,7 @@ int main(int argc, char* argv[]) {
 
     kivo::QtMessageBoxes boxes;
     kivo::MessageBoxes::install(&boxes);
+    const kivo::CursorRest cursorRest;
     kivo::Form1 window;
     instance.setRaise([&window](const QString& token, std::function<void(bool)> told) {
         kivo::bringToFront(&window, token, kivo::SingleInstance::FrontWait, std::move(told));

@@ -86,6 +86,12 @@ void TestRouting::privateMessageOpensTheContactsWindowAndBlinks() {
     QCOMPARE(s.form->chats().openCount(), 1);
     QCOMPARE(s.form->blink().BlinkList().size(), 1);
     QCOMPARE(s.form->blink().BlinkList()[0].endTime, s.sandbox.clock.now().addMSecs(3000));
+    // The timer ticks while something blinks, and no longer.
+    QVERIFY(s.form->tmrBlink.isActive());
+    s.sandbox.clock.advanceMs(3400);
+    QVERIFY(s.form->blink().BlinkList().isEmpty());
+    QVERIFY(!alice->Bold && alice->ForeColor == ContactTree::Black);
+    QVERIFY(!s.form->tmrBlink.isActive());
 }
 
 void TestRouting::privateMessageReachesAnOpenWindowInOtherCase() {

@@ -3,6 +3,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
+#include "CursorRest.h"
 #include "FormChat.h"
 #include "NameCompletion.h"
 #include "SpellChecker.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -53,6 +55,7 @@ private Q_SLOTS:
     void aRoomLineNamingMeIsHighlighted();
     void spellingIsCheckedAndLearnt();
     void misspeltWordsAreUnderlinedAndMended();
+    void theCursorRestsAfterTenSecondsWithoutInput();
     void theUnreadMarkerStaysUntilLookedAt();
     void nothingIsEchoedWithoutAConnection();
     void transcriptLineStyles();
@@ -340,6 +343,27 @@ void TestChat::misspeltWordsAreUnderlinedAndMended() {
     s.chats.setSpelling({});
     QTest::keyClicks(line, " xqzt ");
     QCOMPARE(redPixels(), 0);
+}
+
+void TestChat::theCursorRestsAfterTenSecondsWithoutInput() {
+    Session s;
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    QVERIFY(QTest::qWaitForWindowExposed(chat));
+    const int flashTime = QGuiApplication::styleHints()->cursorFlashTime();
+    QVERIFY(flashTime > 0);
+    CursorRest rest;
+    s.sandbox.clock.advanceMs(9000);
+    QTest::keyClick(chat->txtMessage, Qt::Key_A); // input starts the ten seconds again
+    s.sandbox.clock.advanceMs(9000);
+    QVERIFY(!rest.resting());
+    s.sandbox.clock.advanceMs(1000);
+    QVERIFY(rest.resting());
+    QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), 0); // a steady cursor
+    QTest::mouseClick(chat->txtMessage, Qt::LeftButton);
+    QVERIFY(!rest.resting());
+    QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), flashTime);
+    s.sandbox.clock.advanceMs(10000);
+    QVERIFY(rest.resting());
 }
 
 void TestChat::blankInputSendsNothing() {
