@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Text.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -23,12 +22,45 @@ bool isBlank(const QString& text) {
     return trimSpaces(text).isEmpty();
 }
 
+namespace {
+
+// [+-]? (digits [. digits*] | . digits) ([eE] [+-]? digits)?, ASCII digits, the whole text.
+// By hand: a regular expression here would load the regex engine for one check.
+bool isDecimalNumber(QStringView text) {
+    qsizetype at = 0;
+    const auto sign = [&] {
+        if (at < text.size() && (text[at] == u'+' || text[at] == u'-'))
+            ++at;
+    };
+    const auto digits = [&] {
+        const qsizetype start = at;
+        while (at < text.size() && text[at] >= u'0' && text[at] <= u'9')
+            ++at;
+        return at - start;
+    };
+    sign();
+    const qsizetype whole = digits();
+    qsizetype fraction = 0;
+    if (at < text.size() && text[at] == u'.') {
+        ++at;
+        fraction = digits();
+    }
+    if (whole == 0 && fraction == 0)
+        return false;
+    if (at < text.size() && (text[at] == u'e' || text[at] == u'E')) {
+        ++at;
+        sign();
+        if (digits() == 0)
+            return false;
+    }
+    return at == text.size();
+}
+
+} // namespace
+
 std::optional<double> numericValue(const QString& text) {
-    // \z, not $: a line end after the number must not pass.
-    static const QRegularExpression number(
-        QStringLiteral(R"(^[+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?\z)"));
     const QString trimmed = trimSpaces(text);
-    if (!number.match(trimmed).hasMatch())
+    if (!isDecimalNumber(trimmed))
         return std::nullopt;
     bool ok = false;
     const double value = trimmed.toDouble(&ok);

@@ -87,6 +87,11 @@ void TestCommon::numericText_data() {
     QTest::newRow("hexadecimal") << "0x10" << false << 0.0;
     QTest::newRow("tab is not a space") << "\t6000" << false << 0.0;
     QTest::newRow("line end after it") << "6000\n" << false << 0.0;
+    QTest::newRow("point or sign alone") << "+." << false << 0.0;
+    QTest::newRow("every part") << "-.5e-3" << true << -0.0005;
+    QTest::newRow("exponent sign without digits") << "1e+" << false << 0.0;
+    QTest::newRow("two points") << "1.2.3" << false << 0.0;
+    QTest::newRow("digits of another script") << QString::fromUtf8("٦٠٠٠") << false << 0.0;
 }
 
 void TestCommon::numericText() {
