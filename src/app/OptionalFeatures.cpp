@@ -179,26 +179,25 @@ void OptionalFeatures::zoom(int change) {
 }
 
 void OptionalFeatures::applySimplePreferences() {
-    form_.chats().setMessagesBringToFront(preferences_.values().bringToFront);
-    form_.chats().setHighlightMentions(preferences_.values().highlightMentions);
-    form_.chats().setStrangerWindows(preferences_.values().strangerWindows);
     const Preferences::Values& values = preferences_.values();
+    form_.chats().setMessagesBringToFront(values.bringToFront);
+    form_.chats().setHighlightMentions(values.highlightMentions);
+    form_.chats().setStrangerWindows(values.strangerWindows);
     form_.chats().setSpelling(
         values.spelling ? SpellChecker::languageFor(values.spellingLanguage, QLocale().name(),
                                                     SpellChecker::installedLanguages())
                         : QString());
     applyTrayPreferences();
-    form_.chats().setWindowPlaces(preferences_.values().rememberPlaces ? &places_ : nullptr);
-    const int zoom = preferences_.values().textZoom;
+    form_.chats().setWindowPlaces(values.rememberPlaces ? &places_ : nullptr);
+    const int zoom = values.textZoom;
     form_.chats().setTextZoom(zoom);
-    form_.chats().setTranscriptFont(fontFrom(preferences_.values().transcriptFont));
+    form_.chats().setTranscriptFont(fontFrom(values.transcriptFont));
     // At the default the list keeps the font it always had.
     if (zoom != 0 || form_.tvContacts->testAttribute(Qt::WA_SetFont))
         applyTextZoom(form_.tvContacts, zoom);
-    form_.connection().Winsock1.setTls(preferences_.values().tls,
-                                       [this](const QString& host, quint16 port) {
-                                           return preferences_.acceptedCertificate(host, port);
-                                       });
+    form_.connection().Winsock1.setTls(values.tls, [this](const QString& host, quint16 port) {
+        return preferences_.acceptedCertificate(host, port);
+    });
 }
 
 void OptionalFeatures::showEncryption() {

@@ -14,8 +14,7 @@
 namespace kivo {
 
 TrayIcon::TrayIcon(Form1& form)
-    : QObject(&form)
-    , form_(form) {
+    : form_(form) {
     menu_.setObjectName(QStringLiteral("trayMenu"));
     menu_.addAction(form.mnuConnect);
     conversations_ = menu_.addMenu(tr("&Conversations"));

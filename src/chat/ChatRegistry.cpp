@@ -56,9 +56,10 @@ FormChat* ChatRegistry::openForMessage(const QString& contactName) {
 }
 
 FormChat* ChatRegistry::openForStranger(const QString& name) {
-    if (window(name))
-        return openForMessage(name);
+    const bool known = window(name) != nullptr;
     FormChat* chat = openForMessage(name);
+    if (known)
+        return chat;
     chat->transcript().appendSystemLine(tr("*** %1 is not in your contacts.").arg(name));
     auto* add = new QAction(tr("&Add to Contacts..."), chat);
     connect(add, &QAction::triggered, this, [this, chat, add] {
