@@ -148,6 +148,10 @@ bool writeStateFile(const QString& fileName, const QStringList& lines, FileAcces
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
+    return writeStateBytes(fileName, bytes, access);
+}
+
+bool writeStateBytes(const QString& fileName, const QByteArray& bytes, FileAccess access) {
     const QString path = StateFolder::filePath(fileName);
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly);

@@ -45,6 +45,9 @@ enum class FileAccess { Shared, OwnerOnly };
 // it was and is reported in a message box. Returns whether the file was written.
 bool writeStateFile(const QString& fileName, const QStringList& lines,
                     FileAccess access = FileAccess::Shared);
+// The same for bytes made by the caller, written as they are.
+bool writeStateBytes(const QString& fileName, const QByteArray& bytes,
+                     FileAccess access = FileAccess::Shared);
 
 // The lines of a file's bytes: CR LF, CR or LF end a line, a leading byte-order mark is
 // dropped, and each line is UTF-8 when it is valid UTF-8 and Windows-1252 otherwise, so one

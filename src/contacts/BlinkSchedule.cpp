@@ -11,7 +11,7 @@ BlinkSchedule::BlinkSchedule(ContactTree& tree, QObject* parent)
     , tree_(tree) {
     // A node removed mid-blink must never be touched again.
     connect(&tree_, &ContactTree::nodeRemoving, this, &BlinkSchedule::forget);
-    connect(&tree_, &ContactTree::cleared, this, [this] { entries_.clear(); });
+    connect(&tree_, &ContactTree::resetStarting, this, [this] { entries_.clear(); });
 }
 
 void BlinkSchedule::StartBlinkContact(ContactNode* node) {

@@ -75,8 +75,8 @@ public:
 
     // Writes the whole tree; false (and reported) when it could not be written.
     bool SaveContacts();
-    // The lines of contacts.dat for the tree as it is, and the reading of such lines.
-    QStringList fileLines() const;
+    // contacts.dat's bytes for the tree as it is, and the reading of the file's lines.
+    QByteArray fileBytes() const;
     void loadLines(const QStringList& lines);
     // Replaces the tree with the file's contents; lines that cannot be loaded are skipped and
     // counted, and the first save keeps a copy of the file (contacts.dat.bak) before it
@@ -92,19 +92,29 @@ public:
     void setExpanded(ContactNode* node, bool expanded);
 
 Q_SIGNALS:
+    // A node is about to be added last under the parent (a category under none), and has
+    // been; neither while the whole tree is replaced.
+    void nodeAdding(ContactNode* parent);
     void nodeAdded(ContactNode* node);
-    void nodeRemoving(ContactNode* node); // children first, then the node itself
+    // Around a removal: the target with the tree still whole, each removed node (children
+    // first, then the target), and the end once it is gone.
+    void removalStarting(ContactNode* target);
+    void nodeRemoving(ContactNode* node);
+    void removalDone();
     void nodeChanged(ContactNode* node);
-    void cleared();
+    // Around clearing or loading the whole tree.
+    void resetStarting();
+    void resetDone();
 
 private:
     ContactNode* insert(ContactNode* parent, const QString& key, const QString& text);
     void setText(ContactNode* node, const QString& text);
-    bool loadLine(const QString& line);
+    bool loadLine(QStringView line);
     bool keepOriginalFile();
 
     std::vector<std::unique_ptr<ContactNode>> nodes_;
     QHash<QString, ContactNode*> byKey_;
+    bool replacing_ = false; // the whole tree is being replaced: no signal for each node
     bool protectFile_ = false;
     int unloadedLines_ = 0; // lines of the loaded file not yet kept in a copy
 };

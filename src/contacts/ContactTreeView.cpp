@@ -23,6 +23,126 @@ QColor fromForeColor(int value) {
 
 } // namespace
 
+// The tree's nodes as rows: categories at the top level, their contacts below. Each index
+// points at its node, so nothing is copied for a row.
+class ContactModel : public QAbstractItemModel {
+public:
+    ContactModel(ContactTree& tree, ContactTreeView& view)
+        : QAbstractItemModel(&view)
+        , tree_(tree)
+        , view_(view) {
+        connect(&tree, &ContactTree::nodeAdding, this, &ContactModel::onAdding);
+        connect(&tree, &ContactTree::nodeAdded, this, &ContactModel::onAdded);
+        connect(&tree, &ContactTree::removalStarting, this, &ContactModel::onRemovalStarting);
+        connect(&tree, &ContactTree::removalDone, this, &ContactModel::onRemovalDone);
+        connect(&tree, &ContactTree::nodeChanged, this, &ContactModel::changed);
+        connect(&tree, &ContactTree::resetStarting, this, &ContactModel::beginResetModel);
+        connect(&tree, &ContactTree::resetDone, this, [this] {
+            categories_ = tree_.categories();
+            endResetModel();
+        });
+        categories_ = tree.categories();
+    }
+
+    QModelIndex indexFor(ContactNode* node) const {
+        if (!node)
+            return {};
+        const qsizetype row = rowsUnder(node->Parent).indexOf(node);
+        return row < 0 ? QModelIndex() : createIndex(static_cast<int>(row), 0, node);
+    }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent) const override {
+        const QList<ContactNode*>& rows = rowsUnder(ContactTreeView::nodeFor(parent));
+        if (column != 0 || row < 0 || row >= rows.size())
+            return {};
+        return createIndex(row, 0, rows[row]);
+    }
+    QModelIndex parent(const QModelIndex& child) const override {
+        const ContactNode* node = ContactTreeView::nodeFor(child);
+        return node ? indexFor(node->Parent) : QModelIndex();
+    }
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.column() > 0
+                   ? 0
+                   : static_cast<int>(rowsUnder(ContactTreeView::nodeFor(parent)).size());
+    }
+    int columnCount(const QModelIndex&) const override { return 1; }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const ContactNode* node = ContactTreeView::nodeFor(index);
+        if (!node)
+            return {};
+        switch (role) {
+        case Qt::DisplayRole:
+            return shownInLine(node->Text);
+        case Qt::FontRole: {
+            if (!node->Bold)
+                return {};
+            QFont font = view_.font();
+            font.setBold(true);
+            return font;
+        }
+        case Qt::ForegroundRole:
+            return QBrush(
+                readableOn(fromForeColor(node->ForeColor), view_.palette().color(QPalette::Base)));
+        case Qt::DecorationRole: {
+            const QList<QIcon>& pictures = ContactTreeView::ImageList1();
+            return node->Image >= 1 && node->Image <= pictures.size() ? pictures[node->Image - 1]
+                                                                      : QVariant();
+        }
+        default:
+            return {};
+        }
+    }
+
+    void changed(ContactNode* node) {
+        const QModelIndex index = indexFor(node);
+        Q_EMIT dataChanged(index, index);
+    }
+    // The palette or font changed: every row reads anew.
+    void allChanged() {
+        if (categories_.isEmpty())
+            return;
+        Q_EMIT dataChanged(index(0, 0, {}), index(static_cast<int>(categories_.size()) - 1, 0, {}));
+        for (ContactNode* category : std::as_const(categories_)) {
+            const QModelIndex parent = indexFor(category);
+            if (!category->Children.isEmpty())
+                Q_EMIT dataChanged(
+                    index(0, 0, parent),
+                    index(static_cast<int>(category->Children.size()) - 1, 0, parent));
+        }
+    }
+
+private:
+    const QList<ContactNode*>& rowsUnder(const ContactNode* parent) const {
+        return parent ? parent->Children : categories_;
+    }
+    void onAdding(ContactNode* parent) {
+        const int row = static_cast<int>(rowsUnder(parent).size());
+        beginInsertRows(indexFor(parent), row, row);
+    }
+    void onAdded(ContactNode* node) {
+        if (!node->Parent)
+            categories_.append(node);
+        endInsertRows();
+    }
+    void onRemovalStarting(ContactNode* target) {
+        const QModelIndex index = indexFor(target);
+        removingCategory_ = target->isCategory() ? index.row() : -1;
+        beginRemoveRows(index.parent(), index.row(), index.row());
+    }
+    void onRemovalDone() {
+        if (removingCategory_ >= 0)
+            categories_.removeAt(removingCategory_);
+        endRemoveRows();
+    }
+
+    ContactTree& tree_;
+    const ContactTreeView& view_;
+    QList<ContactNode*> categories_;
+    int removingCategory_ = -1;
+};
+
 const QList<QIcon>& ContactTreeView::ImageList1() {
     static const QList<QIcon> pictures{Pictures::triangleRight(), Pictures::triangleDown(),
                                        Pictures::disc(Pictures::OnlineYellow),
@@ -31,26 +151,31 @@ const QList<QIcon>& ContactTreeView::ImageList1() {
 }
 
 ContactTreeView::ContactTreeView(ContactTree& tree, QWidget* parent)
-    : QTreeWidget(parent)
-    , tree_(tree) {
+    : QTreeView(parent)
+    , tree_(tree)
+    , model_(new ContactModel(tree, *this)) {
     setObjectName(QStringLiteral("tvContacts"));
     setHeaderHidden(true);
-    setColumnCount(1);
     setIndentation(twipsToPixels(150));
     setRootIsDecorated(false); // the category pictures show the expanded state
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
     setUniformRowHeights(true);
     setIconSize(QSize(16, 16));
+    setModel(model_);
 
-    connect(&tree_, &ContactTree::nodeAdded, this, &ContactTreeView::onAdded);
+    connect(&tree_, &ContactTree::nodeAdded, this, &ContactTreeView::showExpansion);
     connect(&tree_, &ContactTree::nodeRemoving, this, &ContactTreeView::onRemoving);
-    connect(&tree_, &ContactTree::nodeChanged, this, &ContactTreeView::refresh);
-    connect(&tree_, &ContactTree::cleared, this, &ContactTreeView::onCleared);
-    connect(this, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* item) { tree_.setExpanded(nodeFor(item), true); });
-    connect(this, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem* item) { tree_.setExpanded(nodeFor(item), false); });
+    connect(&tree_, &ContactTree::nodeChanged, this, &ContactTreeView::showExpansion);
+    connect(&tree_, &ContactTree::resetStarting, this, [this] { ContextNode = nullptr; });
+    connect(&tree_, &ContactTree::resetDone, this, [this] {
+        for (ContactNode* category : tree_.categories())
+            showExpansion(category);
+    });
+    connect(this, &QTreeView::expanded, this,
+            [this](const QModelIndex& index) { tree_.setExpanded(nodeFor(index), true); });
+    connect(this, &QTreeView::collapsed, this,
+            [this](const QModelIndex& index) { tree_.setExpanded(nodeFor(index), false); });
     buildPopup();
 }
 
@@ -140,46 +265,43 @@ void ContactTreeView::UpdateCategoryIcon(ContactNode* node) {
                                               : ContactTree::CollapsedPicture);
 }
 
-QTreeWidgetItem* ContactTreeView::categoryPictureAt(const QMouseEvent* event) const {
+QModelIndex ContactTreeView::categoryPictureAt(const QMouseEvent* event) const {
     const QPoint position = event->position().toPoint();
-    QTreeWidgetItem* item = itemAt(position);
-    if (event->button() != Qt::LeftButton || !item || !nodeFor(item) ||
-        !nodeFor(item)->isCategory())
-        return nullptr;
-    const QRect row = visualItemRect(item);
+    const QModelIndex index = indexAt(position);
+    if (event->button() != Qt::LeftButton || !nodeFor(index) || !nodeFor(index)->isCategory())
+        return {};
+    const QRect row = visualRect(index);
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
-    return position.x() < row.left() + iconSize().width() + 2 * margin + 2 ? item : nullptr;
+    return position.x() < row.left() + iconSize().width() + 2 * margin + 2 ? index : QModelIndex();
 }
 
 void ContactTreeView::mousePressEvent(QMouseEvent* event) {
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
     // A click on a category's triangle opens or closes it, as the picture promises.
-    if (QTreeWidgetItem* item = categoryPictureAt(event))
-        item->setExpanded(!item->isExpanded());
+    if (const QModelIndex index = categoryPictureAt(event); index.isValid())
+        toggle(index);
     tvContacts_MouseDown(event->button(), event->globalPosition().toPoint());
 }
 
 void ContactTreeView::mouseReleaseEvent(QMouseEvent* event) {
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
     tvContacts_MouseUp(event->button());
 }
 
 void ContactTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
     // On a triangle the second click of a double click is one more click, like the first.
-    if (QTreeWidgetItem* item = categoryPictureAt(event))
-        item->setExpanded(!item->isExpanded());
+    if (const QModelIndex index = categoryPictureAt(event); index.isValid())
+        toggle(index);
     else
-        QTreeWidget::mouseDoubleClickEvent(event);
+        QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         tvContacts_DblClick();
 }
 
 void ContactTreeView::changeEvent(QEvent* event) {
-    QTreeWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
-        for (const auto& node : tree_.nodes())
-            refresh(node.get());
-    }
+    QTreeView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+        model_->allChanged();
 }
 
 void ContactTreeView::contextMenuEvent(QContextMenuEvent* event) {
@@ -191,7 +313,7 @@ void ContactTreeView::contextMenuEvent(QContextMenuEvent* event) {
 void ContactTreeView::showPopupAtCurrentNode() {
     if (mnuContactsPopup->isVisible())
         return; // the Menu key may come both as a key and as a context-menu request
-    const QRect row = currentItem() ? visualItemRect(currentItem()) : QRect();
+    const QRect row = visualRect(currentIndex());
     showPopup(viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint()));
 }
 
@@ -207,7 +329,7 @@ void ContactTreeView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
 }
 
 void ContactTreeView::drawBranches(QPainter* painter, const QRect& rect,
@@ -227,56 +349,34 @@ void ContactTreeView::drawBranches(QPainter* painter, const QRect& rect,
 }
 
 ContactNode* ContactTreeView::SelectedItem() const {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
     return selected.isEmpty() ? nullptr : nodeFor(selected.first());
 }
 
 void ContactTreeView::select(ContactNode* node) {
-    if (QTreeWidgetItem* item = itemFor(node))
-        setCurrentItem(item);
+    if (const QModelIndex index = indexFor(node); index.isValid())
+        setCurrentIndex(index);
     else
         clearSelection();
 }
 
-void ContactTreeView::onAdded(ContactNode* node) {
-    QTreeWidgetItem* item =
-        node->isCategory() ? new QTreeWidgetItem(this) : new QTreeWidgetItem(itemFor(node->Parent));
-    items_.insert(node, item);
-    nodes_.insert(item, node);
-    refresh(node);
+QModelIndex ContactTreeView::indexFor(ContactNode* node) const {
+    return model_->indexFor(node);
+}
+
+ContactNode* ContactTreeView::nodeFor(const QModelIndex& index) {
+    return static_cast<ContactNode*>(index.internalPointer());
 }
 
 void ContactTreeView::onRemoving(ContactNode* node) {
     if (ContextNode == node)
         ContextNode = nullptr;
-    QTreeWidgetItem* item = items_.take(node);
-    nodes_.remove(item);
-    delete item;
 }
 
-void ContactTreeView::onCleared() {
-    ContextNode = nullptr;
-    items_.clear();
-    nodes_.clear();
-    clear();
-}
-
-void ContactTreeView::refresh(ContactNode* node) {
-    QTreeWidgetItem* item = itemFor(node);
-    if (!item)
-        return;
-    item->setText(0, shownInLine(node->Text));
-    // Zoomed, the tree's own font; otherwise the items' as always.
-    QFont font = testAttribute(Qt::WA_SetFont) ? this->font() : item->font(0);
-    font.setBold(node->Bold);
-    item->setFont(0, font);
-    item->setForeground(
-        0, readableOn(fromForeColor(node->ForeColor), palette().color(QPalette::Base)));
-    const QList<QIcon>& pictures = ImageList1();
-    item->setIcon(0, node->Image >= 1 && node->Image <= pictures.size() ? pictures[node->Image - 1]
-                                                                        : QIcon());
-    if (item->isExpanded() != node->Expanded)
-        item->setExpanded(node->Expanded);
+void ContactTreeView::showExpansion(ContactNode* node) {
+    const QModelIndex index = indexFor(node);
+    if (node->isCategory() && isExpanded(index) != node->Expanded)
+        setExpanded(index, node->Expanded);
 }
 
 } // namespace kivo

@@ -1,21 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QHash>
 #include <QIcon>
-#include <QTreeWidget>
+#include <QTreeView>
 
 class QMenu;
 
 namespace kivo {
 
 class ContactTree;
+class ContactModel;
 struct ContactNode;
 
 // Shows the contact tree (labels, bold, colour, expansion, category pictures) and turns the
 // mouse and the keyboard into the contact list's actions. Every action works on the
-// selected node, never on the node under the pointer.
-class ContactTreeView : public QTreeWidget {
+// selected node, never on the node under the pointer. The rows are the tree's own nodes,
+// read when drawn: a long list costs no widget items.
+class ContactTreeView : public QTreeView {
     Q_OBJECT
 public:
     ContactTreeView(ContactTree& tree, QWidget* parent);
@@ -26,8 +27,8 @@ public:
 
     ContactNode* SelectedItem() const;
     void select(ContactNode* node);
-    QTreeWidgetItem* itemFor(ContactNode* node) const { return items_.value(node); }
-    ContactNode* nodeFor(QTreeWidgetItem* item) const { return nodes_.value(item); }
+    QModelIndex indexFor(ContactNode* node) const;
+    static ContactNode* nodeFor(const QModelIndex& index);
 
     // The node that was selected when the right button last went down over the tree.
     ContactNode* ContextNode = nullptr;
@@ -60,19 +61,17 @@ protected:
 
 private:
     void buildPopup();
-    void onAdded(ContactNode* node);
     void onRemoving(ContactNode* node);
-    void onCleared();
-    void refresh(ContactNode* node);
-    QTreeWidgetItem* categoryPictureAt(const QMouseEvent* event) const;
+    void showExpansion(ContactNode* node);
+    void toggle(const QModelIndex& index) { setExpanded(index, !isExpanded(index)); }
+    QModelIndex categoryPictureAt(const QMouseEvent* event) const;
     void updateIconAfterPendingEvents(QString key);
     // The pop-up menu for the selected node, as the right button shows it.
     void showPopup(const QPoint& globalPosition);
     void showPopupAtCurrentNode();
 
     ContactTree& tree_;
-    QHash<ContactNode*, QTreeWidgetItem*> items_;
-    QHash<QTreeWidgetItem*, ContactNode*> nodes_;
+    ContactModel* model_;
 };
 
 } // namespace kivo

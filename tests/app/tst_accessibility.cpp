@@ -138,7 +138,7 @@ void TestAccessibility::describedColoursReadOnLightAndDark() {
     chat->ReceiveMessage("bob", "other");
     chat->ReceiveMessage("bob", "*** system");
     const QColor base = chat->txtChat->palette().color(QPalette::Base);
-    QTreeWidgetItem* bob = form.tvContacts->itemFor(form.contacts().node("general_contact_bob"));
+    const QModelIndex bob = form.tvContacts->indexFor(form.contacts().node("general_contact_bob"));
     const QColor treeBase = form.tvContacts->palette().color(QPalette::Base);
 
     // Each described role: its colour, what is shown, and on what.
@@ -160,7 +160,8 @@ void TestAccessibility::describedColoursReadOnLightAndDark() {
                       {"other name", QColor(255, 0, 0), runColour("<bob> "), base},
                       {"text", QColor(0, 0, 0), runColour("own"), base},
                       {"system line", QColor(0, 0, 0), runColour("*** system"), base},
-                      {"contact", QColor(0, 0, 0), bob->foreground(0).color(), treeBase},
+                      {"contact", QColor(0, 0, 0),
+                       bob.data(Qt::ForegroundRole).value<QBrush>().color(), treeBase},
                       {"connection state", QColor(0, 0, 192),
                        form.lblConnectionState->palette().color(QPalette::WindowText),
                        form.lblConnectionState->palette().color(QPalette::Window)}};
@@ -170,7 +171,8 @@ void TestAccessibility::describedColoursReadOnLightAndDark() {
     QVERIFY(contrastRatio(stored, base) >= (dark ? 7 : 4.5));
     form.StartBlinkContact(form.contacts().node("general_contact_bob"));
     form.blink().tmrBlink_Timer();
-    roles.append({"blinking contact", QColor(255, 0, 0), bob->foreground(0).color(), treeBase});
+    roles.append({"blinking contact", QColor(255, 0, 0),
+                  bob.data(Qt::ForegroundRole).value<QBrush>().color(), treeBase});
 
     for (const Role& role : roles) {
         if (!dark) {

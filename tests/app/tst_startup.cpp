@@ -186,14 +186,15 @@ void TestStartup::contactsAreLoadedAndShown() {
                       "C|general|General (1)|\r\nC|category_Work|Work (5)|\r\n"
                       "U|category_Work_contact_alice|<b>alice</b>|category_Work\r\n");
     Form1 form;
-    QCOMPARE(form.tvContacts->topLevelItemCount(), 2);
-    QTreeWidgetItem* work = form.tvContacts->topLevelItem(1);
-    QCOMPARE(work->text(0), QString("Work (5)"));
-    QVERIFY(work->font(0).bold());
-    QVERIFY(work->isExpanded());
-    QCOMPARE(work->child(0)->text(0), QString("<b>alice</b>"));
-    QVERIFY(!work->child(0)->font(0).bold());
-    QVERIFY(form.tvContacts->topLevelItem(0)->childCount() == 0);
+    const QAbstractItemModel* rows = form.tvContacts->model();
+    QCOMPARE(rows->rowCount(), 2);
+    const QModelIndex work = rows->index(1, 0);
+    QCOMPARE(work.data().toString(), QString("Work (5)"));
+    QVERIFY(work.data(Qt::FontRole).value<QFont>().bold());
+    QVERIFY(form.tvContacts->isExpanded(work));
+    QCOMPARE(rows->index(0, 0, work).data().toString(), QString("<b>alice</b>"));
+    QVERIFY(!rows->index(0, 0, work).data(Qt::FontRole).value<QFont>().bold());
+    QCOMPARE(rows->rowCount(rows->index(0, 0)), 0);
 
     // Blinking shows in the tree: bold red, then back to normal.
     ContactNode* alice = form.contacts().FindContactNode("ALICE");
@@ -201,8 +202,9 @@ void TestStartup::contactsAreLoadedAndShown() {
     alice = form.contacts().FindContactNode("<B>ALICE</B>");
     form.StartBlinkContact(alice);
     form.blink().tmrBlink_Timer();
-    QCOMPARE(work->child(0)->foreground(0).color(), QColor(255, 0, 0));
-    QVERIFY(work->child(0)->font(0).bold());
+    QCOMPARE(rows->index(0, 0, work).data(Qt::ForegroundRole).value<QBrush>().color(),
+             QColor(255, 0, 0));
+    QVERIFY(rows->index(0, 0, work).data(Qt::FontRole).value<QFont>().bold());
 }
 
 void TestStartup::exitAnsweredNoChangesNothing() {

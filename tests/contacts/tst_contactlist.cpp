@@ -7,6 +7,7 @@
 #include "frmAddCategory.h"
 #include "frmSelectCategory.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -43,7 +44,7 @@ struct Desk {
     }
     ContactNode* node(const char* key) const { return form->contacts().node(key); }
     QPoint centreOf(const char* key) const {
-        return tree->visualItemRect(tree->itemFor(node(key))).center();
+        return tree->visualRect(tree->indexFor(node(key))).center();
     }
     void click(const char* key, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(tree->viewport(), button, {}, centreOf(key));
@@ -57,7 +58,7 @@ struct Desk {
         QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at);
     }
     void clickPicture(const char* key) {
-        const QRect row = tree->visualItemRect(tree->itemFor(node(key)));
+        const QRect row = tree->visualRect(tree->indexFor(node(key)));
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           QPoint(row.left() + 6, row.center().y()));
     }
@@ -103,6 +104,7 @@ private Q_SLOTS:
     void namesThatWouldBreakTheFileAreRefused();
     void deletingFromThePopup();
     void categoryPicturesFollowExpansion();
+    void theRowsFollowTheTreeThroughEveryChange();
 };
 
 void TestContactList::popupEnablingTable() {
@@ -193,7 +195,7 @@ void TestContactList::deleteKey() {
     d.key("category_Work", Qt::Key_Delete);
     QCOMPARE(d.file(), QByteArray("C|general|General (0)|\r\n"
                                   "C|category_x_Contact_y|x_Contact_y (0)|\r\n"));
-    QCOMPARE(d.tree->topLevelItemCount(), 2);
+    QCOMPARE(d.tree->model()->rowCount(), 2);
 }
 
 void TestContactList::aNodeDeletedWhileEventsRunIsNotTouched() {
@@ -226,8 +228,8 @@ void TestContactList::linesJoinContactsToTheirCategory() {
                                          y * shot.devicePixelRatio()) != base;
         return count;
     };
-    const QRect bob = d.tree->visualItemRect(d.tree->itemFor(d.node("category_Work_contact_bob")));
-    const QRect work = d.tree->visualItemRect(d.tree->itemFor(d.node("category_Work")));
+    const QRect bob = d.tree->visualRect(d.tree->indexFor(d.node("category_Work_contact_bob")));
+    const QRect work = d.tree->visualRect(d.tree->indexFor(d.node("category_Work")));
     // Left of a contact's label: its branch; left of a category's picture: nothing (no root).
     QVERIFY(inked(QRect(bob.left() - d.tree->indentation(), bob.top(), d.tree->indentation(),
                         bob.height())) > bob.height() / 3); // dotted
@@ -300,7 +302,7 @@ void TestContactList::addingCategories() {
     QVERIFY(second->Bold && second->Expanded);
     QCOMPARE(second->Image, 2);
     QCOMPARE(d.file(), StartFile + "C|category_Work_1|Work (0)|\r\n");
-    QCOMPARE(d.tree->topLevelItem(3)->text(0), QString("Work (0)"));
+    QCOMPARE(d.tree->model()->index(3, 0).data().toString(), QString("Work (0)"));
 }
 
 void TestContactList::namesThatWouldBreakTheFileAreRefused() {
@@ -365,7 +367,7 @@ void TestContactList::categoryPicturesFollowExpansion() {
     d.clickPicture("category_Work");
     QVERIFY(!work->Expanded);
     QCOMPARE(work->Image, 1);
-    QVERIFY(!d.tree->itemFor(d.node("category_Work"))->isExpanded());
+    QVERIFY(!d.tree->isExpanded(d.tree->indexFor(d.node("category_Work"))));
     d.clickPicture("category_Work");
     QVERIFY(work->Expanded);
     QCOMPARE(work->Image, 2);
@@ -379,9 +381,50 @@ void TestContactList::categoryPicturesFollowExpansion() {
     QCOMPARE(work->Image, 1);
     QTest::keyClick(d.tree, Qt::Key_Return);
     QCOMPARE(work->Image, 2);
-    QCOMPARE(d.tree->itemFor(work)->icon(0).cacheKey(),
+    QCOMPARE(d.tree->indexFor(work).data(Qt::DecorationRole).value<QIcon>().cacheKey(),
              ContactTreeView::ImageList1()[1].cacheKey());
     QCOMPARE(d.node("general_contact_alice")->Image, 0);
+}
+
+void TestContactList::theRowsFollowTheTreeThroughEveryChange() {
+    Desk d;
+    QAbstractItemModelTester tester(d.tree->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    ContactTree& tree = d.form->contacts();
+    // Every node is the row the view shows for it, with its label, and nothing else is.
+    const auto rowsMatch = [&] {
+        int rows = 0;
+        for (ContactNode* category : tree.categories())
+            rows += 1 + d.tree->model()->rowCount(d.tree->indexFor(category));
+        QCOMPARE(rows, static_cast<int>(tree.nodes().size()));
+        for (const auto& node : tree.nodes()) {
+            const QModelIndex index = d.tree->indexFor(node.get());
+            QCOMPARE(ContactTreeView::nodeFor(index), node.get());
+            QCOMPARE(index.data().toString(), node->Text);
+            QCOMPARE(ContactTreeView::nodeFor(index.parent()), node->Parent);
+        }
+    };
+    d.tree->select(d.node("category_Work_contact_carl"));
+    ContactNode* team = tree.addNewCategory("Team");
+    tree.addNewContact(team, "dora");
+    tree.addNewContact(d.node("category_Work"), "erin");
+    tree.UpdateCategoryCounts();
+    rowsMatch();
+    QVERIFY(d.tree->visualRect(d.tree->indexFor(d.node("category_Team_contact_dora"))).isValid());
+
+    // Rows removed before the selected one leave the selection on the same contact.
+    tree.remove(d.node("category_Work_contact_bob"));
+    tree.remove(d.node("general"));
+    rowsMatch();
+    QCOMPARE(d.tree->SelectedItem(), d.node("category_Work_contact_carl"));
+    QCOMPARE(d.tree->currentIndex(), d.tree->indexFor(d.node("category_Work_contact_carl")));
+
+    tree.SaveContacts();
+    tree.LoadContacts();
+    rowsMatch();
+    QVERIFY(d.tree->isExpanded(d.tree->indexFor(d.node("category_Team"))));
+    tree.clear();
+    QCOMPARE(d.tree->model()->rowCount(), 0);
 }
 
 QTEST_MAIN(TestContactList)
