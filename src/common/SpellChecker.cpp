@@ -62,7 +62,10 @@ struct SpellChecker::Hunspell {
 QStringList SpellChecker::installedLanguages() {
     QStringList languages;
     for (const QString& folder : dictionaryFolders()) {
-        for (const QFileInfo& dic : QDir(folder).entryInfoList({QStringLiteral("*.dic")})) {
+        // Name filters would load the regular-expression engine for one suffix.
+        for (const QFileInfo& dic : QDir(folder).entryInfoList(QDir::Files)) {
+            if (!dic.fileName().endsWith(QStringLiteral(".dic"), Qt::CaseInsensitive))
+                continue;
             const QString language = dic.completeBaseName();
             if (!languages.contains(language) &&
                 QFileInfo::exists(dic.absolutePath() + u'/' + language + QStringLiteral(".aff")))
