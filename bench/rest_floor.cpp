@@ -1,49 +1,52 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The floor for memory at rest: a plain Qt widgets program with the windows Kivo shows in a
-// room and at their sizes: a main window with a menu bar and a tree, and a room window with a
-// transcript, a name list and a focused line edit. It runs until it is ended.
+// room, at their sizes: a main window with a menu bar, a tool bar, a tree and a status bar,
+// and a room window with a label, a transcript, a focused line edit and a button. It runs
+// until it is ended.
 #include <QApplication>
-#include <QHBoxLayout>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QWidget main;
+    QMainWindow main;
     main.setWindowTitle(QStringLiteral("Floor"));
-    auto* mainLayout = new QVBoxLayout(&main);
-    auto* menus = new QMenuBar(&main);
     for (const char* name : {"&File", "&Tools", "&Help"})
-        menus->addMenu(QString::fromLatin1(name))->addAction(QStringLiteral("&Item"));
-    mainLayout->setMenuBar(menus);
+        main.menuBar()->addMenu(QString::fromLatin1(name))->addAction(QStringLiteral("&Item"));
+    QToolBar* tools = main.addToolBar(QStringLiteral("Tools"));
+    tools->addAction(main.style()->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Add"));
+    tools->addAction(main.style()->standardIcon(QStyle::SP_DirIcon), QStringLiteral("Join"));
     auto* tree = new QTreeWidget(&main);
     tree->setHeaderHidden(true);
     auto* category = new QTreeWidgetItem(tree, {QStringLiteral("General (2)")});
     new QTreeWidgetItem(category, {QStringLiteral("bob")});
     new QTreeWidgetItem(category, {QStringLiteral("carl")});
     tree->expandAll();
-    mainLayout->addWidget(tree);
-    main.resize(449, 300);
+    main.setCentralWidget(tree);
+    main.statusBar()->addWidget(new QLabel(QStringLiteral("Connected!")));
+    main.resize(449, 318);
     main.show();
 
     QWidget room;
     room.setWindowTitle(QStringLiteral("Floor Room"));
-    auto* roomLayout = new QVBoxLayout(&room);
-    auto* row = new QHBoxLayout;
+    auto* layout = new QGridLayout(&room);
+    layout->addWidget(new QLabel(QStringLiteral("general")), 0, 0, 1, 2);
     auto* transcript = new QPlainTextEdit(&room);
     transcript->setReadOnly(true);
-    transcript->setPlainText(QStringLiteral("*** You joined the room."));
-    row->addWidget(transcript, 1);
-    auto* names = new QListWidget(&room);
-    names->addItem(QStringLiteral("ann"));
-    row->addWidget(names);
-    roomLayout->addLayout(row);
+    transcript->setPlainText(QStringLiteral("*** ann has joined general"));
+    layout->addWidget(transcript, 1, 0, 1, 2);
     auto* message = new QLineEdit(&room);
-    roomLayout->addWidget(message);
+    layout->addWidget(message, 2, 0);
+    layout->addWidget(new QPushButton(QStringLiteral("Send")), 2, 1);
     room.resize(392, 310);
     room.show();
     message->setFocus();

@@ -25,6 +25,8 @@ trap 'kill $server $ircd $wm $xvfb 2>/dev/null; wait 2>/dev/null; rm -rf "$work"
 
 switches() { awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}' /proc/"$1"/task/*/status; }
 resident() { awk '/^VmRSS/ {print $2}' /proc/"$1"/status; }
+# Pages no other process shares: the program's own data and the code pages only it has in.
+private() { awk '/^Private_(Clean|Dirty)/ {s += $2} END {print s}' /proc/"$1"/smaps; }
 # NAME PID: waits, measures and prints one line; the program is ended afterwards.
 measure() {
     sleep "$QUIET"
@@ -32,8 +34,9 @@ measure() {
     before=$(switches "$2")
     sleep "$QUIET"
     after=$(switches "$2")
-    printf '%-10s %8.1f MiB resident  %5.2f wake-ups/s  %2d threads\n' "$1" \
-        "$(echo "$(resident "$2") / 1024" | bc -l)" "$(echo "($after - $before) / $QUIET" | bc -l)" \
+    printf '%-10s %6.1f MiB resident (%4.1f private)  %5.2f wake-ups/s  %2d threads\n' "$1" \
+        "$(echo "$(resident "$2") / 1024" | bc -l)" "$(echo "$(private "$2") / 1024" | bc -l)" \
+        "$(echo "($after - $before) / $QUIET" | bc -l)" \
         "$(ls /proc/"$2"/task | wc -l)"
 }
 # Resident KiB of each mapped file (anonymous memory as [anon]) of a process.
