@@ -269,8 +269,7 @@ bool ContactTree::loadLine(QStringView line) {
     if (fields[0] == u"C")
         return addCategory(fields[1].toString(), fields[2].toString());
     if (fields[0] == u"U" && fields.size() >= 4)
-        return addContact(byKey_.value(fields[3].toString()), fields[1].toString(),
-                          fields[2].toString());
+        return addContact(node(fields[3].toString()), fields[1].toString(), fields[2].toString());
     return false;
 }
 
