@@ -2,49 +2,53 @@
 #include "Keyring.h"
 
 #include "ConnectionFile.h"
+#include "KeychainModule.h"
 #include "Log.h"
 #include "MessageBoxes.h"
 
+#include <QCoreApplication>
+#include <QLibrary>
 #include <QTimer>
-#include <qt6keychain/keychain.h>
 
 namespace kivo {
 namespace {
 
+using keychain::Answer;
+using keychain::Request;
+
 // A keyring that never answers (a bus that drops the call) counts as failed after this.
 constexpr int AnswerTimeout = 15000;
 
-struct Answer {
-    QKeychain::Error error = QKeychain::NoError;
-    QString reason;
-    QString password; // what a read found
-};
+// The module's function, loaded at the first question and kept; null when it cannot be loaded.
+keychain::Ask askFunction(QString& error) {
+    static QLibrary module(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/" KIVO_MODULE_DIR "/kivo-keychain"));
+    static const auto ask = reinterpret_cast<keychain::Ask>(module.resolve(keychain::AskFunction));
+    if (!ask)
+        error = module.errorString();
+    return ask;
+}
 
-template <typename Job>
-void ask(const QString& key, QObject* context, std::function<void(const Answer&)> done,
-         const QString& password = {}) {
-    auto* job = new Job(Keyring::Service); // deletes itself once finished
-    job->setKey(key);
-    if constexpr (std::is_same_v<Job, QKeychain::WritePasswordJob>)
-        job->setTextData(password);
+void ask(Request request, const QString& key, QObject* context,
+         std::function<void(const Answer&)> done, const QString& password = {}) {
     auto answered = std::make_shared<bool>(false);
     const auto answer = [answered, done](const Answer& result) {
         if (!std::exchange(*answered, true))
             done(result);
     };
-    QObject::connect(job, &QKeychain::Job::finished, context, [answer](QKeychain::Job* finished) {
-        Answer result{finished->error(), finished->errorString(), {}};
-        if constexpr (std::is_same_v<Job, QKeychain::ReadPasswordJob>)
-            result.password = static_cast<Job*>(finished)->textData();
-        answer(result);
-    });
+    QString error;
+    const keychain::Ask start = askFunction(error);
+    if (!start) {
+        QTimer::singleShot(0, context, [answer, error] { answer({Answer::Failed, error, {}}); });
+        return;
+    }
     QTimer::singleShot(AnswerTimeout, context, [answer] {
         answer(
-            {QKeychain::OtherError,
+            {Answer::Failed,
              Keyring::tr("the keyring did not answer within %1 seconds").arg(AnswerTimeout / 1000),
              {}});
     });
-    job->start();
+    start(request, Keyring::Service, key, password, context, answer);
 }
 
 } // namespace
@@ -81,13 +85,13 @@ void Keyring::password(const Login& login, QObject* context, PasswordRead read) 
         QTimer::singleShot(0, context, [read, password = login.password] { read(password); });
         return;
     }
-    ask<QKeychain::ReadPasswordJob>(
-        keyFor(login.username, login.host), context, [this, read](const Answer& answer) {
-            if (answer.error != QKeychain::NoError && answer.error != QKeychain::EntryNotFound)
+    ask(Request::Read, keyFor(login.username, login.host), context,
+        [this, read](const Answer& answer) {
+            if (answer.result == Answer::Failed)
                 tellOnce(tr("Kivo could not read your password from the desktop's keyring "
                             "(%1). Please type it in the login dialog.")
                              .arg(answer.reason));
-            read(answer.error == QKeychain::NoError ? answer.password : QString());
+            read(answer.result == Answer::Done ? answer.password : QString());
         });
 }
 
@@ -97,18 +101,18 @@ void Keyring::save(const QString& username, const QString& password, const QStri
         return;
     }
     const Login before = saved();
-    ask<QKeychain::WritePasswordJob>(
-        keyFor(username, host), this,
+    ask(
+        Request::Write, keyFor(username, host), this,
         [this, before, username, password, host](const Answer& answer) {
-            if (answer.error != QKeychain::NoError) {
+            if (answer.result != Answer::Done) {
                 ConnectionFile::SaveConnectionData(username, password, host);
                 couldNotKeep(answer.reason);
             } else if (ConnectionFile::SaveConnectionData(username, QString(), host) &&
                        before.password.isEmpty() &&
                        keyFor(before.username, before.host) != keyFor(username, host)) {
                 // The previous login's password is not left behind in the keyring.
-                ask<QKeychain::DeletePasswordJob>(keyFor(before.username, before.host), this,
-                                                  [](const Answer&) {});
+                ask(Request::Delete, keyFor(before.username, before.host), this,
+                    [](const Answer&) {});
             }
             Q_EMIT settled();
         },
@@ -128,10 +132,10 @@ void Keyring::moveIn() {
         Q_EMIT settled();
         return;
     }
-    ask<QKeychain::WritePasswordJob>(
-        keyFor(login.username, login.host), this,
+    ask(
+        Request::Write, keyFor(login.username, login.host), this,
         [this, login](const Answer& answer) {
-            if (answer.error != QKeychain::NoError) {
+            if (answer.result != Answer::Done) {
                 couldNotKeep(answer.reason);
             } else {
                 const Login now = saved();
@@ -152,8 +156,8 @@ void Keyring::moveOut() {
         return;
     }
     const QString key = keyFor(login.username, login.host);
-    ask<QKeychain::ReadPasswordJob>(key, this, [this, login, key](const Answer& answer) {
-        if (answer.error == QKeychain::NoError) {
+    ask(Request::Read, key, this, [this, login, key](const Answer& answer) {
+        if (answer.result == Answer::Done) {
             const Login now = saved();
             warn(tr("Kivo keeps your password in %1 again, in clear text, and removes it "
                     "from the desktop's keyring.")
@@ -162,11 +166,10 @@ void Keyring::moveOut() {
             if (now.username == login.username && now.password.isEmpty() &&
                 now.host == login.host &&
                 ConnectionFile::SaveConnectionData(login.username, answer.password, login.host)) {
-                ask<QKeychain::DeletePasswordJob>(key, this,
-                                                  [this](const Answer&) { Q_EMIT settled(); });
+                ask(Request::Delete, key, this, [this](const Answer&) { Q_EMIT settled(); });
                 return;
             }
-        } else if (answer.error != QKeychain::EntryNotFound) {
+        } else if (answer.result == Answer::Failed) {
             tellOnce(tr("Kivo could not read your password from the desktop's keyring "
                         "(%1), so it stays there.")
                          .arg(answer.reason));
