@@ -2,7 +2,10 @@
 #include "SpellChecker.h"
 
 #include "Links.h"
+#include "Log.h"
 #include "MessageBoxes.h"
+#include "Modules.h"
+#include "SpellingModule.h"
 #include "StateFiles.h"
 
 #include <QCoreApplication>
@@ -12,7 +15,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTextBoundaryFinder>
-#include <hunspell.h>
 
 namespace kivo {
 namespace {
@@ -38,12 +40,13 @@ constexpr qsizetype MaxKnownWords = 20000;
 } // namespace
 
 struct SpellChecker::Hunspell {
+    const spelling::Functions& call;
     Hunhandle* handle = nullptr;
     QStringEncoder encoder;
     QStringDecoder decoder;
     ~Hunspell() {
         if (handle)
-            Hunspell_destroy(handle);
+            call.destroy(handle);
     }
     // In the dictionary's encoding; empty when it cannot hold the word.
     QByteArray encode(const QString& word) {
@@ -55,7 +58,7 @@ struct SpellChecker::Hunspell {
     }
     void add(const QString& word) {
         if (const QByteArray bytes = encode(word); !bytes.isEmpty())
-            Hunspell_add(handle, bytes.constData());
+            call.add(handle, bytes.constData());
     }
 };
 
@@ -105,12 +108,19 @@ bool SpellChecker::load() {
     const QString dic = dictionaryPath(language_, QStringLiteral(".dic"));
     if (aff.isEmpty() || dic.isEmpty())
         return false;
-    auto hunspell = std::make_unique<Hunspell>();
-    hunspell->handle =
-        Hunspell_create(QFile::encodeName(aff).constData(), QFile::encodeName(dic).constData());
+    QString error;
+    static const auto functions = reinterpret_cast<spelling::Get>(
+        moduleFunction(QStringLiteral("kivo-spelling"), spelling::GetFunction, error));
+    if (!functions) {
+        qCWarning(logFiles).noquote() << "spelling is not checked:" << error;
+        return false;
+    }
+    auto hunspell = std::make_unique<Hunspell>(*functions());
+    hunspell->handle = hunspell->call.create(QFile::encodeName(aff).constData(),
+                                             QFile::encodeName(dic).constData());
     if (!hunspell->handle)
         return false;
-    const char* encoding = Hunspell_get_dic_encoding(hunspell->handle);
+    const char* encoding = hunspell->call.encoding(hunspell->handle);
     hunspell->encoder = QStringEncoder(encoding ? encoding : "UTF-8");
     hunspell->decoder = QStringDecoder(encoding ? encoding : "UTF-8");
     if (!hunspell->encoder.isValid() || !hunspell->decoder.isValid())
@@ -130,7 +140,8 @@ bool SpellChecker::isCorrect(const QString& word) {
         known_.clear();
     const QByteArray bytes = hunspell_->encode(word);
     // A word the dictionary's encoding cannot hold is not the dictionary's to judge.
-    const bool correct = bytes.isEmpty() || Hunspell_spell(hunspell_->handle, bytes.constData());
+    const bool correct =
+        bytes.isEmpty() || hunspell_->call.spell(hunspell_->handle, bytes.constData());
     known_.insert(word, correct);
     return correct;
 }
@@ -170,10 +181,10 @@ QStringList SpellChecker::suggestions(const QString& word, int most) {
     if (bytes.isEmpty())
         return result;
     char** list = nullptr;
-    const int count = Hunspell_suggest(hunspell_->handle, &list, bytes.constData());
+    const int count = hunspell_->call.suggest(hunspell_->handle, &list, bytes.constData());
     for (int i = 0; i < count && result.size() < most; ++i)
         result.append(hunspell_->decoder(QByteArrayView(list[i])));
-    Hunspell_free_list(hunspell_->handle, &list, count);
+    hunspell_->call.freeList(hunspell_->handle, &list, count);
     return result;
 }
 

@@ -5,9 +5,8 @@
 #include "KeychainModule.h"
 #include "Log.h"
 #include "MessageBoxes.h"
+#include "Modules.h"
 
-#include <QCoreApplication>
-#include <QLibrary>
 #include <QTimer>
 
 namespace kivo {
@@ -19,13 +18,12 @@ using keychain::Request;
 // A keyring that never answers (a bus that drops the call) counts as failed after this.
 constexpr int AnswerTimeout = 15000;
 
-// The module's function, loaded at the first question and kept; null when it cannot be loaded.
+// The module's function, loaded at the first question; null when it cannot be loaded.
 keychain::Ask askFunction(QString& error) {
-    static QLibrary module(QCoreApplication::applicationDirPath() +
-                           QStringLiteral("/" KIVO_MODULE_DIR "/kivo-keychain"));
-    static const auto ask = reinterpret_cast<keychain::Ask>(module.resolve(keychain::AskFunction));
-    if (!ask)
-        error = module.errorString();
+    static QString failure;
+    static const auto ask = reinterpret_cast<keychain::Ask>(
+        moduleFunction(QStringLiteral("kivo-keychain"), keychain::AskFunction, failure));
+    error = failure;
     return ask;
 }
 

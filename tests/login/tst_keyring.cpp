@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -39,11 +38,6 @@ QString passwordOf(Keyring& keyring, const QString& user) {
                                                             : QStringLiteral("(no answer)");
 }
 
-bool keyringLibraryLoaded() {
-    QFile maps("/proc/self/maps");
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libqt6keychain");
-}
-
 } // namespace
 
 class TestKeyring : public QObject {
@@ -60,11 +54,11 @@ void TestKeyring::withoutAKeyringThePasswordStaysInTheFile() {
     Keyring keyring;
     // The keyring's libraries load with the first use of the option, not before.
     keyring.save("ann", "pw0", "127.0.0.1");
-    QVERIFY(!keyringLibraryLoaded());
+    QVERIFY(!test::libraryLoaded("libqt6keychain"));
     keyring.setEnabled(true);
     QVERIFY(settled(keyring, [&] { keyring.save("ann", "pw", "127.0.0.1"); }));
     QCOMPARE(sandbox.readFile("connection.dat"), QByteArray("ann\r\npw\r\n127.0.0.1\r\n42439\r\n"));
-    QVERIFY(keyringLibraryLoaded());
+    QVERIFY(test::libraryLoaded("libqt6keychain"));
     QVERIFY(settled(keyring, [&] { keyring.save("ann", "pw2", "127.0.0.1"); }));
     QCOMPARE(sandbox.readFile("connection.dat"),
              QByteArray("ann\r\npw2\r\n127.0.0.1\r\n42439\r\n"));

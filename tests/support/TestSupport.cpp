@@ -209,6 +209,11 @@ void whenModal(std::function<void(QWidget*)> action, int timeoutMs) {
          [action] { action(QApplication::activeModalWidget()); }, timeoutMs);
 }
 
+bool libraryLoaded(const char* name) {
+    QFile maps("/proc/self/maps");
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name);
+}
+
 QStringList chooseFromContextMenu(QWidget* widget, const QPoint& at, int index) {
     QStringList entries;
     when([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr; },

@@ -130,6 +130,9 @@ void whenModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 // this index, and returns the texts of all its entries (a separator's is empty).
 QStringList chooseFromContextMenu(QWidget* widget, const QPoint& at, int index);
 
+// Whether this process has a library of this name part mapped (loaded).
+bool libraryLoaded(const char* name);
+
 // Runs an action once a condition holds, from the event loop (also inside a modal loop).
 void when(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 5000);
 
