@@ -62,8 +62,10 @@ void TestStartup::firstStartWithoutFiles() {
     QCOMPARE(general->Image, 2);
     QCOMPARE(form.tmrBlink.interval(), 400);
     QVERIFY(!form.tmrBlink.isActive()); // nothing blinks yet
-    // Spelling is on, but Hunspell and its dictionary wait for the first word typed.
+    // Spelling is on, but Hunspell and its dictionary wait for the first word typed; the
+    // history is off, and so is its database.
     QVERIFY(!test::libraryLoaded("libhunspell"));
+    QVERIFY(!test::libraryLoaded("libQt6Sql"));
     QVERIFY(showAndSeeLoginDialog(form));
     QVERIFY(!sandbox.exists("settings.dat")); // nothing is written at start-up
     QVERIFY(!sandbox.exists("contacts.dat"));

@@ -563,7 +563,6 @@ void TestHistory::searchingChineseAndOddText() {
     QCOMPARE(odd.hits[0].line.line.text, u"\u0002odd\u0003 marks around odd"_qs);
     QCOMPARE(odd.hits[0].matches,
              (QList<std::pair<qsizetype, qsizetype>>{{1, 3}, {6, 5}, {19, 3}}));
-    QCOMPARE(HistoryStore::matchExpression(u"a\u0000b"_qs), QString("\"a\" \"b\""));
 }
 
 void TestHistory::searchErrorsAndTheChosenResult() {
