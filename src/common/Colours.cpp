@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Colours.h"
 
+#include <array>
 #include <cmath>
 
 namespace kivo {
@@ -10,13 +11,21 @@ namespace {
 // well below the contrast of their colour.
 constexpr double ReadableContrast = 7.0;
 
-double linear(double channel) {
-    return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-}
+// The light of each of a channel's 256 values, worked out by the compiler: calling pow()
+// would keep pages of the maths library in memory for as long as Kivo runs.
+constexpr std::array<double, 256> Linear = [] {
+    std::array<double, 256> light{};
+    for (int value = 0; value < 256; ++value) {
+        const double channel = value / 255.0;
+        light[value] =
+            channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    }
+    return light;
+}();
 
 double luminance(const QColor& colour) {
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-           0.0722 * linear(colour.blueF());
+    return 0.2126 * Linear[colour.red()] + 0.7152 * Linear[colour.green()] +
+           0.0722 * Linear[colour.blue()];
 }
 
 // Light text reads better than dark text on it.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Colours.h"
 #include "Input.h"
 #include "Links.h"
 #include "StateFiles.h"
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void textShownInOneLine();
     void webAddressesAreFound_data();
     void webAddressesAreFound();
+    void contrastIsTheWebGuidelinesRatio();
 
     void writesUtf8WithCrLfAtomically();
     void readsAnyLineEndAndWindowsFiles_data();
@@ -337,4 +339,22 @@ void TestCommon::unreadableFilesFailWithAReason() {
 }
 
 QTEST_GUILESS_MAIN(TestCommon)
+// Figures from the guidelines' own formula, through both of its branches (a channel of 10 is
+// in the linear one).
+void TestCommon::contrastIsTheWebGuidelinesRatio() {
+    const struct {
+        QColor a, b;
+        double ratio;
+    } pairs[] = {{Qt::white, Qt::black, 21.0},
+                 {QColor(0x76, 0x76, 0x76), Qt::white, 4.5422},
+                 {Qt::red, Qt::white, 3.9985},
+                 {Qt::blue, Qt::black, 2.4440},
+                 {QColor(10, 10, 10), Qt::black, 1.0607}};
+    for (const auto& pair : pairs) {
+        QVERIFY2(std::abs(contrastRatio(pair.a, pair.b) - pair.ratio) < 1e-4,
+                 qPrintable(pair.a.name()));
+        QCOMPARE(contrastRatio(pair.b, pair.a), contrastRatio(pair.a, pair.b));
+    }
+}
+
 #include "tst_common.moc"
