@@ -2,7 +2,7 @@
 #include "Widgets.h"
 
 #include "Colours.h"
-#include "WaylandActivation.h"
+#include "WaylandCompositor.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

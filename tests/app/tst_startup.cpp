@@ -63,9 +63,10 @@ void TestStartup::firstStartWithoutFiles() {
     QCOMPARE(form.tmrBlink.interval(), 400);
     QVERIFY(!form.tmrBlink.isActive()); // nothing blinks yet
     // Spelling is on, but Hunspell and its dictionary wait for the first word typed; the
-    // history is off, and so is its database.
+    // history is off, and so is its database; Wayland's library is for Wayland only.
     QVERIFY(!test::libraryLoaded("libhunspell"));
     QVERIFY(!test::libraryLoaded("libQt6Sql"));
+    QVERIFY(!test::libraryLoaded("libwayland-client"));
     QVERIFY(showAndSeeLoginDialog(form));
     QVERIFY(!sandbox.exists("settings.dat")); // nothing is written at start-up
     QVERIFY(!sandbox.exists("contacts.dat"));

@@ -1,13 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "WaylandActivation.h"
+// The module kivo-wayland: Kivo's own requests to the Wayland compositor, each on a
+// connection of its own.
+#include "WaylandCompositor.h"
 
 #include "xdg-activation-v1-client-protocol.h"
 
 #include <cstring>
 #include <wayland-client.h>
 
-namespace kivo {
 namespace {
+
+bool compositorHasNoSeat() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display)
+        return false; // Qt will say what is wrong
+    bool seat = false;
+    static const wl_registry_listener listener = {
+        [](void* found, wl_registry*, uint32_t, const char* interface, uint32_t) {
+            if (std::strcmp(interface, wl_seat_interface.name) == 0)
+                *static_cast<bool*>(found) = true;
+        },
+        [](void*, wl_registry*, uint32_t) {},
+    };
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, &seat);
+    const bool answered = wl_display_roundtrip(display) >= 0;
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return answered && !seat;
+}
 
 struct Globals {
     xdg_activation_v1* activation = nullptr;
@@ -27,8 +48,6 @@ const xdg_activation_token_v1_listener tokenListener = {
         *static_cast<QByteArray*>(data) = token;
     },
 };
-
-} // namespace
 
 QByteArray newActivationToken() {
     wl_display* display = wl_display_connect(nullptr);
@@ -53,4 +72,9 @@ QByteArray newActivationToken() {
     return token;
 }
 
-} // namespace kivo
+} // namespace
+
+extern "C" Q_DECL_EXPORT const kivo::wayland::Functions* kivoWaylandFunctions() {
+    static const kivo::wayland::Functions functions{compositorHasNoSeat, newActivationToken};
+    return &functions;
+}
