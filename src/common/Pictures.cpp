@@ -59,10 +59,35 @@ void triangle(QPainter& p, QPolygonF shape) {
     p.drawPolygon(shape);
 }
 
+// A shape with an edge `edge` wide, centred on its outline as a pen would draw it, made of two
+// fills: the shape grown by half the edge, then shrunk by half the edge. Qt's stroker would
+// join the lines with arc tangents, which keep pages of the maths library in memory for as
+// long as Kivo runs.
+void outlined(QPainter& p, const QPainterPath& shape, double edge, const QColor& edgeColour,
+              const QColor& fill) {
+    const QRectF box = shape.boundingRect();
+    const auto scaled = [&](double by) {
+        return QTransform::fromTranslate(box.center().x(), box.center().y())
+            .scale((box.width() + by) / box.width(), (box.height() + by) / box.height())
+            .translate(-box.center().x(), -box.center().y())
+            .map(shape);
+    };
+    p.setPen(Qt::NoPen);
+    p.setBrush(edgeColour);
+    p.drawPath(scaled(edge));
+    p.setBrush(fill);
+    p.drawPath(scaled(-edge));
+}
+
+void outlinedCircle(QPainter& p, QPointF centre, double radius, double edge,
+                    const QColor& edgeColour, const QColor& fill) {
+    QPainterPath circle;
+    circle.addEllipse(centre, radius, radius);
+    outlined(p, circle, edge, edgeColour, fill);
+}
+
 void person(QPainter& p, QPointF head, double scale, const QColor& colour) {
-    p.setPen(QPen(colour.darker(140), 0.8));
-    p.setBrush(colour);
-    p.drawEllipse(head, 2.4 * scale, 2.4 * scale);
+    outlinedCircle(p, head, 2.4 * scale, 0.8, colour.darker(140), colour);
     QPainterPath body;
     const double w = 4.5 * scale;
     const QPointF base(head.x(), head.y() + 3.2 * scale);
@@ -70,20 +95,17 @@ void person(QPainter& p, QPointF head, double scale, const QColor& colour) {
     body.quadTo(base.x() - w, base.y(), base.x(), base.y());
     body.quadTo(base.x() + w, base.y(), base.x() + w, base.y() + 5.5 * scale);
     body.closeSubpath();
-    p.drawPath(body);
+    outlined(p, body, 0.8, colour.darker(140), colour);
 }
 
 // A speech bubble: the program's own picture.
 void bubble(QPainter& p) {
-    p.setPen(QPen(QColor(30, 90, 170), 0.8));
-    p.setBrush(QColor(70, 140, 220));
     QPainterPath shape;
     shape.addRoundedRect(QRectF(1, 1.5, 14, 10), 3, 3);
     shape.moveTo(4, 11);
     shape.lineTo(3.5, 15);
     shape.lineTo(8, 11);
-    p.drawPath(shape.simplified());
-    p.setPen(Qt::NoPen);
+    outlined(p, shape.simplified(), 0.8, QColor(30, 90, 170), QColor(70, 140, 220));
     p.setBrush(Qt::white);
     for (const double x : {4.5, 8.0, 11.5})
         p.drawEllipse(QPointF(x, 6.5), 1.2, 1.2);
@@ -100,19 +122,20 @@ QIcon triangleDown() {
 }
 
 QIcon disc(const QColor& fill) {
-    return painted([fill](QPainter& p) {
-        p.setPen(QPen(EdgeGrey, 1));
-        p.setBrush(fill);
-        p.drawEllipse(QRectF(2.5, 2.5, 11, 11));
-    });
+    return painted([fill](QPainter& p) { outlinedCircle(p, {8, 8}, 5.5, 1, EdgeGrey, fill); });
 }
 
 QIcon addContact() {
     return painted([](QPainter& p) {
         person(p, {6, 4.5}, 1.0, QColor(90, 140, 210));
-        p.setPen(QPen(QColor(40, 150, 60), 2.0, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(12.5, 8), QPointF(12.5, 14));
-        p.drawLine(QPointF(9.5, 11), QPointF(15.5, 11));
+        // Two strokes with round ends.
+        QPainterPath plus;
+        plus.addRoundedRect(QRectF(11.5, 7, 2, 8), 1, 1);
+        plus.addRoundedRect(QRectF(8.5, 10, 8, 2), 1, 1);
+        plus.setFillRule(Qt::WindingFill);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 150, 60));
+        p.drawPath(plus);
     });
 }
 
@@ -130,14 +153,9 @@ QIcon application() {
 QIcon notificationArea(const QColor& status, bool attention) {
     return painted([status, attention](QPainter& p) {
         bubble(p);
-        p.setPen(QPen(EdgeGrey, 0.8));
-        p.setBrush(status);
-        p.drawEllipse(QRectF(10, 10, 5.5, 5.5));
-        if (attention) {
-            p.setPen(QPen(Qt::white, 0.8));
-            p.setBrush(QColor(220, 30, 30));
-            p.drawEllipse(QRectF(10, 0.5, 5.5, 5.5));
-        }
+        outlinedCircle(p, {12.75, 12.75}, 2.75, 0.8, EdgeGrey, status);
+        if (attention)
+            outlinedCircle(p, {12.75, 3.25}, 2.75, 0.8, Qt::white, QColor(220, 30, 30));
     });
 }
 
