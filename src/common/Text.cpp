@@ -83,7 +83,16 @@ qint64 roundHalfEven(double value) {
         return std::numeric_limits<qint64>::max();
     if (value <= -limit)
         return std::numeric_limits<qint64>::min();
-    return static_cast<qint64>(std::nearbyint(value));
+    // Worked out here rather than with nearbyint(): the maths library's rounding code would stay
+    // in memory for this one call. Both conversions and the subtraction are exact here.
+    const auto whole = static_cast<qint64>(value); // towards zero
+    const double rest = value - static_cast<double>(whole);
+    const bool odd = whole % 2 != 0;
+    if (rest > 0.5 || (rest == 0.5 && odd))
+        return whole + 1;
+    if (rest < -0.5 || (rest == -0.5 && odd))
+        return whole - 1;
+    return whole;
 }
 
 bool isLineBreak(QChar ch) {

@@ -113,6 +113,13 @@ void TestCommon::roundingGoesHalfToEven_data() {
     QTest::newRow("8001.5") << 8001.5 << qint64(8002);
     QTest::newRow("-2.5") << -2.5 << qint64(-2);
     QTest::newRow("0.4999") << 0.4999 << qint64(0);
+    QTest::newRow("-3.5") << -3.5 << qint64(-4);
+    QTest::newRow("-0.5") << -0.5 << qint64(0);
+    QTest::newRow("2.51") << 2.51 << qint64(3);
+    QTest::newRow("-2.51") << -2.51 << qint64(-3);
+    QTest::newRow("2^52 + 1") << 4503599627370497.0 << qint64(4503599627370497);
+    QTest::newRow("9e18") << 9e18 << qint64(9'000'000'000'000'000'000);
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << qint64(0);
     QTest::newRow("beyond 64 bits") << 1e300 << std::numeric_limits<qint64>::max();
     QTest::newRow("infinite negative")
         << -std::numeric_limits<double>::infinity() << std::numeric_limits<qint64>::min();
