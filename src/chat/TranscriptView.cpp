@@ -33,8 +33,8 @@ QTextCharFormat charFormat(const QColor& colour, bool bold) {
 }
 
 // A line's text as it is laid out: the shown text with the sender and the text each in an
-// isolate of its own, so that a right-to-left name cannot carry the time stamp or the words
-// along; every line runs left to right.
+// isolate of its own where they need one, so that a right-to-left name cannot carry the time
+// stamp or the words along; every line runs left to right.
 struct LaidText {
     QString text;
     QList<QTextLayout::FormatRange> formats;
@@ -45,6 +45,7 @@ struct LaidText {
     // Returns where the part itself starts in `text`.
     qsizetype add(const QString& part, const QColor& colour, bool bold, bool isolated) {
         const auto start = static_cast<int>(text.size());
+        isolated = isolated && needsIsolate(part);
         if (isolated)
             mark(isolateFor(part));
         const qsizetype partStart = text.size();

@@ -198,6 +198,34 @@ QChar isolateFor(QStringView text) {
     return rightToLeft > leftToRight ? QChar(0x2067) : QChar(0x2066);
 }
 
+bool needsIsolate(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t ch = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ch = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        switch (QChar::direction(ch)) {
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirAN:
+        case QChar::DirLRE:
+        case QChar::DirLRO:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirPDF:
+        case QChar::DirLRI:
+        case QChar::DirRLI:
+        case QChar::DirFSI:
+        case QChar::DirPDI:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 QStringList linesToSend(const QString& typed) {
     QStringList lines;
     QString line;

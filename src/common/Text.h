@@ -46,6 +46,11 @@ QStringList linesToSend(const QString& typed);
 // alone misleads: "*** דן has left" is an English sentence.
 QChar isolateFor(QStringView text);
 inline constexpr QChar PopIsolate{0x2069};
+// Whether a text set among others in a left-to-right line needs an isolate at all: it has
+// right-to-left letters, Arabic digits or bidirectional controls. Without them it neither
+// reorders its neighbours nor is reordered by theirs (once those are isolated), and an isolate
+// would only make text layout look for a font that draws the invisible controls.
+bool needsIsolate(QStringView text);
 
 // The name as a word of the text, letter case ignored: "ann:" and "Hi ANN" name ann,
 // "annabel" does not.

@@ -35,6 +35,8 @@ private Q_SLOTS:
     void webAddressesAreFound_data();
     void webAddressesAreFound();
     void contrastIsTheWebGuidelinesRatio();
+    void isolatesOnlyWhereTheOrderCanChange_data();
+    void isolatesOnlyWhereTheOrderCanChange();
 
     void writesUtf8WithCrLfAtomically();
     void readsAnyLineEndAndWindowsFiles_data();
@@ -346,6 +348,24 @@ void TestCommon::unreadableFilesFailWithAReason() {
 }
 
 QTEST_GUILESS_MAIN(TestCommon)
+void TestCommon::isolatesOnlyWhereTheOrderCanChange_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("needed");
+    QTest::newRow("English, digits, punctuation") << "*** ann (2) has joined: 50% off!" << false;
+    QTest::newRow("accents and Chinese") << u"Zoë 会议"_qs << false;
+    QTest::newRow("Hebrew") << u"hi דן"_qs << true;
+    QTest::newRow("Arabic digits") << u"\u0663"_qs << true;
+    QTest::newRow("right-to-left override") << u"a\u202Eb"_qs << true;
+    QTest::newRow("an isolate") << u"a\u2068b"_qs << true;
+    QTest::newRow("Adlam, beyond 16 bits") << u"\U0001E900"_qs << true;
+}
+
+void TestCommon::isolatesOnlyWhereTheOrderCanChange() {
+    QFETCH(QString, text);
+    QFETCH(bool, needed);
+    QCOMPARE(needsIsolate(text), needed);
+}
+
 // Figures from the guidelines' own formula, through both of its branches (a channel of 10 is
 // in the linear one).
 void TestCommon::contrastIsTheWebGuidelinesRatio() {
