@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The floor for memory at rest: a plain Qt widgets program with the windows Kivo shows in a
-// room, at their sizes: a main window with a menu bar, a tool bar, a tree and a status bar,
-// and a room window with a label, a transcript, a focused line edit and a button. It runs
-// until it is ended.
+// room, at their sizes: a main window with a menu bar (File as Kivo's), a tool bar, a tree and
+// a status bar, and a room window with a label, a transcript, a focused line edit and a
+// button. It runs until it is ended.
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
@@ -20,7 +20,18 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QMainWindow main;
     main.setWindowTitle(QStringLiteral("Floor"));
-    for (const char* name : {"&File", "&Tools", "&Help"})
+    // The File menu as Kivo's, which the measuring script opens in both.
+    QMenu* file = main.menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("&Connect"));
+    QAction* autoConnect = file->addAction(QStringLiteral("&Auto-connect"));
+    autoConnect->setCheckable(true);
+    autoConnect->setChecked(true);
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Add contact"));
+    file->addAction(QStringLiteral("&Join a conference"));
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Exit"));
+    for (const char* name : {"&Tools", "&Help"})
         main.menuBar()->addMenu(QString::fromLatin1(name))->addAction(QStringLiteral("&Item"));
     QToolBar* tools = main.addToolBar(QStringLiteral("Tools"));
     tools->addAction(main.style()->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Add"));
