@@ -135,6 +135,40 @@ bool opensIsolate(QChar ch) {
     return ch.unicode() >= 0x2066 && ch.unicode() <= 0x2068;
 }
 
+// Calls `each` with the bidirectional class of each character, a pair of surrogates read as
+// the one character it is (on its own a surrogate counts as left to right).
+template <typename F> void forEachDirection(QStringView text, F&& each) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t ch = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ch = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        each(QChar::direction(ch));
+    }
+}
+
+// Right-to-left letters, Arabic digits and the bidirectional controls.
+bool canReorder(QChar::Direction direction) {
+    switch (direction) {
+    case QChar::DirR:
+    case QChar::DirAL:
+    case QChar::DirAN:
+    case QChar::DirLRE:
+    case QChar::DirLRO:
+    case QChar::DirRLE:
+    case QChar::DirRLO:
+    case QChar::DirPDF:
+    case QChar::DirLRI:
+    case QChar::DirRLI:
+    case QChar::DirFSI:
+    case QChar::DirPDI:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 QString shownInLine(const QString& text) {
@@ -182,48 +216,18 @@ QString shownInLine(const QString& text, QList<qsizetype>* positions) {
 QChar isolateFor(QStringView text) {
     qsizetype leftToRight = 0;
     qsizetype rightToLeft = 0;
-    for (const QChar ch : text) {
-        switch (ch.direction()) {
-        case QChar::DirL:
-            ++leftToRight;
-            break;
-        case QChar::DirR:
-        case QChar::DirAL:
-            ++rightToLeft;
-            break;
-        default:
-            break;
-        }
-    }
+    forEachDirection(text, [&](QChar::Direction direction) {
+        leftToRight += direction == QChar::DirL ? 1 : 0;
+        rightToLeft += direction == QChar::DirR || direction == QChar::DirAL ? 1 : 0;
+    });
     return rightToLeft > leftToRight ? QChar(0x2067) : QChar(0x2066);
 }
 
 bool needsIsolate(QStringView text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t ch = text[i].unicode();
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ch = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        switch (QChar::direction(ch)) {
-        case QChar::DirR:
-        case QChar::DirAL:
-        case QChar::DirAN:
-        case QChar::DirLRE:
-        case QChar::DirLRO:
-        case QChar::DirRLE:
-        case QChar::DirRLO:
-        case QChar::DirPDF:
-        case QChar::DirLRI:
-        case QChar::DirRLI:
-        case QChar::DirFSI:
-        case QChar::DirPDI:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
+    bool needed = false;
+    forEachDirection(text,
+                     [&](QChar::Direction direction) { needed = needed || canReorder(direction); });
+    return needed;
 }
 
 QStringList linesToSend(const QString& typed) {

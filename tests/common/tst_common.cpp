@@ -351,19 +351,25 @@ QTEST_GUILESS_MAIN(TestCommon)
 void TestCommon::isolatesOnlyWhereTheOrderCanChange_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("needed");
-    QTest::newRow("English, digits, punctuation") << "*** ann (2) has joined: 50% off!" << false;
-    QTest::newRow("accents and Chinese") << u"Zoë 会议"_qs << false;
-    QTest::newRow("Hebrew") << u"hi דן"_qs << true;
-    QTest::newRow("Arabic digits") << u"\u0663"_qs << true;
-    QTest::newRow("right-to-left override") << u"a\u202Eb"_qs << true;
-    QTest::newRow("an isolate") << u"a\u2068b"_qs << true;
-    QTest::newRow("Adlam, beyond 16 bits") << u"\U0001E900"_qs << true;
+    QTest::addColumn<bool>("rightToLeft"); // the isolate it needs runs right to left
+    QTest::newRow("English, digits, punctuation")
+        << "*** ann (2) has joined: 50% off!" << false << false;
+    QTest::newRow("accents and Chinese") << u"Zoë 会议"_qs << false << false;
+    QTest::newRow("Hebrew, as much as English") << u"hi דן"_qs << true << false;
+    QTest::newRow("Hebrew") << u"שלום a"_qs << true << true;
+    QTest::newRow("Arabic digits") << u"\u0663"_qs << true << false;
+    QTest::newRow("right-to-left override") << u"a\u202Eb"_qs << true << false;
+    QTest::newRow("an isolate") << u"a\u2068b"_qs << true << false;
+    QTest::newRow("Adlam, beyond 16 bits") << u"\U0001E900\U0001E901 a"_qs << true << true;
 }
 
 void TestCommon::isolatesOnlyWhereTheOrderCanChange() {
     QFETCH(QString, text);
     QFETCH(bool, needed);
+    QFETCH(bool, rightToLeft);
     QCOMPARE(needsIsolate(text), needed);
+    if (needed)
+        QCOMPARE(isolateFor(text), rightToLeft ? QChar(0x2067) : QChar(0x2066));
 }
 
 // Figures from the guidelines' own formula, through both of its branches (a channel of 10 is
