@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString typed = split < 0 ? text : QString::fromUtf8(bytes.mid(split + 1));
     store->deleteAll();
     store->append(QStringLiteral("private:fuzz"), QStringLiteral("fuzz"),
-                  {.time = 1, .form = TranscriptModel::Form::Plain, .text = text});
+                  {.time = 1, .form = ChatLine::Form::Plain, .text = text});
     store->flush();
     const HistoryStore::Found found = store->search(typed);
     check(found.error.isEmpty());

@@ -40,6 +40,8 @@ constexpr qsizetype MaxKnownWords = 20000;
 } // namespace
 
 struct SpellChecker::Hunspell {
+    explicit Hunspell(const spelling::Functions& functions)
+        : call(functions) {}
     const spelling::Functions& call;
     Hunhandle* handle = nullptr;
     QStringEncoder encoder;
