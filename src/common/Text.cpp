@@ -135,17 +135,9 @@ bool opensIsolate(QChar ch) {
     return ch.unicode() >= 0x2066 && ch.unicode() <= 0x2068;
 }
 
-// Calls `each` with the bidirectional class of each character, a pair of surrogates read as
-// the one character it is (on its own a surrogate counts as left to right).
+// Calls `each` with the bidirectional class of each character.
 template <typename F> void forEachDirection(QStringView text, F&& each) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t ch = text[i].unicode();
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ch = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        each(QChar::direction(ch));
-    }
+    forEachCharacter(text, [&](char32_t ch) { each(QChar::direction(ch)); });
 }
 
 // Right-to-left letters, Arabic digits and the bidirectional controls.

@@ -44,6 +44,18 @@ QStringList linesToSend(const QString& typed);
 // What opens an isolate around a text set among others (a sender, a message): right to left
 // when most of its strong characters are, else left to right. The first strong character
 // alone misleads: "*** דן has left" is an English sentence.
+// Calls `each` with every character (code point) of a text, a pair of surrogates as the one
+// character it is.
+template <typename F> void forEachCharacter(QStringView text, F&& each) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            each(QChar::surrogateToUcs4(ch, text.at(++i)));
+        else
+            each(static_cast<char32_t>(ch.unicode()));
+    }
+}
+
 QChar isolateFor(QStringView text);
 inline constexpr QChar PopIsolate{0x2069};
 // Whether a text set among others in a left-to-right line needs an isolate at all: it has

@@ -3,6 +3,7 @@
 #include "HistoryModule.h"
 
 #include "Log.h"
+#include "Text.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -73,17 +74,6 @@ bool unspacedScript(char32_t ch) {
         return true;
     default:
         return false;
-    }
-}
-
-// Calls `each` with every character (code point) of a text.
-template <typename F> void forEachCharacter(const QString& text, F&& each) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            each(QChar::surrogateToUcs4(ch, text.at(++i)));
-        else
-            each(static_cast<char32_t>(ch.unicode()));
     }
 }
 
