@@ -9,7 +9,8 @@ std::optional<NameCompletion::Edit> NameCompletion::start(const QString& text, q
                                                           const QStringList& names) {
     last_.reset();
     cursor = qBound<qsizetype>(0, cursor, text.size());
-    const qsizetype wordStart = text.lastIndexOf(u' ', cursor - 1) + 1;
+    // lastIndexOf() from -1 would search from the end of the line.
+    const qsizetype wordStart = cursor == 0 ? 0 : text.lastIndexOf(u' ', cursor - 1) + 1;
     const QString word = text.mid(wordStart, cursor - wordStart);
     if (word.isEmpty())
         return std::nullopt;

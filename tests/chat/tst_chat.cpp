@@ -161,6 +161,7 @@ void TestChat::namesAreCompleted_data() {
     QTest::newRow("mid-line, case kept") << "hi CA" << 5 << QStringList{"hi carl |", "hi Cathy |"};
     QTest::newRow("before more text") << "bo and" << 2 << QStringList{"bob: | and"};
     QTest::newRow("no word") << "hi " << 3 << QStringList{};
+    QTest::newRow("cursor at the start") << "hi ca" << 0 << QStringList{};
     QTest::newRow("no name") << "xy" << 2 << QStringList{};
 }
 
