@@ -149,6 +149,14 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <source>Could not add the word to %1: %2</source>
         <translation>Das Wort konnte nicht zu %1 hinzugefügt werden: %2</translation>
     </message>
+    <message>
+        <source>%1 is not loaded: someone other than you and the system can change it</source>
+        <translation>%1 wird nicht geladen: außer Ihnen und dem System kann jemand sie ändern</translation>
+    </message>
+    <message>
+        <source>Kivo&apos;s module is not installed (looked for %1)</source>
+        <translation>Das Modul von Kivo ist nicht installiert (gesucht: %1)</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ChatRegistry</name>

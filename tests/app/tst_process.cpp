@@ -15,13 +15,17 @@ namespace {
 // A kivo process under the offscreen platform, logging to its standard error.
 class Kivo {
 public:
-    explicit Kivo(const QString& folder, const QString& runtime = {}) {
+    // Without a folder, the state files are where the program decides.
+    explicit Kivo(const QString& folder, const QString& runtime = {},
+                  const QString& program = KIVO) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         if (!runtime.isEmpty())
             environment.insert("XDG_RUNTIME_DIR", runtime);
         process.setProcessEnvironment(environment);
-        process.start(KIVO, {"--state-folder", folder, "--verbose"});
+        process.start(program, folder.isEmpty()
+                                   ? QStringList{"--verbose"}
+                                   : QStringList{"--state-folder", folder, "--verbose"});
     }
     ~Kivo() {
         process.kill();
@@ -57,6 +61,7 @@ private Q_SLOTS:
     void aWindowThatCannotComeToTheFrontIsSaidSo();
     void terminationEndsKivoAsExitDoes();
     void aStateFolderKivoMakesIsPrivate();
+    void aProgramCopiedAloneKeepsItsModules();
 };
 
 void TestProcess::helpAndVersionNeedNoDisplay() {
@@ -202,6 +207,25 @@ void TestProcess::aStateFolderKivoMakesIsPrivate() {
                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     QVERIFY(QFile::permissions(folder) & QFile::ExeOwner);
     QCOMPARE(QFile::permissions(folder) & others, QFile::Permissions());
+}
+
+void TestProcess::aProgramCopiedAloneKeepsItsModules() {
+    // The state files live beside a program whose folder can be written to.
+    QTemporaryDir folder;
+    const QString program = folder.filePath("kivo");
+    QVERIFY(QFile::copy(KIVO, program));
+    QFile ini(folder.filePath("kivo.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[General]\nhistory=true\n");
+    ini.close();
+    QFile settings(folder.filePath("settings.dat"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("False\r\n");
+    settings.close();
+    Kivo kivo(QString(), {}, program);
+    // Logged by the history's module once the database has Kivo's tables.
+    QVERIFY2(kivo.logged("kivo.files: opened " + folder.filePath("history.sqlite")), kivo.log);
+    QVERIFY(!kivo.log.contains("cannot be used"));
 }
 
 void TestProcess::aWindowThatCannotComeToTheFrontIsSaidSo() {
