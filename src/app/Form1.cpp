@@ -109,9 +109,12 @@ void Form1::mnuExit_Click() {
 }
 
 void Form1::quit() {
-    Form_Unload();
     hide();
     QCoreApplication::exit(0);
+    // Inside a box or a dialog (a logout while one is open) the windows stay until its event
+    // loop has returned into the code that opened it; they are unloaded on the way out.
+    if (!QApplication::activeModalWidget())
+        Form_Unload();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTimer>
 
 namespace kivo {
@@ -68,7 +69,12 @@ FormChat* ChatRegistry::openForStranger(const QString& name) {
     });
     // The window's own menu, and the transcript's.
     chat->addAction(add);
-    chat->setContextMenuPolicy(Qt::ActionsContextMenu);
+    chat->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(chat, &QWidget::customContextMenuRequested, chat, [chat](const QPoint& at) {
+        auto* menu = new QMenu(chat);
+        menu->addActions(chat->actions());
+        popUp(menu, chat->mapToGlobal(at));
+    });
     chat->txtChat->addAction(add);
     return chat;
 }

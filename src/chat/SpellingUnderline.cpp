@@ -2,6 +2,7 @@
 #include "SpellingUnderline.h"
 
 #include "SpellChecker.h"
+#include "Widgets.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -81,11 +82,11 @@ bool SpellingUnderline::showMenu(const QPoint& at, const QPoint& globalAt) {
     if (found.length == 0)
         return false;
     const QString word = text.mid(found.start, found.length);
-    std::unique_ptr<QMenu> menu(line_->createStandardContextMenu());
+    QMenu* menu = line_->createStandardContextMenu();
     QAction* first = menu->actions().value(0);
     const QStringList suggestions = checker->suggestions(word);
     for (const QString& suggestion : suggestions) {
-        auto* replace = new QAction(suggestion, menu.get());
+        auto* replace = new QAction(suggestion, menu);
         connect(replace, &QAction::triggered, this, [this, found, suggestion] {
             // As typed: one step of undo.
             line_->setSelection(static_cast<int>(found.start), static_cast<int>(found.length));
@@ -93,14 +94,15 @@ bool SpellingUnderline::showMenu(const QPoint& at, const QPoint& globalAt) {
         });
         menu->insertAction(first, replace);
     }
-    auto* add = new QAction(tr("Add to Dictionary"), menu.get());
-    connect(add, &QAction::triggered, this, [this, checker, word] {
-        if (checker->addToDictionary(word))
+    auto* add = new QAction(tr("Add to Dictionary"), menu);
+    // The checker in use then: the language may have changed while the menu was open.
+    connect(add, &QAction::triggered, this, [this, word] {
+        if (SpellChecker* now = checker_(); now && now->addToDictionary(word))
             update();
     });
     menu->insertAction(first, add);
     menu->insertSeparator(first);
-    menu->exec(globalAt);
+    popUp(menu, globalAt);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "Links.h"
 #include "Text.h"
 #include "TranscriptFormat.h"
+#include "Widgets.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -919,24 +920,24 @@ void TranscriptView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TranscriptView::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
+    auto* menu = new QMenu(this);
     const QUrl link = linkAt(viewport()->mapFromGlobal(event->globalPos())).link.url;
     if (!link.isEmpty()) {
-        menu.addAction(tr("Copy &Link Address"), this,
-                       [link] { QGuiApplication::clipboard()->setText(link.toString()); });
-        menu.addSeparator();
+        menu->addAction(tr("Copy &Link Address"), this,
+                        [link] { QGuiApplication::clipboard()->setText(link.toString()); });
+        menu->addSeparator();
     }
-    QAction* copyAction = menu.addAction(tr("&Copy"), this, &TranscriptView::copy);
+    QAction* copyAction = menu->addAction(tr("&Copy"), this, &TranscriptView::copy);
     copyAction->setShortcut(QKeySequence::Copy);
     copyAction->setEnabled(hasSelection());
-    menu.addAction(tr("&Select All"), this, &TranscriptView::selectAll)
+    menu->addAction(tr("&Select All"), this, &TranscriptView::selectAll)
         ->setShortcut(QKeySequence::SelectAll);
     // What the window adds for its conversation.
     if (!actions().isEmpty()) {
-        menu.addSeparator();
-        menu.addActions(actions());
+        menu->addSeparator();
+        menu->addActions(actions());
     }
-    menu.exec(event->globalPos());
+    popUp(menu, event->globalPos());
 }
 
 void TranscriptView::keyPressEvent(QKeyEvent* event) {

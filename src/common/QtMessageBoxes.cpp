@@ -19,14 +19,18 @@ QMessageBox::StandardButton QtMessageBoxes::show(QMessageBox::Icon icon, const Q
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent)
         parent = QApplication::activeWindow();
-    QMessageBox box(icon, title, shownText(text), buttons, parent);
-    box.setTextFormat(Qt::PlainText);
+    // On the heap: the window it is over may close while it is open, and takes it along.
+    const QPointer<QMessageBox> box = new QMessageBox(icon, title, shownText(text), buttons, parent);
+    box->setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(defaultButton);
-    open_.append(&box);
-    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
-    open_.removeAll(&box);
-    return answer;
+        box->setDefaultButton(defaultButton);
+    open_.append(box);
+    const int result = box->exec();
+    open_.removeAll(box);
+    if (!box)
+        return QMessageBox::NoButton; // taken along: No, the answer that changes nothing
+    delete box;
+    return static_cast<QMessageBox::StandardButton>(result);
 }
 
 void QtMessageBoxes::warning(const QString& text, const QString& title) {

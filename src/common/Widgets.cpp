@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QShortcut>
 #include <QTimer>
@@ -253,6 +254,11 @@ void keepTextColourReadable(QWidget* label, const QColor& described) {
 
 void whenFirstActivated(QWidget* window, std::function<void()> activated, int checkMs) {
     window->installEventFilter(new FirstActivation(window, checkMs, std::move(activated)));
+}
+
+void popUp(QMenu* menu, const QPoint& globalPosition) {
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPosition);
 }
 
 } // namespace kivo

@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <functional>
 
+class QMenu;
+
 namespace kivo {
 
 // Names a control (its objectName, which tests and styles use) and puts it where the
@@ -52,6 +54,11 @@ void bringToFront(QWidget* window, const QString& activationToken = {});
 // not asks for attention.
 void bringToFront(QWidget* window, const QString& activationToken, int waitMs,
                   std::function<void(bool inFront)> told);
+
+// Shows a context menu without an event loop of its own and deletes it once it closes, so
+// that its window may close while it is open (a stack menu's exec() would return into a
+// window that is gone).
+void popUp(QMenu* menu, const QPoint& globalPosition);
 
 // Ctrl+W closes the window, as in other programs, and Escape too where `escapeCloses` says so
 // when it is pressed.

@@ -2,8 +2,10 @@
 #include "ContactTreeView.h"
 #include "Form1.h"
 #include "FormChat.h"
+#include "QtMessageBoxes.h"
 #include "SettingsFile.h"
 #include "TestSupport.h"
+#include "Widgets.h"
 
 #include <QAction>
 #include <QLabel>
@@ -47,6 +49,7 @@ private Q_SLOTS:
     void contactsAreLoadedAndShown();
     void exitAnsweredNoChangesNothing();
     void exitAndCloseUnloadTheChatWindows();
+    void aLogoutWhileABoxIsOpenEndsKivoCleanly();
     void mainWindowLayout();
 };
 
@@ -248,6 +251,39 @@ void TestStartup::exitAndCloseUnloadTheChatWindows() {
         QVERIFY(!form.isVisible());
         QCOMPARE(sandbox.boxes.boxes.size(), throughExit ? 1 : 0);
     }
+}
+
+void TestStartup::aLogoutWhileABoxIsOpenEndsKivoCleanly() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    QtMessageBoxes boxes;
+    MessageBoxes::install(&boxes);
+    auto form = std::make_unique<Form1>();
+    form->show();
+    QPointer<FormChat> chat = form->OpenChatWindow("bob");
+    kivo::activate(chat);
+    QVERIFY(QTest::qWaitForWindowActive(chat));
+    QWidget* boxParent = nullptr;
+    bool chatAfterTheBox = false;
+    QTimer::singleShot(0, chat, [&] {
+        // SIGTERM comes while a box is open over the chat window.
+        test::whenModal([&](QWidget* box) {
+            boxParent = box->parentWidget();
+            form->quit();
+        });
+        warn("Over the chat window");
+        chatAfterTheBox = chat; // the code that opened the box runs on in its window
+    });
+    QTimer giveUp;
+    giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
+    giveUp.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(boxParent, chat.data());
+    QVERIFY(chatAfterTheBox);
+    QVERIFY(!form->isVisible());
+    form.reset(); // on the way out
+    QVERIFY(!chat);
+    MessageBoxes::install(&sandbox.boxes);
 }
 
 void TestStartup::mainWindowLayout() {

@@ -6,12 +6,15 @@
 #include "CursorRest.h"
 #include "FormChat.h"
 #include "NameCompletion.h"
+#include "QtMessageBoxes.h"
 #include "SpellChecker.h"
 #include "TestSupport.h"
 #include "TranscriptView.h"
+#include "Widgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyleHints>
 #include <QTest>
@@ -70,6 +73,7 @@ private Q_SLOTS:
     void layoutBelowTheLimits();
     void focusStaysOnTheInputLine();
     void controlCharactersNeverReachTheServer();
+    void aWindowClosesUnderItsMenusAndBoxes();
 };
 
 void TestChat::privateWindowSendsPmAndEchoes() {
@@ -574,6 +578,53 @@ void TestChat::controlCharactersNeverReachTheServer() {
     // A tab is text; what follows is sent as usual.
     QVERIFY(s.connection.SendMessageToUser(QString(), "/pm bob a\tb"));
     QVERIFY(s.server.waitForReceived("/pm bob a\tb\r\n"));
+}
+
+// The window manager (or a logout) closes a chat window while one of its menus or boxes is
+// open: nothing may run on in the window that is gone (AddressSanitizer watches in CI).
+void TestChat::aWindowClosesUnderItsMenusAndBoxes() {
+    Session s;
+    s.chats.setSpelling("en_US");
+    s.chats.setStrangerWindows(true);
+    const auto openMenu = [](QWidget* widget, const QPoint& at) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+        QApplication::sendEvent(widget, &event);
+        return QTest::qWaitFor([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); });
+    };
+    const auto closedWithIt = [](QPointer<FormChat> chat) {
+        QPointer<QMenu> menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        chat->close();
+        return QTest::qWaitFor([&] { return !chat && !menu; });
+    };
+
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    QVERIFY(QTest::qWaitForWindowExposed(chat));
+    chat->transcript().appendSystemLine("*** hello");
+    QVERIFY(openMenu(chat->txtChat->viewport(), QPoint(5, 5)));
+    QVERIFY(closedWithIt(chat));
+
+    chat = s.chats.OpenChatWindow("bob");
+    QTest::keyClicks(chat->txtMessage, "teh cat");
+    QVERIFY(openMenu(chat->txtMessage, QPoint(8, chat->txtMessage->height() / 2)));
+    QVERIFY(closedWithIt(chat));
+
+    chat = s.chats.openForStranger("zed");
+    QVERIFY(openMenu(chat, QPoint(2, 2)));
+    QVERIFY(closedWithIt(chat));
+
+    // A box over a window that goes while it is open answers No.
+    QtMessageBoxes boxes;
+    MessageBoxes::install(&boxes);
+    QPointer<FormChat> asking = s.chats.OpenChatWindow("bob");
+    kivo::activate(asking);
+    QVERIFY(QTest::qWaitForWindowActive(asking));
+    test::whenModal([&](QWidget* box) {
+        QCOMPARE(box->parentWidget(), asking.data());
+        delete asking.data();
+    });
+    QVERIFY(!ask("Still there?"));
+    QVERIFY(!asking);
+    MessageBoxes::install(&s.sandbox.boxes);
 }
 
 QTEST_MAIN(TestChat)

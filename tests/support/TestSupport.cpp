@@ -226,6 +226,9 @@ QStringList chooseFromContextMenu(QWidget* widget, const QPoint& at, int index) 
          });
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
     QApplication::sendEvent(widget, &event);
+    // Context menus pop up without an event loop of their own.
+    if (!QTest::qWaitFor([&entries] { return !entries.isEmpty(); }))
+        qWarning("chooseFromContextMenu: no menu came");
     return entries;
 }
 
