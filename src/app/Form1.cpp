@@ -270,7 +270,7 @@ void Form1::routeMessage(const QString& message) {
     case Action::Nothing:
         break;
     case Action::Warning:
-        warnings_.post(decision.text, decision.title);
+        warnings_.post(decision.kind, decision.text, decision.title);
         break;
     case Action::IgnoreList:
         ProcessIgnoreList(decision.text);

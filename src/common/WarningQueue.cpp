@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <algorithm>
 
 namespace kivo {
 
@@ -16,20 +15,19 @@ QString WarningQueue::Warning::shown() const {
            QCoreApplication::translate("kivo", "(%1 more like this)").arg(more);
 }
 
-void WarningQueue::post(const QString& text, const QString& title) {
-    if (open_ && open_->sameAs(text, title)) {
+void WarningQueue::post(const QString& kind, const QString& text, const QString& title) {
+    if (open_ && open_->kind == kind) {
         const QString before = open_->shown();
         ++open_->more;
-        MessageBoxes::current().retext(before, title, open_->shown());
+        MessageBoxes::current().retext(before, open_->title, open_->shown());
         return;
     }
-    const auto same = std::find_if(waiting_.begin(), waiting_.end(),
-                                   [&](const Warning& w) { return w.sameAs(text, title); });
-    if (same != waiting_.end()) {
+    if (const auto same = waiting_.find(kind); same != waiting_.end()) {
         ++same->more;
         return;
     }
-    waiting_.push_back({text, title});
+    waiting_.insert(kind, {kind, text, title});
+    order_.push_back(kind);
     if (!open_ && !scheduled_) {
         scheduled_ = true;
         QTimer::singleShot(0, this, &WarningQueue::showWaiting);
@@ -38,9 +36,9 @@ void WarningQueue::post(const QString& text, const QString& title) {
 
 void WarningQueue::showWaiting() {
     scheduled_ = false;
-    while (!waiting_.empty()) {
-        open_ = waiting_.front();
-        waiting_.pop_front();
+    while (!order_.empty()) {
+        open_ = waiting_.take(order_.front());
+        order_.pop_front();
         warn(open_->shown(), open_->title);
         open_.reset();
     }

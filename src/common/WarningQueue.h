@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <deque>
@@ -9,30 +10,31 @@
 namespace kivo {
 
 // Warnings that must not hold up what else is going on (the server's error replies): shown
-// one at a time from the event loop, while the rest goes on. A warning equal to one that is
-// open or waiting raises no second box; the open or waiting one says how many more came.
+// one at a time from the event loop, while the rest goes on. A warning of a kind that is open
+// or waiting raises no second box, whatever name it holds: the open or waiting one says how
+// many more came. So there are never more boxes waiting than kinds of warning.
 class WarningQueue : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
 
-    void post(const QString& text, const QString& title);
+    // `kind` names what the warning says apart from the names in it.
+    void post(const QString& kind, const QString& text, const QString& title);
 
 private:
     struct Warning {
+        QString kind;
         QString text;
         QString title;
         int more = 0;
 
-        bool sameAs(const QString& otherText, const QString& otherTitle) const {
-            return text == otherText && title == otherTitle;
-        }
         QString shown() const;
     };
 
     void showWaiting();
 
-    std::deque<Warning> waiting_;
+    std::deque<QString> order_; // the kinds waiting, oldest first
+    QHash<QString, Warning> waiting_;
     std::optional<Warning> open_;
     bool scheduled_ = false;
 };

@@ -39,12 +39,14 @@ RouteDecision decideRoute(const QString& message) {
     case ReplyOutcome::Warning:
         return {.action = Action::Warning,
                 .text = QCoreApplication::translate("kivo", reply->boxText),
-                .title = QCoreApplication::translate("kivo", reply->boxTitle)};
+                .title = QCoreApplication::translate("kivo", reply->boxTitle),
+                .kind = QString::fromLatin1(reply->label)};
     case ReplyOutcome::SendFailed:
         return {.action = Action::Warning,
                 .text = QCoreApplication::translate("kivo", "Failed to send private message to %1.")
                             .arg(shownInLine(failedReceiver(message))),
-                .title = QCoreApplication::translate("kivo", reply->boxTitle)};
+                .title = QCoreApplication::translate("kivo", reply->boxTitle),
+                .kind = QString::fromLatin1(reply->label)};
     case ReplyOutcome::IgnoreList:
         return {.action = Action::IgnoreList, .text = message};
     case ReplyOutcome::IgnoreListEmpty:

@@ -10,7 +10,7 @@ namespace kivo {
 struct RouteDecision {
     enum class Action {
         Nothing,
-        Warning,    // text, title
+        Warning,    // text, title, kind
         IgnoreList, // text: the whole message
         IgnoreListEmpty,
         PrivateMessage, // sender (as received), text (trimmed)
@@ -20,6 +20,8 @@ struct RouteDecision {
     QString text{};
     QString title{};
     QString sender{};
+    // A warning's kind: the same for every warning that differs only in a name it holds.
+    QString kind{};
 };
 
 RouteDecision decideRoute(const QString& message);

@@ -77,6 +77,7 @@ private Q_SLOTS:
     void overlongLineEndsAtAPause();
     void slowNetworkAndUnendedLines();
     void oneBoxForAThousandEqualErrors();
+    void oneBoxForErrorsThatDifferOnlyInAName();
     void privateFloodAsksForTheFocusRarely();
 };
 
@@ -277,6 +278,28 @@ void TestHostile::oneBoxForAThousandEqualErrors() {
     s.server.send("User does not exist.\r\n");
     QTRY_COMPARE(s.sandbox.boxes.boxes.size(), 2);
     QCOMPARE(s.sandbox.boxes.boxes[1].text, QString("User does not exist."));
+}
+
+void TestHostile::oneBoxForErrorsThatDifferOnlyInAName() {
+    Session s;
+    int boxesWhileOpen = 0;
+    s.sandbox.boxes.whileOpen = [&] {
+        QTRY_COMPARE_WITH_TIMEOUT(s.routed.size(), 50'001, 60'000);
+        boxesWhileOpen = static_cast<int>(s.sandbox.boxes.boxes.size());
+        s.sandbox.boxes.whileOpen = nullptr;
+    };
+    QByteArray errors;
+    for (int i = 0; i < 50'000; ++i)
+        errors += QStringLiteral("Failed to send private message to u%1.\r\n")
+                      .arg(i, 6, 10, QChar(u'0'))
+                      .toLatin1();
+    s.server.send(errors + "User does not exist.\r\n");
+    // One box of each kind, the first name named and the others counted.
+    QTRY_COMPARE_WITH_TIMEOUT(s.sandbox.boxes.boxes.size(), 2, 60'000);
+    QCOMPARE(boxesWhileOpen, 1);
+    QCOMPARE(s.sandbox.boxes.texts(),
+             (QStringList{"Failed to send private message to u000000.\n\n(49999 more like this)",
+                          "User does not exist."}));
 }
 
 void TestHostile::privateFloodAsksForTheFocusRarely() {
