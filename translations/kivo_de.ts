@@ -515,6 +515,22 @@ Möglicherweise hört jemand dazwischen mit. Nehmen Sie das neue Zertifikat nur 
         <source>Certificate Changed</source>
         <translation>Zertifikat geändert</translation>
     </message>
+    <message>
+        <source>The server %1 on port %2 sent a certificate that this computer trusts, but for another name: it does not name %1 (%3).
+
+%4
+
+Nothing was sent to the server. Trust this certificate for %1 from now on and log in?</source>
+        <translation>Der Server %1 an Port %2 hat ein Zertifikat gesendet, dem dieser Computer vertraut, aber für einen anderen Namen: %1 wird darin nicht genannt (%3).
+
+%4
+
+An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertrauen und anmelden?</translation>
+    </message>
+    <message>
+        <source>Certificate for Another Name</source>
+        <translation>Zertifikat für einen anderen Namen</translation>
+    </message>
 </context>
 <context>
     <name>kivo::SpellingUnderline</name>

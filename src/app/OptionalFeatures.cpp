@@ -210,10 +210,10 @@ void OptionalFeatures::showEncryption() {
 }
 
 void OptionalFeatures::onCertificateRefused(const QString& host, quint16 port,
-                                            const QSslCertificate& certificate,
-                                            const QByteArray& accepted, const QString& reason) {
+                                            const CertificateRefusal& refusal) {
     // One question, not one per try.
     reconnector_.stop();
+    const QSslCertificate& certificate = refusal.certificate;
     const QByteArray fingerprint = certificate.digest(QCryptographicHash::Sha256);
     const QString details =
         tr("Subject: %1\nIssuer: %2\nValid from %3 to %4\nSHA-256 fingerprint: %5")
@@ -221,24 +221,35 @@ void OptionalFeatures::onCertificateRefused(const QString& host, quint16 port,
                  QLocale().toString(certificate.effectiveDate(), QLocale::ShortFormat),
                  QLocale().toString(certificate.expiryDate(), QLocale::ShortFormat),
                  fingerprintText(fingerprint));
-    const bool accept =
-        accepted.isEmpty()
-            ? askRisky(tr("The server %1 on port %2 sent a certificate that this computer does "
-                          "not trust (%3).\n\n%4\n\nNothing was sent to the server. Trust "
-                          "this certificate for %1 from now on and log in?")
-                           .arg(host)
-                           .arg(port)
-                           .arg(reason, details),
-                       tr("Unknown Certificate"))
-            : askRisky(tr("The certificate of %1 on port %2 is not the one you accepted "
-                          "before, so Kivo closed the connection and sent nothing.\n\n"
-                          "Accepted before: %3\nSent now: %4\n\n%5\n\nSomeone may be "
-                          "listening in between. Accept the new certificate only if you know "
-                          "why it changed. Accept it and log in?")
-                           .arg(host)
-                           .arg(port)
-                           .arg(fingerprintText(accepted), fingerprintText(fingerprint), details),
-                       tr("Certificate Changed"));
+    bool accept = false;
+    if (!refusal.accepted.isEmpty()) {
+        accept = askRisky(
+            tr("The certificate of %1 on port %2 is not the one you accepted before, so Kivo "
+               "closed the connection and sent nothing.\n\nAccepted before: %3\nSent now: "
+               "%4\n\n%5\n\nSomeone may be listening in between. Accept the new certificate "
+               "only if you know why it changed. Accept it and log in?")
+                .arg(host)
+                .arg(port)
+                .arg(fingerprintText(refusal.accepted), fingerprintText(fingerprint), details),
+            tr("Certificate Changed"));
+    } else if (refusal.otherName) {
+        accept = askRisky(tr("The server %1 on port %2 sent a certificate that this computer "
+                             "trusts, but for another name: it does not name %1 (%3).\n\n%4\n\n"
+                             "Nothing was sent to the server. Trust this certificate for %1 "
+                             "from now on and log in?")
+                              .arg(host)
+                              .arg(port)
+                              .arg(refusal.reason, details),
+                          tr("Certificate for Another Name"));
+    } else {
+        accept = askRisky(tr("The server %1 on port %2 sent a certificate that this computer does "
+                             "not trust (%3).\n\n%4\n\nNothing was sent to the server. Trust "
+                             "this certificate for %1 from now on and log in?")
+                              .arg(host)
+                              .arg(port)
+                              .arg(refusal.reason, details),
+                          tr("Unknown Certificate"));
+    }
     if (!accept || !preferences_.acceptCertificate(host, port, fingerprint))
         return;
     ConnectionController& connection = form_.connection();

@@ -14,10 +14,10 @@
 #include <memory>
 
 class QAction;
-class QSslCertificate;
 
 namespace kivo {
 
+struct CertificateRefusal;
 class Form1;
 class FormChat;
 class TrayIcon;
@@ -77,8 +77,8 @@ private:
     void applyHistoryPreference();
     // The preferences that only set a switch elsewhere (the history and the keyring do more).
     void applySimplePreferences();
-    void onCertificateRefused(const QString& host, quint16 port, const QSslCertificate& certificate,
-                              const QByteArray& accepted, const QString& reason);
+    void onCertificateRefused(const QString& host, quint16 port,
+                              const CertificateRefusal& refusal);
     void showEncryption();
     bool openHistory();
     void removeOldHistory();

@@ -31,13 +31,13 @@ ConnectionController::ConnectionController(QObject* parent)
     connect(&Winsock1, &Winsock::dataArrived, this, &ConnectionController::Winsock1_DataArrival);
     connect(&Winsock1, &Winsock::failed, this, &ConnectionController::onFailed);
     connect(&Winsock1, &Winsock::certificateRefused, this,
-            // By value: closing the socket drops what the references point at.
-            [this](QSslCertificate certificate, QByteArray accepted, QString reason) {
-                qCDebug(logConnection).noquote() << "certificate refused:" << reason;
+            // By value: closing the socket drops what the reference points at.
+            [this](CertificateRefusal refusal) {
+                qCDebug(logConnection).noquote() << "certificate refused:" << refusal.reason;
                 const QString host = Winsock1.remoteHost();
                 const quint16 port = Winsock1.remotePort();
                 endFailedConnection();
-                Q_EMIT certificateRefused(host, port, certificate, accepted, reason);
+                Q_EMIT certificateRefused(host, port, refusal);
             });
 }
 

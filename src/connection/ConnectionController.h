@@ -75,9 +75,8 @@ Q_SIGNALS:
     void connectionDropped(const QString& host, quint16 port);
     void connectStarted();
     // With TLS: the server's certificate was refused and nothing was sent; the connection is
-    // closed, as after a failure. `accepted` is the fingerprint accepted before, if any.
-    void certificateRefused(const QString& host, quint16 port, const QSslCertificate& certificate,
-                            const QByteArray& accepted, const QString& reason);
+    // closed, as after a failure.
+    void certificateRefused(const QString& host, quint16 port, const CertificateRefusal& refusal);
     void disconnectedByUser();
 
 private:

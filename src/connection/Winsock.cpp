@@ -37,6 +37,8 @@ void Winsock::makeSocket(bool tls) {
     socket_->setObjectName(QStringLiteral("Winsock1"));
     socket_->setReadBufferSize(ReadBufferSize);
     const auto made = [this] {
+        if (failed_)
+            return; // a refused certificate ends the connect, whatever the handshake does
         connectTimer_.stop();
         wasConnected_ = true;
         Q_EMIT connected();
@@ -76,6 +78,7 @@ void Winsock::onSslErrors(const QList<QSslError>& errors) {
         QSslError::HostNameMismatch,
     };
     QStringList reasons;
+    bool otherName = true;
     for (const QSslError& error : errors) {
         if (!unvouched.contains(error.error())) {
             // Not ignored: the handshake fails, and this is why, whatever Qt names first.
@@ -83,6 +86,7 @@ void Winsock::onSslErrors(const QList<QSslError>& errors) {
             return;
         }
         reasons << error.errorString();
+        otherName = otherName && error.error() == QSslError::HostNameMismatch;
     }
     auto* ssl = static_cast<QSslSocket*>(socket_);
     const QSslCertificate certificate = ssl->peerCertificate();
@@ -91,8 +95,11 @@ void Winsock::onSslErrors(const QList<QSslError>& errors) {
         ssl->ignoreSslErrors(errors);
         return;
     }
-    // Not ignored, so the handshake fails next and nothing is ever sent.
-    refusal_ = Refusal{certificate, accepted, reasons.join(QStringLiteral("; "))};
+    // Not ignored, so the handshake fails next; and the connect is over already, so nothing is
+    // sent whatever the handshake does.
+    refusal_ = CertificateRefusal{certificate, accepted, reasons.join(QStringLiteral("; ")),
+                                  otherName};
+    fail(refusal_->reason);
 }
 
 Winsock::~Winsock() {
@@ -124,7 +131,9 @@ void Winsock::connectToHost(const QString& host, quint16 port) {
     wasConnected_ = false;
     remoteHost_ = host;
     remotePort_ = port;
-    if (wantTls_ != tls_)
+    // Each encrypted connect has a socket of its own: Qt keeps the errors a socket was told to
+    // ignore, and a certificate accepted for one server must not pass for another.
+    if (wantTls_ || tls_)
         makeSocket(wantTls_);
     connectTimer_.start();
     if (tls_)
@@ -182,8 +191,7 @@ void Winsock::fail(const QString& reason) {
             if (!failed_)
                 return;
             if (refusal_)
-                Q_EMIT certificateRefused(refusal_->certificate, refusal_->accepted,
-                                          refusal_->reason);
+                Q_EMIT certificateRefused(*refusal_);
             else
                 Q_EMIT failed(reason);
         },

@@ -13,6 +13,16 @@ class QTcpSocket;
 
 namespace kivo {
 
+// A server's certificate that the system does not vouch for and the user has not accepted
+// for that server: the connection was closed before anything was sent.
+struct CertificateRefusal {
+    QSslCertificate certificate;
+    QByteArray accepted; // the SHA-256 fingerprint accepted before for the server, if any
+    QString reason;
+    // The system trusts the certificate, but it is made out to another host name.
+    bool otherName = false;
+};
+
 // The client's one TCP connection, with the small state model the program relies on:
 // 0 closed, 7 connected, anything else neither.
 class Winsock : public QObject {
@@ -60,10 +70,8 @@ Q_SIGNALS:
     void dataArrived();
     // A failed connect or a broken connection; the socket stays in Error until closed.
     void failed(const QString& reason);
-    // The server's certificate is neither trusted by the system nor the one accepted before
-    // (`accepted`, empty when none): the connection was closed before anything was sent.
-    void certificateRefused(const QSslCertificate& certificate, const QByteArray& accepted,
-                            const QString& reason);
+    // The server's certificate is neither trusted by the system nor the one accepted before.
+    void certificateRefused(const CertificateRefusal& refusal);
 
 private:
     void makeSocket(bool tls);
@@ -79,12 +87,7 @@ private:
     QTimer connectTimer_;
     QString remoteHost_;
     quint16 remotePort_ = 0;
-    struct Refusal {
-        QSslCertificate certificate;
-        QByteArray accepted;
-        QString reason;
-    };
-    std::optional<Refusal> refusal_;
+    std::optional<CertificateRefusal> refusal_; // of the connect under way
     QString sslFailure_;  // why a certificate failed the handshake
     QByteArray leftover_; // bytes that were still unread when the server closed
     bool failed_ = false;

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,11 +19,13 @@ using namespace kivo;
 
 namespace {
 
-// Forwards 127.0.0.1:port() to a server that can be swapped, keeping what clients sent.
+// Forwards address:port() to a server that can be swapped, keeping what clients sent.
 class RecordingProxy : public QObject {
 public:
-    RecordingProxy() {
-        listener_.listen(QHostAddress::LocalHost);
+    explicit RecordingProxy(const QHostAddress& address = QHostAddress::LocalHost,
+                            quint16 port = 0) {
+        if (!listener_.listen(address, port))
+            qFatal("the proxy cannot listen");
         connect(&listener_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* client = listener_.nextPendingConnection()) {
                 auto* server = new QTcpSocket(client);
@@ -64,6 +67,31 @@ Pair makePair(const QTemporaryDir& dir, const QString& name) {
     const auto certificates = QSslCertificate::fromPath(pair.certificate);
     pair.fingerprint = certificates.value(0).digest(QCryptographicHash::Sha256);
     return pair;
+}
+
+// A certificate for `name` signed by a certificate authority of its own, which the test then
+// makes one that the system trusts.
+Pair makeCaSignedPair(const QTemporaryDir& dir, const QString& name, QString* authority) {
+    const auto run = [&dir](const QStringList& arguments) {
+        QProcess openssl;
+        openssl.setWorkingDirectory(dir.path());
+        openssl.start("openssl", arguments);
+        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
+            qFatal("openssl could not make the signed certificate");
+    };
+    run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+         "/CN=kivo-test-authority", "-keyout", "ca.key", "-out", "ca.crt"});
+    run({"req", "-new", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name, "-keyout",
+         "signed.key", "-out", "signed.csr"});
+    QFile extensions(dir.filePath("signed.ext"));
+    if (!extensions.open(QIODevice::WriteOnly))
+        qFatal("no extension file");
+    extensions.write("subjectAltName = DNS:" + name.toLatin1() + "\n");
+    extensions.close();
+    run({"x509", "-req", "-in", "signed.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
+         "-CAcreateserial", "-days", "2", "-extfile", "signed.ext", "-out", "signed.crt"});
+    *authority = dir.filePath("ca.crt");
+    return {dir.filePath("signed.crt"), dir.filePath("signed.key"), {}};
 }
 
 // Valid for one day in 2020: openssl's ca command is the one that takes dates.
@@ -108,6 +136,8 @@ private Q_SLOTS:
     void trustOnFirstUseThenAChangedCertificateIsRefused();
     void aPlainServerFailsTheHandshake();
     void anExpiredCertificateFailsWithItsReason();
+    void anAcceptedCertificateIsForItsHostAndPortOnly();
+    void aTrustedCertificateForAnotherNameIsSaidSo();
 
 private:
     QTemporaryDir dir_;
@@ -219,6 +249,82 @@ void TestTls::anExpiredCertificateFailsWithItsReason() {
         text.startsWith(QString("Could not connect to 127.0.0.1 on port %1: ").arg(server.port())),
         qPrintable(text));
     QVERIFY2(text.contains("expired"), qPrintable(text));
+}
+
+// A login through the dialog to host and port; unless it is expected to succeed, the dialog
+// is cancelled once `boxes` boxes have been shown (a refusal leaves it open).
+void logInTo(Form1& form, test::Sandbox& sandbox, const QString& host, quint16 port,
+             int boxes = -1) {
+    sandbox.writeFile(
+        "connection.dat",
+        ("ann\r\npw\r\n" + host + "\r\n" + QString::number(port) + "\r\n").toUtf8());
+    if (form.connection().Winsock1.state() != Winsock::Closed)
+        form.mnuConnect->trigger(); // disconnects
+    if (boxes >= 0)
+        test::when([&] { return sandbox.boxes.boxes.size() == boxes; },
+                   [&] { qobject_cast<frmLogin*>(form.loginDialog())->cmdCancel->click(); });
+    test::whenModal([](QWidget* modal) {
+        QTest::mouseClick(qobject_cast<frmLogin*>(modal)->cmdOK, Qt::LeftButton);
+    });
+    form.mnuConnect->trigger();
+}
+
+void TestTls::anAcceptedCertificateIsForItsHostAndPortOnly() {
+    test::DevServer server({"--tls-cert", first_.certificate, "--tls-key", first_.key});
+    RecordingProxy accepted, otherPort;
+    RecordingProxy otherAddress(QHostAddress("127.0.0.2"), accepted.port());
+    for (RecordingProxy* proxy : {&accepted, &otherPort, &otherAddress})
+        proxy->target = server.port();
+    test::Sandbox sandbox;
+    sandbox.writeFile("kivo.ini", "[General]\ntls=true\n");
+    sandbox.writeFile("settings.dat", "False\r\n");
+    Form1 form;
+    form.show();
+    sandbox.boxes.answers = {true};
+    logInTo(form, sandbox, "127.0.0.1", accepted.port());
+    QCOMPARE(form.windowTitle(), QString("Kivo - ann"));
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+
+    // The same certificate elsewhere in the same run is asked about, and nothing is sent.
+    const auto refusedAt = [&](RecordingProxy& proxy, const QString& host) {
+        const int before = static_cast<int>(sandbox.boxes.boxes.size());
+        sandbox.boxes.answers = {false};
+        logInTo(form, sandbox, host, proxy.port(), before + 1);
+        return form.windowTitle() == "Kivo" && sandbox.boxes.boxes.size() == before + 1 &&
+               sandbox.boxes.boxes.last().title == "Unknown Certificate" &&
+               !proxy.fromClient.isEmpty() && !proxy.fromClient.contains("/login");
+    };
+    QVERIFY(refusedAt(otherPort, "127.0.0.1"));
+    QVERIFY(refusedAt(otherAddress, "127.0.0.2"));
+
+    // After a refusal a connect that cannot be made is said as such.
+    logInTo(form, sandbox, "127.0.0.1", test::closedPort(), 4);
+    QCOMPARE(sandbox.boxes.boxes.size(), 4);
+    QCOMPARE(sandbox.boxes.boxes.last().title, QString("Connection Error"));
+}
+
+void TestTls::aTrustedCertificateForAnotherNameIsSaidSo() {
+    QTemporaryDir dir;
+    QString authority;
+    const Pair signed_ = makeCaSignedPair(dir, "other.example", &authority);
+    QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+    const QSslConfiguration before = trusting;
+    trusting.addCaCertificates(authority);
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    test::DevServer server({"--tls-cert", signed_.certificate, "--tls-key", signed_.key});
+    test::Sandbox sandbox;
+    sandbox.writeFile("kivo.ini", "[General]\ntls=true\n");
+    sandbox.writeFile("settings.dat", "False\r\n");
+    Form1 form;
+    form.show();
+    sandbox.boxes.answers = {false};
+    logInTo(form, sandbox, "127.0.0.1", server.port(), 1);
+    QSslConfiguration::setDefaultConfiguration(before);
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QCOMPARE(sandbox.boxes.boxes[0].title, QString("Certificate for Another Name"));
+    QVERIFY2(sandbox.boxes.boxes[0].text.contains("this computer trusts, but for another name: "
+                                                  "it does not name 127.0.0.1"),
+             qPrintable(sandbox.boxes.boxes[0].text));
 }
 
 QTEST_MAIN(TestTls)
