@@ -43,6 +43,7 @@ Form1::Form1(QWidget* parent)
     connect(tvContacts, &ContactTreeView::chatRequested, this, &Form1::openChatFromTree);
     chats_.contactNames = [this] { return contacts_.contactNames(); };
     chats_.addContact = [this](const QString& name) { return contactCommands->addContact(name); };
+    chats_.askForLogin = [this] { QTimer::singleShot(0, this, &Form1::ShowLoginDialog); };
     buildMenus();
     buildStatusRow(client);
 
@@ -352,6 +353,7 @@ void Form1::ShowLoginDialog() {
         return;
     }
     Q_EMIT loginDialogOpening();
+    connection_.takeTurn();
     frmLogin dialog(connection_, this);
     loginDialog_ = &dialog;
     centreOver(&dialog, this);

@@ -40,6 +40,8 @@ public:
     FormChat* openForStranger(const QString& name);
     // Asks to add a contact of this name; whether it was added.
     std::function<bool(const QString&)> addContact = [](const QString&) { return false; };
+    // Opens the login dialog, once the current event is handled.
+    std::function<void()> askForLogin = [] {};
     FormChat* window(const QString& contactName) const;
     // Brings the window to the front and gives it the focus, once the current event is
     // handled: a burst of messages asks the window manager once, not once per message, and

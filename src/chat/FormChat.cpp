@@ -269,14 +269,24 @@ void FormChat::returnToHomeServer() {
     if (connection.Winsock1.state() != Winsock::Closed)
         connection.Winsock1.close();
     // The password comes from the event loop, so pending window and socket events run before
-    // the new connect: this window is being closed and must not be re-entered meanwhile.
-    connection.keyring.password(saved, &connection,
-                                [&connection, saved, port](const QString& password) {
-                                    connection.WaitingForLogin = true;
-                                    connection.LoginUser = saved.username;
-                                    connection.LoginPass = password;
-                                    connection.connectTo(saved.host, static_cast<quint16>(port));
-                                });
+    // the new connect: this window is being closed and must not be re-entered meanwhile. A
+    // keyring may take long to answer; what the user did meanwhile stands.
+    const quint64 turn = connection.turn();
+    ChatRegistry& registry = registry_;
+    connection.keyring.password(
+        saved, &connection, [&connection, &registry, saved, port, turn](const QString& password) {
+            if (connection.turn() != turn || connection.Winsock1.state() != Winsock::Closed)
+                return;
+            // The keyring has none: asked for, not sent empty.
+            if (password.isEmpty() && connection.keyring.enabled()) {
+                registry.askForLogin();
+                return;
+            }
+            connection.WaitingForLogin = true;
+            connection.LoginUser = saved.username;
+            connection.LoginPass = password;
+            connection.connectTo(saved.host, static_cast<quint16>(port));
+        });
 }
 
 } // namespace kivo

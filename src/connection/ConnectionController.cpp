@@ -74,6 +74,7 @@ bool ConnectionController::checkPort(qint64 port) {
 
 void ConnectionController::connectTo(const QString& host, quint16 port) {
     qCDebug(logConnection).noquote() << "connecting to" << host << "port" << port;
+    takeTurn();
     if (Winsock1.state() != Winsock::Closed)
         Winsock1.close();
     receiver_.reset();
@@ -86,6 +87,7 @@ void ConnectionController::connectTo(const QString& host, quint16 port) {
 
 void ConnectionController::disconnectFromServer() {
     qCDebug(logConnection) << "disconnected by the user";
+    takeTurn();
     Winsock1.close();
     receiver_.reset();
     tailTimer_.stop();

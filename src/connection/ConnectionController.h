@@ -56,6 +56,11 @@ public:
     void disconnectFromServer();
     // Closes a connection that is of no use (its login is never answered) as if it was lost.
     void abandon();
+    // The user's own steps (a connect, a disconnect, the login dialog opened) each take a turn:
+    // a connect that waited for something (the keyring's answer) goes ahead only if nobody
+    // took one meanwhile.
+    quint64 turn() const { return turn_; }
+    void takeTurn() { ++turn_; }
 
     void Winsock1_Connect();
     void Winsock1_Close();
@@ -96,6 +101,7 @@ private:
     bool continuationQueued_ = false;
     bool endOfStream_ = false;
     bool loggedIn_ = false; // the server accepted the login on this connection
+    quint64 turn_ = 0;
 };
 
 } // namespace kivo

@@ -17,6 +17,9 @@ struct Answer {
     enum Result { Done, NotFound, Failed } result = Done;
     QString reason;   // why it failed
     QString password; // what a read found
+    // Kivo had stopped waiting and taken the request for failed; the keyring may have done it
+    // all the same.
+    bool late = false;
 };
 
 // Starts the request and calls `done` once, from the event loop, while `context` lives.

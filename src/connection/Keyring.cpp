@@ -5,8 +5,10 @@
 #include "KeychainModule.h"
 #include "Log.h"
 #include "MessageBoxes.h"
+#include "ClockTimer.h"
 #include "Modules.h"
 
+#include <QPointer>
 #include <QTimer>
 
 namespace kivo {
@@ -27,26 +29,34 @@ keychain::Ask askFunction(QString& error) {
     return ask;
 }
 
+// `done` hears the keyring's answer, or a failure once it has not answered in time; a keyring
+// that answers after that (a locked one whose prompt was left open) is heard too, as late.
 void ask(Request request, const QString& key, QObject* context,
          std::function<void(const Answer&)> done, const QString& password = {}) {
-    auto answered = std::make_shared<bool>(false);
-    const auto answer = [answered, done](const Answer& result) {
-        if (!std::exchange(*answered, true))
-            done(result);
-    };
     QString error;
     const keychain::Ask start = askFunction(error);
     if (!start) {
-        QTimer::singleShot(0, context, [answer, error] { answer({Answer::Failed, error, {}}); });
+        QTimer::singleShot(0, context, [done, error] { done({Answer::Failed, error, {}}); });
         return;
     }
-    QTimer::singleShot(AnswerTimeout, context, [answer] {
-        answer(
-            {Answer::Failed,
-             Keyring::tr("the keyring did not answer within %1 seconds").arg(AnswerTimeout / 1000),
-             {}});
+    auto gaveUp = std::make_shared<bool>(false);
+    const QPointer<ClockTimer> timeout = new ClockTimer(context);
+    timeout->setSingleShot(true);
+    QObject::connect(timeout, &ClockTimer::timeout, context, [timeout, gaveUp, done] {
+        timeout->deleteLater();
+        *gaveUp = true;
+        done({Answer::Failed,
+              Keyring::tr("the keyring did not answer within %1 seconds").arg(AnswerTimeout / 1000),
+              {}});
     });
-    start(request, Keyring::Service, key, password, context, answer);
+    timeout->start(AnswerTimeout);
+    start(request, Keyring::Service, key, password, context,
+          [timeout, gaveUp, done](const Answer& result) {
+              delete timeout.data();
+              Answer answer = result;
+              answer.late = *gaveUp;
+              done(answer);
+          });
 }
 
 } // namespace
@@ -85,6 +95,8 @@ void Keyring::password(const Login& login, QObject* context, PasswordRead read) 
     }
     ask(Request::Read, keyFor(login.username, login.host), context,
         [this, read](const Answer& answer) {
+            if (answer.late)
+                return; // given up on, and told, already
             if (answer.result == Answer::Failed)
                 tellOnce(tr("Kivo could not read your password from the desktop's keyring "
                             "(%1). Please type it in the login dialog.")
@@ -99,22 +111,48 @@ void Keyring::save(const QString& username, const QString& password, const QStri
         return;
     }
     const Login before = saved();
+    const Login login{username, password, host};
     ask(
         Request::Write, keyFor(username, host), this,
-        [this, before, username, password, host](const Answer& answer) {
+        [this, before, login](const Answer& answer) {
+            if (answer.late) {
+                keptLate(login, answer);
+                return;
+            }
             if (answer.result != Answer::Done) {
-                ConnectionFile::SaveConnectionData(username, password, host);
+                ConnectionFile::SaveConnectionData(login.username, login.password, login.host);
                 couldNotKeep(answer.reason);
-            } else if (ConnectionFile::SaveConnectionData(username, QString(), host) &&
+            } else if (!enabled_) {
+                // Switched off while the keyring was answering: where the option says now.
+                ConnectionFile::SaveConnectionData(login.username, login.password, login.host);
+                forget(login);
+            } else if (ConnectionFile::SaveConnectionData(login.username, QString(), login.host) &&
                        before.password.isEmpty() &&
-                       keyFor(before.username, before.host) != keyFor(username, host)) {
+                       keyFor(before.username, before.host) != keyFor(login.username, login.host)) {
                 // The previous login's password is not left behind in the keyring.
-                ask(Request::Delete, keyFor(before.username, before.host), this,
-                    [](const Answer&) {});
+                forget(before);
             }
             Q_EMIT settled();
         },
         password);
+}
+
+void Keyring::keptLate(const Login& login, const Answer& answer) {
+    if (answer.result == Answer::Done && !enabled_) {
+        forget(login); // the option was switched off meanwhile
+    } else if (answer.result == Answer::Done) {
+        // Kept in clear when the keyring seemed not to answer; the keyring has it now. Unless
+        // another login was saved meanwhile.
+        const Login now = saved();
+        if (now.username == login.username && now.password == login.password &&
+            now.host == login.host)
+            ConnectionFile::SaveConnectionData(login.username, QString(), login.host);
+    }
+    Q_EMIT settled();
+}
+
+void Keyring::forget(const Login& login) {
+    ask(Request::Delete, keyFor(login.username, login.host), this, [](const Answer&) {});
 }
 
 void Keyring::switchTo(bool enabled) {
@@ -133,8 +171,14 @@ void Keyring::moveIn() {
     ask(
         Request::Write, keyFor(login.username, login.host), this,
         [this, login](const Answer& answer) {
+            if (answer.late) {
+                keptLate(login, answer);
+                return;
+            }
             if (answer.result != Answer::Done) {
                 couldNotKeep(answer.reason);
+            } else if (!enabled_) {
+                forget(login); // switched off again meanwhile: it stays in the file
             } else {
                 const Login now = saved();
                 // Unless another login was saved meanwhile.
@@ -155,13 +199,17 @@ void Keyring::moveOut() {
     }
     const QString key = keyFor(login.username, login.host);
     ask(Request::Read, key, this, [this, login, key](const Answer& answer) {
+        if (answer.late)
+            return; // given up on, and told: the password stayed in the keyring
         if (answer.result == Answer::Done) {
-            const Login now = saved();
             warn(tr("Kivo keeps your password in %1 again, in clear text, and removes it "
                     "from the desktop's keyring.")
                      .arg(ConnectionFile::FileName));
+            // Read after the box: another login may have been saved while it was open, and
+            // the option switched on again.
+            const Login now = saved();
             // Removed from the keyring only once the file holds it.
-            if (now.username == login.username && now.password.isEmpty() &&
+            if (!enabled_ && now.username == login.username && now.password.isEmpty() &&
                 now.host == login.host &&
                 ConnectionFile::SaveConnectionData(login.username, answer.password, login.host)) {
                 ask(Request::Delete, key, this, [this](const Answer&) { Q_EMIT settled(); });

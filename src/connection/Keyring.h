@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "KeychainModule.h"
+
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -39,18 +41,24 @@ public:
     // not be asked (said once).
     void password(const Login& login, QObject* context, PasswordRead read);
     // Saves the login; with the keyring, connection.dat gets the new login with an empty
-    // line 2 once the keyring holds the password, and keeps it in line 2 if it cannot.
+    // line 2 once the keyring holds the password, and keeps it in line 2 if it cannot (one
+    // that answers too late gets it then, and line 2 is emptied).
     void save(const QString& username, const QString& password, const QString& host);
 
     static QString keyFor(const QString& username, const QString& host);
 
 Q_SIGNALS:
-    // A save or a move has finished, whichever way; for tests and the preferences.
+    // A save or a move has finished, whichever way (once more when the keyring answers late);
+    // for tests and the preferences.
     void settled();
 
 private:
     void moveIn();
     void moveOut();
+    // The keyring kept a login's password after Kivo had stopped waiting and kept it in the
+    // file instead.
+    void keptLate(const Login& login, const keychain::Answer& answer);
+    void forget(const Login& login);
     void tellOnce(const QString& text);
     void couldNotKeep(const QString& reason);
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The saved password in the desktop's keyring: a session bus of the test's own, first without
 // any keyring, then with GNOME's keyring daemon unlocked on it.
+#include "ChatRegistry.h"
 #include "ConnectionController.h"
+#include "ConnectionFile.h"
+#include "FormChat.h"
 #include "TestSupport.h"
 #include "frmLogin.h"
 
@@ -14,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 using namespace kivo;
 
@@ -47,6 +51,24 @@ private Q_SLOTS:
     void withoutAKeyringThePasswordStaysInTheFile();
     void savedInTheKeyringWithAnEmptyLineTwo();
     void switchingTheOptionMovesThePassword();
+    void aSaveAnsweredOnceTheOptionIsOffStaysInTheFile();
+    void aKeyringThatAnswersLateGetsThePasswordAfterAll();
+    void aLoginSavedWhileMovingOutIsKept();
+    void leavingARoomWaitsForTheKeyringNotOverTheUser();
+    void leavingARoomWithoutAPasswordAsksForIt();
+
+private:
+    // Stopped, the keyring answers nothing until it goes on: a locked keyring with its
+    // prompt open.
+    struct Paused {
+        explicit Paused(QProcess* daemon)
+            : pid(static_cast<pid_t>(daemon->processId())) {
+            ::kill(pid, SIGSTOP);
+        }
+        ~Paused() { ::kill(pid, SIGCONT); }
+        pid_t pid;
+    };
+    QProcess* daemon_ = nullptr;
 };
 
 void TestKeyring::withoutAKeyringThePasswordStaysInTheFile() {
@@ -85,7 +107,7 @@ void TestKeyring::withoutAKeyringThePasswordStaysInTheFile() {
 }
 
 void TestKeyring::savedInTheKeyringWithAnEmptyLineTwo() {
-    auto* daemon = new QProcess(this);
+    auto* daemon = daemon_ = new QProcess(this);
     daemon->start("gnome-keyring-daemon", {"--foreground", "--unlock", "--components=secrets"});
     daemon->write("test-keyring");
     daemon->closeWriteChannel();
@@ -145,6 +167,99 @@ void TestKeyring::switchingTheOptionMovesThePassword() {
     Keyring reader;
     reader.setEnabled(true);
     QCOMPARE(passwordOf(reader, "dee"), QString());
+}
+
+void TestKeyring::aSaveAnsweredOnceTheOptionIsOffStaysInTheFile() {
+    test::Sandbox sandbox;
+    test::saveLogin(sandbox, "eve", "old", 42439);
+    Keyring keyring;
+    keyring.setEnabled(true);
+    QSignalSpy settledCount(&keyring, &Keyring::settled);
+    {
+        Paused locked(daemon_);
+        keyring.save("eve", "pw", "127.0.0.1");
+        keyring.switchTo(false); // the password is in the file: nothing to move
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(settledCount.size(), 2, 10000);
+    QCOMPARE(sandbox.readFile("connection.dat"), QByteArray("eve\r\npw\r\n127.0.0.1\r\n42439\r\n"));
+    Keyring reader;
+    reader.setEnabled(true);
+    QTRY_COMPARE(passwordOf(reader, "eve"), QString());
+}
+
+void TestKeyring::aKeyringThatAnswersLateGetsThePasswordAfterAll() {
+    test::Sandbox sandbox;
+    Keyring keyring;
+    keyring.setEnabled(true);
+    QSignalSpy settledCount(&keyring, &Keyring::settled);
+    {
+        Paused locked(daemon_);
+        keyring.save("fay", "pw", "127.0.0.1");
+        sandbox.clock.advanceMs(15000); // given up on: kept in the file
+        QCOMPARE(settledCount.size(), 1);
+        QCOMPARE(sandbox.readFile("connection.dat"),
+                 QByteArray("fay\r\npw\r\n127.0.0.1\r\n42439\r\n"));
+        QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(settledCount.size(), 2, 10000);
+    QCOMPARE(sandbox.readFile("connection.dat"), QByteArray("fay\r\n\r\n127.0.0.1\r\n42439\r\n"));
+    QCOMPARE(passwordOf(keyring, "fay"), QString("pw"));
+}
+
+void TestKeyring::aLoginSavedWhileMovingOutIsKept() {
+    test::Sandbox sandbox;
+    test::saveLogin(sandbox, "gus", "secret", 42439);
+    Keyring keyring;
+    QVERIFY(settled(keyring, [&] { keyring.switchTo(true); }));
+    QCOMPARE(sandbox.readFile("connection.dat"), QByteArray("gus\r\n\r\n127.0.0.1\r\n42439\r\n"));
+    // While the box that says the password moves out is open, another login is saved.
+    sandbox.boxes.whileOpen = [&] {
+        sandbox.boxes.whileOpen = nullptr;
+        keyring.save("hal", "new", "127.0.0.1");
+    };
+    QVERIFY(settled(keyring, [&] { keyring.switchTo(false); }));
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QCOMPARE(sandbox.readFile("connection.dat"),
+             QByteArray("hal\r\nnew\r\n127.0.0.1\r\n42439\r\n"));
+}
+
+void TestKeyring::leavingARoomWaitsForTheKeyringNotOverTheUser() {
+    test::Sandbox sandbox;
+    test::LoopbackServer home, elsewhere;
+    test::saveLogin(sandbox, "ivy", "", home.port());
+    ConnectionController connection;
+    connection.keyring.setEnabled(true);
+    QVERIFY(settled(connection.keyring, [&] { connection.keyring.save("ivy", "pw", "127.0.0.1"); }));
+    ChatRegistry chats(connection);
+    QPointer<FormChat> room = chats.openConference("lobby");
+    {
+        Paused locked(daemon_);
+        room->close();
+        QTRY_VERIFY(!room);
+        // Meanwhile the user logs in elsewhere.
+        QVERIFY(test::logInAt(elsewhere, connection, "ivy", "pw"));
+    }
+    // Answered in order: once this read is, the room's was too.
+    QCOMPARE(passwordOf(connection.keyring, "ivy"), QString("pw"));
+    QTest::qWait(100);
+    QCOMPARE(home.clientCount(), 0);
+    QCOMPARE(connection.Winsock1.remotePort(), elsewhere.port());
+}
+
+void TestKeyring::leavingARoomWithoutAPasswordAsksForIt() {
+    test::Sandbox sandbox;
+    test::LoopbackServer home;
+    test::saveLogin(sandbox, "jay", "", home.port());
+    ConnectionController connection;
+    connection.keyring.setEnabled(true); // and the keyring has no password for jay
+    ChatRegistry chats(connection);
+    int asked = 0;
+    chats.askForLogin = [&] { ++asked; };
+    QPointer<FormChat> room = chats.openConference("lobby");
+    room->close();
+    QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 10000);
+    QTest::qWait(100);
+    QCOMPARE(home.clientCount(), 0); // no login with an empty password
 }
 
 int main(int argc, char* argv[]) {
