@@ -298,7 +298,7 @@ void OptionalFeatures::onConnectionDropped(const QString& host, quint16 port) {
     ConnectionController& connection = form_.connection();
     reconnector_.start(host, port, connection.LoginUser, connection.LoginPass);
     for (FormChat* chat : form_.chats().windows())
-        chat->transcript().appendSystemLine(
+        chat->transcript().appendStatusLine(
             tr("*** Connection lost. Reconnecting in %1 s.").arg(reconnector_.secondsToNextTry()));
 }
 
@@ -314,7 +314,7 @@ void OptionalFeatures::onReconnected() {
     // The main window took the saved login's name; the try logged in as the user who was.
     connection.LoggedUser = connection.LoginUser;
     for (FormChat* chat : form_.chats().windows())
-        chat->transcript().appendSystemLine(tr("*** Connected again."));
+        chat->transcript().appendStatusLine(tr("*** Connected again."));
     if (FormChat* room = form_.chats().ServerChatWindow)
         connection.SendMessageToUser(QString(), Command::joinConference(room->conferenceAddress()));
     if (frmIgnoreList* ignoreList = form_.ignoreListWindow())

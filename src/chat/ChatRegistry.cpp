@@ -61,7 +61,7 @@ FormChat* ChatRegistry::openForStranger(const QString& name) {
     FormChat* chat = openForMessage(name);
     if (known)
         return chat;
-    chat->transcript().appendSystemLine(tr("*** %1 is not in your contacts.").arg(name));
+    chat->transcript().appendStatusLine(tr("*** %1 is not in your contacts.").arg(name));
     auto* add = new QAction(tr("&Add to Contacts..."), chat);
     connect(add, &QAction::triggered, this, [this, chat, add] {
         if (addContact(chat->ContactName))

@@ -91,8 +91,9 @@ void FormChat::showHistory() {
 void FormChat::lineAppended() {
     const qsizetype index = transcript().count() - 1;
     const TranscriptModel::Line line = transcript().line(index);
-    // The lines shown from the history are neither stored again nor news.
-    if (line.history)
+    // The lines shown from the history are neither stored again nor news; nor is what Kivo
+    // says of its own state.
+    if (line.history || line.status)
         return;
     if (HistoryStore* history = registry_.history())
         history->append(conversation(), conversationTitle(), line);
@@ -159,7 +160,7 @@ void FormChat::cmdSend_Click() {
     ConnectionController& connection = registry_.connection();
     // Without a connection nothing is sent, so nothing is echoed and the text stays typed.
     if (!connection.isConnected()) {
-        transcript().appendSystemLine(tr("*** Not sent: there is no connection to a server."));
+        transcript().appendStatusLine(tr("*** Not sent: there is no connection to a server."));
         txtMessage->setFocus();
         return;
     }

@@ -14,6 +14,7 @@ namespace {
 constexpr quint8 FormMask = 0x0F;
 constexpr quint8 OwnBit = 0x10;
 constexpr quint8 HistoryBit = 0x20;
+constexpr quint8 StatusBit = 0x40;
 
 qint64 now() {
     return Clock::current().now().toSecsSinceEpoch();
@@ -54,7 +55,7 @@ void TranscriptModel::append(const Line& line) {
         {static_cast<quint32>(chunk.text.size()), static_cast<quint32>(sender.size()),
          static_cast<qint32>(line.time - chunk.baseTime),
          static_cast<quint8>(static_cast<quint8>(line.form) | (line.own ? OwnBit : 0) |
-                             (line.history ? HistoryBit : 0))});
+                             (line.history ? HistoryBit : 0) | (line.status ? StatusBit : 0))});
     chunk.text += sender;
     chunk.text += text;
     ++count_;
@@ -78,6 +79,10 @@ void TranscriptModel::dropOldest() {
 
 void TranscriptModel::appendSystemLine(const QString& text) {
     append({.time = now(), .form = Form::System, .text = text});
+}
+
+void TranscriptModel::appendStatusLine(const QString& text) {
+    append({.time = now(), .form = Form::System, .status = true, .text = text});
 }
 
 void TranscriptModel::appendUserLine(const QString& sender, const QString& text,
@@ -149,6 +154,7 @@ TranscriptModel::Line TranscriptModel::line(qsizetype index) const {
             .form = static_cast<Form>(entry.flags & FormMask),
             .own = (entry.flags & OwnBit) != 0,
             .history = (entry.flags & HistoryBit) != 0,
+            .status = (entry.flags & StatusBit) != 0,
             .sender = QString::fromUtf8(bytes.first(entry.senderBytes)),
             .text = QString::fromUtf8(bytes.sliced(entry.senderBytes))};
 }

@@ -39,6 +39,8 @@ public:
     void append(const Line& line);
     // The described forms, stamped with the clock's time.
     void appendSystemLine(const QString& text);
+    // A system line of Kivo's own about its state.
+    void appendStatusLine(const QString& text);
     // Blue when the sender is exactly the logged-in user, red otherwise.
     void appendUserLine(const QString& sender, const QString& text, const QString& loggedUser);
     void appendPlainLine(const QString& text);
@@ -68,7 +70,7 @@ private:
         quint32 senderBytes; // the sender's UTF-8 comes first, then the text's
         qint32 timeFromBase; // seconds after the chunk's base time; a line too far from it
                              // starts a chunk of its own
-        quint8 flags;        // form and the own and history bits
+        quint8 flags;        // form and the own, history and status bits
     };
     struct Chunk {
         qint64 firstLine = 0; // counted from the first line ever appended

@@ -86,7 +86,7 @@ void frmJoinConference::cmdOK_Click() {
     }
     FormChat* room = chats_.openConference(address);
     if (!chats_.connection().SendMessageToUser(QString(), Command::joinConference(address)))
-        room->transcript().appendSystemLine(
+        room->transcript().appendStatusLine(
             tr("*** Not joined: there is no connection to a server."));
 }
 

@@ -16,6 +16,9 @@ struct ChatLine {
     Form form = Form::Plain;
     bool own = false;     // a user line of the logged-in user
     bool history = false; // shown from the stored history, not received now
+    // Kivo's own word on its state (the connection lost, back again): neither news nor a part
+    // of the conversation's history.
+    bool status = false;
     QString sender{};
     QString text{};
 };

@@ -7,6 +7,7 @@
 #include "Reconnector.h"
 #include "TestSupport.h"
 #include "TranscriptFormat.h"
+#include "Widgets.h"
 #include "frmIgnoreList.h"
 
 #include <QAction>
@@ -25,10 +26,10 @@ struct Session {
     FormChat* chat = nullptr;
     FormChat* room = nullptr;
 
-    explicit Session(bool reconnect = true) {
+    explicit Session(bool reconnect = true, const QByteArray& more = {}) {
         sandbox.writeFile("settings.dat", "False\r\n");
         if (reconnect)
-            sandbox.writeFile("kivo.ini", "[General]\nreconnect=true\n");
+            sandbox.writeFile("kivo.ini", "[General]\nreconnect=true\n" + more);
         test::saveLogin(sandbox, "ann", "pw", server.port());
         form = std::make_unique<Form1>();
         if (!test::logInAt(server, form->connection(), "ann", "pw"))
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void aDropSoonAfterALoginKeepsTheLongerWaits();
     void aNetworkErrorIsTriedAgainAsTheLoggedInUser();
     void theMenuAndTheLoginDialogStopTheTries();
+    void kivosOwnLinesAreNeitherNewsNorHistory();
 };
 
 void TestReconnect::backsOffWhileTheServerIsDown() {
@@ -235,6 +237,30 @@ void TestReconnect::theMenuAndTheLoginDialogStopTheTries() {
     s.sandbox.clock.advanceMs(120000);
     QTest::qWait(50);
     QCOMPARE(s.server.clientCount(), 2);
+}
+
+void TestReconnect::kivosOwnLinesAreNeitherNewsNorHistory() {
+    Session s(true, "history=true\n");
+    s.form->show();
+    kivo::activate(s.form.get()); // the user is elsewhere than in the chat windows
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    s.server.dropClient();
+    QTRY_VERIFY(s.reconnector().active());
+    s.sandbox.clock.advanceMs(2500);
+    QVERIFY(s.server.waitForClient(2));
+    s.server.send("Login successful.\r\n");
+    QTRY_VERIFY(!s.reconnector().active());
+    QCOMPARE(s.lastLine(s.chat), QString("[09:05:09] *** Connected again."));
+    QVERIFY(!s.chat->hasUnread());
+    HistoryStore* history = s.form->features().history();
+    history->flush();
+    QCOMPARE(history->newest(s.chat->conversation(), 10).size(), 0);
+    QCOMPARE(history->newest(s.room->conversation(), 10).size(), 0);
+    // What somebody says is both.
+    s.server.send("carl: still there?\r\n");
+    QTRY_VERIFY(s.room->hasUnread());
+    history->flush();
+    QCOMPARE(history->newest(s.room->conversation(), 10).size(), 1);
 }
 
 QTEST_MAIN(TestReconnect)
