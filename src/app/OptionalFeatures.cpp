@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusServiceWatcher>
 #include <QFile>
 #include <QFont>
 #include <QLabel>
@@ -77,6 +78,15 @@ OptionalFeatures::~OptionalFeatures() = default;
 
 void OptionalFeatures::applyTrayPreferences() {
     const Preferences::Values& values = preferences_.values();
+    if (values.trayIcon && !panel_) {
+        panel_ = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                         QDBusConnection::sessionBus(),
+                                         QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(panel_, &QDBusServiceWatcher::serviceUnregistered, this,
+                &OptionalFeatures::onNotificationAreaGone);
+        connect(panel_, &QDBusServiceWatcher::serviceRegistered, this,
+                &OptionalFeatures::applyTrayPreferences);
+    }
     if (values.trayIcon && !tray_ && TrayIcon::available())
         tray_ = std::make_unique<TrayIcon>(form_);
     else if (!values.trayIcon)
@@ -88,6 +98,18 @@ void OptionalFeatures::applyTrayPreferences() {
         form_.installEventFilter(this);
     else
         form_.removeEventFilter(this);
+}
+
+void OptionalFeatures::onNotificationAreaGone() {
+    if (!tray_)
+        return;
+    // A main window hidden in the notification area would be out of reach: it comes back, and
+    // closing it ends Kivo again until the area is there.
+    tray_.reset();
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+    form_.removeEventFilter(this);
+    if (form_.isHidden())
+        kivo::bringToFront(&form_);
 }
 
 bool OptionalFeatures::eventFilter(QObject* watched, QEvent* event) {

@@ -14,6 +14,7 @@
 #include <memory>
 
 class QAction;
+class QDBusServiceWatcher;
 
 namespace kivo {
 
@@ -70,6 +71,7 @@ protected:
 private:
     void buildMenus();
     void applyTrayPreferences();
+    void onNotificationAreaGone();
     void onNotificationActivated(const QString& conversation, const QString& activationToken);
     void onConnectionDropped(const QString& host, quint16 port);
     void onReconnected();
@@ -92,6 +94,8 @@ private:
     ClockTimer historyCleanup_;
     QPointer<frmSearchHistory> search_;
     std::unique_ptr<TrayIcon> tray_;
+    // The panel that shows the notification area, coming and going.
+    QDBusServiceWatcher* panel_ = nullptr;
     WindowPlaces places_{preferences_};
 };
 

@@ -56,6 +56,11 @@ public Q_SLOTS:
         items_.append(service);
     }
     void RegisterStatusNotifierHost(const QString&) {}
+    // The panel ends.
+    void stop() {
+        QDBusConnection(QStringLiteral("watcher"))
+            .unregisterService("org.kde.StatusNotifierWatcher");
+    }
 
 private:
     mutable QMutex mutex_;
@@ -90,6 +95,7 @@ private Q_SLOTS:
     void theIconShowsTheStateAndAWaitingMessage();
     void closingTheMainWindowKeepsKivoRunning();
     void withoutANotificationAreaTheOptionsSaySo();
+    void whenThePanelEndsTheMainWindowComesBack(); // last: the watcher is gone after it
 };
 
 void TestTray::theIconShowsTheStateAndAWaitingMessage() {
@@ -172,6 +178,19 @@ void TestTray::withoutANotificationAreaTheOptionsSaySo() {
     QCOMPARE(note->text(), QString("This desktop has no notification area."));
     dialog.accept();
     QVERIFY(s.sandbox.readFile("kivo.ini").contains("trayIcon=true")); // nothing changed
+}
+
+void TestTray::whenThePanelEndsTheMainWindowComesBack() {
+    if (!withWatcher)
+        QSKIP("runs with a watcher");
+    Session s("[General]\ntrayIcon=true\nkeepRunning=true\n");
+    QVERIFY(s.tray());
+    s.form->close();
+    QVERIFY(!s.form->isVisible());
+    QMetaObject::invokeMethod(watcher, &FakeWatcher::stop, Qt::BlockingQueuedConnection);
+    QTRY_VERIFY(s.form->isVisible());
+    QVERIFY(!s.tray());
+    QVERIFY(QGuiApplication::quitOnLastWindowClosed());
 }
 
 int main(int argc, char* argv[]) {
