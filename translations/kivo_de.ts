@@ -367,6 +367,10 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
         <source>Not connected</source>
         <translation>Nicht verbunden</translation>
     </message>
+    <message>
+        <source>A message from %1, who is not in your contacts, was not shown: %2 windows of people not in your contacts are open. Close some of them to see such messages again.</source>
+        <translation>Eine Nachricht von %1, der nicht in Ihren Kontakten ist, wurde nicht angezeigt: %2 Fenster von Personen, die nicht in Ihren Kontakten sind, sind geöffnet. Schließen Sie einige davon, um solche Nachrichten wieder zu sehen.</translation>
+    </message>
 </context>
 <context>
     <name>kivo::FormChat</name>

@@ -11,6 +11,7 @@
 #include "Router.h"
 #include "SettingsFile.h"
 #include "StateFiles.h"
+#include "Text.h"
 #include "Twips.h"
 #include "Widgets.h"
 #include "frmJoinConference.h"
@@ -297,6 +298,16 @@ void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {
     ContactNode* contact = contacts_.FindContactNode(sender);
     if (!contact && !chats_.strangerWindows())
         return;
+    if (!contact && !chats_.roomForStranger(sender)) {
+        warnings_.post(QStringLiteral("stranger held back"),
+                       tr("A message from %1, who is not in your contacts, was not shown: %2 "
+                          "windows of people not in your contacts are open. Close some of them "
+                          "to see such messages again.")
+                           .arg(shownInLine(sender))
+                           .arg(ChatRegistry::MaxStrangerWindows),
+                       AppTitle);
+        return;
+    }
     // Whether Kivo was active is taken as the message arrived, before its window is raised.
     const bool active = kivoIsActive();
     FormChat* chat = contact ? chats_.openForMessage(sender) : chats_.openForStranger(sender);

@@ -56,11 +56,20 @@ FormChat* ChatRegistry::openForMessage(const QString& contactName) {
     return open(contactName, false);
 }
 
+bool ChatRegistry::roomForStranger(const QString& name) const {
+    if (window(name))
+        return true;
+    return std::count_if(strangers_.begin(), strangers_.end(),
+                         [](const QPointer<FormChat>& chat) { return chat; }) < MaxStrangerWindows;
+}
+
 FormChat* ChatRegistry::openForStranger(const QString& name) {
     const bool known = window(name) != nullptr;
     FormChat* chat = openForMessage(name);
     if (known)
         return chat;
+    strangers_.removeAll(nullptr);
+    strangers_.append(chat);
     chat->transcript().appendStatusLine(tr("*** %1 is not in your contacts.").arg(name));
     auto* add = new QAction(tr("&Add to Contacts..."), chat);
     connect(add, &QAction::triggered, this, [this, chat, add] {

@@ -37,6 +37,11 @@ public:
     // nowhere). Such a window says so in its first line and offers to add the sender.
     void setStrangerWindows(bool open) { strangerWindows_ = open; }
     bool strangerWindows() const { return strangerWindows_; }
+    // At most this many such windows are open at once: two thousand senders cannot open two
+    // thousand windows.
+    static constexpr qsizetype MaxStrangerWindows = 20;
+    // Whether a message from this person, who is not a contact, may open a window now.
+    bool roomForStranger(const QString& name) const;
     FormChat* openForStranger(const QString& name);
     // Asks to add a contact of this name; whether it was added.
     std::function<bool(const QString&)> addContact = [](const QString&) { return false; };
@@ -120,6 +125,7 @@ private:
     QFont transcriptFont_;
     bool highlightMentions_ = false;
     bool strangerWindows_ = false;
+    QList<QPointer<FormChat>> strangers_;
     WindowPlaces* places_ = nullptr;
     std::unique_ptr<SpellChecker> spelling_;
     QDateTime lastKey_;

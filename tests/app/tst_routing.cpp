@@ -56,6 +56,7 @@ private Q_SLOTS:
     void privateMessageReachesAnOpenWindowInOtherCase();
     void privateMessagesThatGoNowhere();
     void aStrangersMessageOpensAWindowWhenAskedFor();
+    void strangersOpenABoundedNumberOfWindows();
     void windowsReopenWhereTheyWereWhenAskedFor();
     void receiptAndMessageInOneReadAreBothHandled();
     void conferenceLinesInTheirForms();
@@ -144,6 +145,32 @@ void TestRouting::aStrangersMessageOpensAWindowWhenAskedFor() {
     QCOMPARE(filled, QString("zed"));
     QVERIFY(s.form->contacts().FindContactNode("zed"));
     QVERIFY(chat->txtChat->actions().isEmpty() && chat->actions().isEmpty());
+}
+
+void TestRouting::strangersOpenABoundedNumberOfWindows() {
+    Session s("[General]\nstrangerWindows=true\n");
+    QByteArray lines;
+    for (int i = 0; i < 25; ++i)
+        lines += "(Private) s" + QByteArray::number(i) + ":hi\r\n";
+    // The box stays open until every line is routed, as a modal box would.
+    s.sandbox.boxes.whileOpen = [&] {
+        QTRY_VERIFY(s.form->chats().window("s3") &&
+                    test::transcriptText(s.form->chats().window("s3")).contains("still"));
+        s.sandbox.boxes.whileOpen = nullptr;
+    };
+    s.deliver(lines + "(Private) s3:an open window still takes messages\r\n");
+    QCOMPARE(s.form->chats().openCount(), ChatRegistry::MaxStrangerWindows);
+    QVERIFY(s.form->chats().window("s19") && !s.form->chats().window("s20"));
+    QVERIFY(test::transcriptText(s.form->chats().window("s3")).endsWith("still takes messages\n"));
+    // What was held back is said in one box.
+    QTRY_COMPARE(s.sandbox.boxes.texts(),
+                 QStringList{"A message from s20, who is not in your contacts, was not shown: 20 "
+                             "windows of people not in your contacts are open. Close some of "
+                             "them to see such messages again.\n\n(4 more like this)"});
+    // A closed window makes room again; contacts are never held back.
+    s.form->chats().window("s0")->close();
+    s.deliver("(Private) s20:now\r\n(Private) alice:hello\r\n");
+    QVERIFY(s.form->chats().window("s20") && s.form->chats().window("alice"));
 }
 
 void TestRouting::windowsReopenWhereTheyWereWhenAskedFor() {
