@@ -7,9 +7,11 @@
 #include "StateFiles.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace kivo;
 
@@ -51,15 +53,24 @@ int main(int argc, char* argv[]) {
     StateFolder::setPath(state.path());
     const QString text = fiveHundredCharacters();
 
+    // The dictionary is read on a thread of its own; the time until it is there.
+    const auto readDictionary = [](SpellChecker& checker) {
+        QEventLoop wait;
+        QObject::connect(&checker, &SpellChecker::loaded, &wait, &QEventLoop::quit);
+        QTimer::singleShot(10000, &wait, &QEventLoop::quit);
+        checker.isCorrect(QStringLiteral("the"));
+        wait.exec();
+    };
     SpellChecker checker(QStringLiteral("en_US"));
-    if (SpellChecker::installedLanguages().isEmpty() || !checker.isCorrect("the")) {
+    if (SpellChecker::installedLanguages().isEmpty()) {
         std::printf("Spelling: no en_US dictionary installed\n");
         return 0;
     }
+    readDictionary(checker);
     SpellChecker cold(QStringLiteral("en_US"));
     QElapsedTimer timer;
     timer.start();
-    cold.isCorrect(QStringLiteral("the")); // the dictionary read, no word of the line known
+    readDictionary(cold); // the dictionary read, no word of the line known
     const double loadMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     timer.restart();
     const qsizetype misspelt = cold.misspelt(text).size();
@@ -79,7 +90,7 @@ int main(int argc, char* argv[]) {
 
     std::printf("Spelling while typing (a 500-character line, %lld words misspelt)\n",
                 static_cast<long long>(misspelt));
-    std::printf("  reading the dictionary (once, at the first check) %9.2f ms\n", loadMs);
+    std::printf("  reading the dictionary (once, off the window's thread) %9.2f ms\n", loadMs);
     std::printf("  checking the line, words not seen before %9.2f ms\n", coldMs);
     std::printf("  checking the line again                  %9.2f ms\n", warmMs);
     bench::report("a key, checked and marked", keyCheckedMs, floorMs);

@@ -157,6 +157,14 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <source>Kivo&apos;s module is not installed (looked for %1)</source>
         <translation>Das Modul von Kivo ist nicht installiert (gesucht: %1)</translation>
     </message>
+    <message>
+        <source>Your own words in %1 were not read: %2</source>
+        <translation>Ihre eigenen Wörter in %1 wurden nicht gelesen: %2</translation>
+    </message>
+    <message>
+        <source>it is a link, and Kivo does not write through links</source>
+        <translation>sie ist eine Verknüpfung, und Kivo schreibt nicht durch Verknüpfungen</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ChatRegistry</name>

@@ -208,8 +208,13 @@ void ChatRegistry::setSpelling(const QString& language) {
     if (language == (spelling_ ? spelling_->language() : QString()))
         return;
     spelling_ = language.isEmpty() ? nullptr : std::make_unique<SpellChecker>(language);
-    for (FormChat* chat : windows())
-        chat->findChild<SpellingUnderline*>()->update();
+    const auto underline = [this] {
+        for (FormChat* chat : windows())
+            chat->findChild<SpellingUnderline*>()->update();
+    };
+    if (spelling_)
+        connect(spelling_.get(), &SpellChecker::loaded, this, underline);
+    underline();
 }
 
 void ChatRegistry::setTranscriptFont(const QFont& font) {

@@ -15,6 +15,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTextBoundaryFinder>
+#include <QThread>
 
 namespace kivo {
 namespace {
@@ -97,15 +98,21 @@ QString SpellChecker::languageFor(const QString& wanted, const QString& localeNa
     return installed.value(0);
 }
 
-SpellChecker::SpellChecker(const QString& language)
-    : language_(language) {
+SpellChecker::SpellChecker(const QString& language, QObject* parent)
+    : QObject(parent)
+    , language_(language) {
 }
 
-SpellChecker::~SpellChecker() = default;
+SpellChecker::~SpellChecker() {
+    if (loader_)
+        loader_->wait();
+}
 
-bool SpellChecker::load() {
-    if (std::exchange(loaded_, true))
-        return hunspell_ != nullptr;
+bool SpellChecker::ready() {
+    if (hunspell_)
+        return true;
+    if (std::exchange(started_, true))
+        return false;
     const QString aff = dictionaryPath(language_, QStringLiteral(".aff"));
     const QString dic = dictionaryPath(language_, QStringLiteral(".dic"));
     if (aff.isEmpty() || dic.isEmpty())
@@ -117,24 +124,49 @@ bool SpellChecker::load() {
         qCWarning(logFiles).noquote() << "spelling is not checked:" << error;
         return false;
     }
-    auto hunspell = std::make_unique<Hunspell>(*functions());
-    hunspell->handle = hunspell->call.create(QFile::encodeName(aff).constData(),
-                                             QFile::encodeName(dic).constData());
-    if (!hunspell->handle)
-        return false;
-    const char* encoding = hunspell->call.encoding(hunspell->handle);
-    hunspell->encoder = QStringEncoder(encoding ? encoding : "UTF-8");
-    hunspell->decoder = QStringDecoder(encoding ? encoding : "UTF-8");
-    if (!hunspell->encoder.isValid() || !hunspell->decoder.isValid())
-        return false;
-    hunspell_ = std::move(hunspell);
-    for (const QString& word : readStateFile(WordsFileName).lines)
-        hunspell_->add(word);
-    return true;
+    // Read on a thread of its own: a large dictionary takes a while, and so would a large
+    // list of words.
+    const QString words = StateFolder::filePath(WordsFileName);
+    auto loading = std::make_shared<std::unique_ptr<Hunspell>>();
+    auto wordsError = std::make_shared<QString>();
+    loader_ = QThread::create([loading, wordsError, aff, dic, words] {
+        auto hunspell = std::make_unique<Hunspell>(*functions());
+        hunspell->handle = hunspell->call.create(QFile::encodeName(aff).constData(),
+                                                 QFile::encodeName(dic).constData());
+        if (!hunspell->handle)
+            return;
+        const char* encoding = hunspell->call.encoding(hunspell->handle);
+        hunspell->encoder = QStringEncoder(encoding ? encoding : "UTF-8");
+        hunspell->decoder = QStringDecoder(encoding ? encoding : "UTF-8");
+        if (!hunspell->encoder.isValid() || !hunspell->decoder.isValid())
+            return;
+        const TextFileContents own = readTextFile(words, MaxWordsFileSize);
+        *wordsError = own.error;
+        for (const QString& word : own.lines)
+            hunspell->add(word);
+        *loading = std::move(hunspell);
+    });
+    loader_->setObjectName(QStringLiteral("spelling loader"));
+    connect(loader_, &QThread::finished, this, [this, loading, wordsError, words] {
+        loader_->wait();
+        delete std::exchange(loader_, nullptr);
+        hunspell_ = std::move(*loading);
+        if (!hunspell_)
+            return;
+        for (const QString& word : std::exchange(added_, {}))
+            hunspell_->add(word);
+        known_.clear();
+        if (!wordsError->isEmpty())
+            warn(QCoreApplication::translate("kivo", "Your own words in %1 were not read: %2")
+                     .arg(QDir::toNativeSeparators(words), *wordsError));
+        Q_EMIT loaded();
+    });
+    loader_->start();
+    return false;
 }
 
 bool SpellChecker::isCorrect(const QString& word) {
-    if (!load())
+    if (!ready())
         return true;
     if (const auto found = known_.constFind(word); found != known_.cend())
         return *found;
@@ -150,7 +182,7 @@ bool SpellChecker::isCorrect(const QString& word) {
 
 QList<SpellChecker::Word> SpellChecker::misspelt(const QString& text, qsizetype typing) {
     QList<Word> words;
-    if (!load())
+    if (!ready())
         return words;
     const QList<Link> links = findLinks(text);
     QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
@@ -177,7 +209,7 @@ QList<SpellChecker::Word> SpellChecker::misspelt(const QString& text, qsizetype 
 
 QStringList SpellChecker::suggestions(const QString& word, int most) {
     QStringList result;
-    if (!load())
+    if (!ready())
         return result;
     const QByteArray bytes = hunspell_->encode(word);
     if (bytes.isEmpty())
@@ -191,18 +223,26 @@ QStringList SpellChecker::suggestions(const QString& word, int most) {
 }
 
 bool SpellChecker::addToDictionary(const QString& word) {
-    if (!load())
-        return false;
-    TextFileContents words = readStateFile(WordsFileName);
-    // A file that cannot be read is not written over: the user's words would be lost.
-    if (words.status == TextFileContents::Status::Failed) {
+    const QString path = StateFolder::filePath(WordsFileName);
+    const auto cannot = [&](const QString& reason) {
         warn(QCoreApplication::translate("kivo", "Could not add the word to %1: %2")
-                 .arg(QDir::toNativeSeparators(StateFolder::filePath(WordsFileName)), words.error));
+                 .arg(QDir::toNativeSeparators(path), reason));
         return false;
-    }
+    };
+    // The user's own file is never written through a link, into some other file.
+    if (QFileInfo(path).isSymLink())
+        return cannot(QCoreApplication::translate(
+            "kivo", "it is a link, and Kivo does not write through links"));
+    TextFileContents words = readTextFile(path, MaxWordsFileSize);
+    // A file that cannot be read is not written over: the user's words would be lost.
+    if (words.status == TextFileContents::Status::Failed)
+        return cannot(words.error);
     if (!writeStateFile(WordsFileName, words.lines << word))
         return false;
-    hunspell_->add(word);
+    if (hunspell_)
+        hunspell_->add(word);
+    else
+        added_.append(word); // once the dictionary is read
     known_.insert(word, true);
     return true;
 }

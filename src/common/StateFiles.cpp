@@ -107,8 +107,11 @@ QStringList decodeLines(QByteArrayView bytes) {
 }
 
 TextFileContents readStateFile(const QString& fileName) {
+    return readTextFile(StateFolder::filePath(fileName), MaxStateFileSize);
+}
+
+TextFileContents readTextFile(const QString& path, qint64 maxSize) {
     TextFileContents contents;
-    const QString path = StateFolder::filePath(fileName);
     const QFileInfo info(path);
     if (!info.exists())
         return contents;
@@ -120,7 +123,7 @@ TextFileContents readStateFile(const QString& fileName) {
     };
     if (info.isDir())
         return failed(QCoreApplication::translate("kivo", "it is a folder, not a file"));
-    if (info.size() > MaxStateFileSize)
+    if (info.size() > maxSize)
         return failed(
             QCoreApplication::translate("kivo", "it is too large (%1 bytes)").arg(info.size()));
     QFile file(path);
@@ -130,7 +133,7 @@ TextFileContents readStateFile(const QString& fileName) {
     const QByteArray bytes = file.read(info.size() + 1);
     if (file.error() != QFileDevice::NoError)
         return failed(file.errorString());
-    if (bytes.size() > MaxStateFileSize)
+    if (bytes.size() > maxSize)
         return failed(QCoreApplication::translate("kivo", "it is too large"));
     contents.status = TextFileContents::Status::Read;
     contents.lines = decodeLines(bytes);

@@ -34,6 +34,8 @@ inline constexpr qint64 MaxStateFileSize = 64 * 1024 * 1024;
 
 // Reads a state file line by line, as decodeLines() does. Reports nothing itself.
 TextFileContents readStateFile(const QString& fileName);
+// The same for a file anywhere, no larger than `maxSize`.
+TextFileContents readTextFile(const QString& path, qint64 maxSize);
 
 // A write beyond the process's file size limit then fails and is reported like a full disk,
 // instead of the signal for it ending the program. Called once at start-up.

@@ -12,10 +12,12 @@
 #include "TranscriptView.h"
 #include "Widgets.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
 #include <QTimer>
@@ -58,6 +60,7 @@ private Q_SLOTS:
     void aRoomLineNamingMeIsHighlighted();
     void spellingIsCheckedAndLearnt();
     void misspeltWordsAreUnderlinedAndMended();
+    void theUsersOwnWordsAreBoundedAndNeverWrittenThroughALink();
     void theCursorRestsAfterTenSecondsWithoutInput();
     void theUnreadMarkerStaysUntilLookedAt();
     void nothingIsEchoedWithoutAConnection();
@@ -303,6 +306,10 @@ void TestChat::spellingIsCheckedAndLearnt() {
             result.append(text.mid(word.start, word.length));
         return result;
     };
+    // The dictionary is read on a thread of its own: nothing is marked until it is there.
+    QSignalSpy loaded(&checker, &SpellChecker::loaded);
+    QCOMPARE(words(checker.misspelt(text)), QStringList());
+    QVERIFY(loaded.wait());
     QCOMPARE(words(checker.misspelt(text)), (QStringList{"Ths", "tset", "speling"}));
     QCOMPARE(words(checker.misspelt(text, text.size())), (QStringList{"Ths", "tset"}));
     const QStringList suggestions = checker.suggestions("speling");
@@ -312,7 +319,46 @@ void TestChat::spellingIsCheckedAndLearnt() {
     QVERIFY(checker.addToDictionary("Kivo"));
     QVERIFY(checker.isCorrect("Kivo"));
     QCOMPARE(sandbox.readFile("words.txt"), QByteArray("Kivo\r\n"));
-    QVERIFY(SpellChecker("en_US").isCorrect("Kivo")); // kept for the next start
+    SpellChecker next("en_US"); // kept for the next start
+    next.isCorrect("Kivo");
+    QVERIFY(QSignalSpy(&next, &SpellChecker::loaded).wait());
+    QVERIFY(next.isCorrect("Kivo"));
+    QVERIFY(!next.isCorrect("Kivoo"));
+}
+
+void TestChat::theUsersOwnWordsAreBoundedAndNeverWrittenThroughALink() {
+    // Too large: not read, said, and not written over.
+    {
+        test::Sandbox sandbox;
+        const QByteArray large =
+            QByteArray("Zorblat\r\n") + QByteArray(SpellChecker::MaxWordsFileSize, 'a') + "\r\n";
+        sandbox.writeFile("words.txt", large);
+        SpellChecker checker("en_US");
+        checker.isCorrect("Zorblat");
+        QVERIFY(QSignalSpy(&checker, &SpellChecker::loaded).wait());
+        QVERIFY(!checker.isCorrect("Zorblat"));
+        QCOMPARE(sandbox.boxes.boxes.size(), 1);
+        QVERIFY2(sandbox.boxes.texts()[0].startsWith("Your own words in "),
+                 qPrintable(sandbox.boxes.texts()[0]));
+        QVERIFY(!checker.addToDictionary("Kivo"));
+        QCOMPARE(sandbox.readFile("words.txt"), large);
+    }
+    // A link: read, but never written through.
+    {
+        test::Sandbox sandbox;
+        sandbox.writeFile("mine.txt", "Zorblat\n");
+        QVERIFY(QFile::link(sandbox.path("mine.txt"), sandbox.path("words.txt")));
+        SpellChecker checker("en_US");
+        checker.isCorrect("Zorblat");
+        QVERIFY(QSignalSpy(&checker, &SpellChecker::loaded).wait());
+        QVERIFY(checker.isCorrect("Zorblat"));
+        QVERIFY(!checker.addToDictionary("Kivo"));
+        QCOMPARE(sandbox.boxes.boxes.size(), 1);
+        QVERIFY(sandbox.boxes.texts()[0].endsWith("it is a link, and Kivo does not write "
+                                                  "through links"));
+        QCOMPARE(sandbox.readFile("mine.txt"), QByteArray("Zorblat\n"));
+        QVERIFY(QFileInfo(sandbox.path("words.txt")).isSymLink());
+    }
 }
 
 void TestChat::misspeltWordsAreUnderlinedAndMended() {
@@ -589,7 +635,8 @@ void TestChat::aWindowClosesUnderItsMenusAndBoxes() {
     const auto openMenu = [](QWidget* widget, const QPoint& at) {
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
         QApplication::sendEvent(widget, &event);
-        return QTest::qWaitFor([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); });
+        return QTest::qWaitFor(
+            [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); });
     };
     const auto closedWithIt = [](QPointer<FormChat> chat) {
         QPointer<QMenu> menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
