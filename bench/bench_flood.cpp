@@ -134,28 +134,36 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents();
     }
 
-    // Once more with the history on: what the writer keeps up with is stored, in order.
+    // Once more with the history on, a million lines: what waits for the writer is bounded in
+    // bytes, and a flood of this size is stored whole, in order.
+    constexpr int StoredLines = 1'000'000;
     Preferences::Values values = form.features().preferences().values();
     values.history = true;
     form.features().preferences().save(values);
     QElapsedTimer clock;
     clock.start();
     const auto [room, shownMs] =
-        floodRoom(QStringLiteral("stored"), QStringLiteral("/dev-flood %1").arg(Lines),
-                  QStringLiteral("<flood> line %1").arg(Lines), 120000);
+        floodRoom(QStringLiteral("stored"), QStringLiteral("/dev-flood %1").arg(StoredLines),
+                  QStringLiteral("<flood> line %1").arg(StoredLines), 300000);
+    const long residentAfterFlood = bench::residentKiB();
     form.features().history()->flush();
-    const QList<HistoryStore::Line> stored =
-        form.features().history()->newest(room->conversation(), Lines);
     const double storedMs = static_cast<double>(clock.elapsed());
-    // What waits for the writer is bounded: a flood faster than it stores what it can.
-    const bool inOrder =
-        std::is_sorted(stored.begin(), stored.end(), [](const auto& a, const auto& b) {
+    const QList<HistoryStore::Line> stored =
+        form.features().history()->newest(room->conversation(), StoredLines);
+    const auto outOfOrder =
+        std::is_sorted_until(stored.begin(), stored.end(), [](const auto& a, const auto& b) {
             return a.line.text.mid(5).toInt() < b.line.text.mid(5).toInt();
         });
-    std::printf("  with the history on: %.0f lines/s shown, %lld stored after %.0f ms%s; "
-                "longest stall %lld ms\n",
-                Lines / shownMs * 1000, static_cast<long long>(stored.size()), storedMs,
-                inOrder ? ", in order" : "  NOT IN ORDER", longestStall);
+    const bool inOrder = outOfOrder == stored.end();
+    if (!inOrder)
+        std::printf("  stored out of order: \"%s\" after \"%s\"\n",
+                    qPrintable(outOfOrder->line.text.right(40)),
+                    qPrintable(std::prev(outOfOrder)->line.text.right(40)));
+    std::printf("  with the history on, %d lines: %.0f lines/s shown, %lld stored after %.0f ms%s; "
+                "longest stall %lld ms; resident %ld KiB when the last was shown\n",
+                StoredLines, StoredLines / shownMs * 1000, static_cast<long long>(stored.size()),
+                storedMs, inOrder ? ", in order" : "  NOT IN ORDER", longestStall,
+                residentAfterFlood);
     server.terminate();
     server.waitForFinished(5000);
     return 0;

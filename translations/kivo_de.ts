@@ -134,14 +134,6 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <translation>sie ist die Datenbank eines anderen Programms, daher lässt Kivo sie unverändert.</translation>
     </message>
     <message>
-        <source>%1 lines came faster than they could be stored and are not in the history.</source>
-        <translation>%1 Zeilen kamen schneller, als sie gespeichert werden konnten, und fehlen im Verlauf.</translation>
-    </message>
-    <message>
-        <source>%1 lines could not be stored</source>
-        <translation>%1 Zeilen konnten nicht gespeichert werden</translation>
-    </message>
-    <message>
         <source>Kivo is already running with these state files; the desktop did not let its window come to the front, so it asks for your attention instead.</source>
         <translation>Kivo läuft bereits mit diesen Zustandsdateien; der Desktop hat sein Fenster nicht in den Vordergrund gelassen, daher bittet es stattdessen um Ihre Aufmerksamkeit.</translation>
     </message>
@@ -156,6 +148,18 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
     <message>
         <source>Kivo&apos;s module is not installed (looked for %1)</source>
         <translation>Das Modul von Kivo ist nicht installiert (gesucht: %1)</translation>
+    </message>
+    <message>
+        <source>a newer Kivo wrote it, and this one leaves it as it is. Use the newer Kivo, or move the file away to begin a new history.</source>
+        <translation>ein neueres Kivo hat sie geschrieben, und dieses lässt sie unverändert. Verwenden Sie das neuere Kivo, oder verschieben Sie die Datei, um einen neuen Verlauf zu beginnen.</translation>
+    </message>
+    <message>
+        <source>they came faster than they could be stored</source>
+        <translation>sie kamen schneller, als sie gespeichert werden konnten</translation>
+    </message>
+    <message>
+        <source>%1 lines could not be stored in the history since Kivo started: %2.</source>
+        <translation>%1 Zeilen konnten seit dem Start von Kivo nicht im Verlauf gespeichert werden: %2.</translation>
     </message>
     <message>
         <source>Your own words in %1 were not read: %2</source>
@@ -542,6 +546,18 @@ An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertraue
     <message>
         <source>Certificate for Another Name</source>
         <translation>Zertifikat für einen anderen Namen</translation>
+    </message>
+    <message>
+        <source>When Kivo ended last time, %1 lines could not be stored in the history.</source>
+        <translation>Als Kivo zuletzt beendet wurde, konnten %1 Zeilen nicht im Verlauf gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>%1 lines could not be stored in the history before Kivo ended.</source>
+        <translation>%1 Zeilen konnten vor dem Beenden von Kivo nicht im Verlauf gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Updating the history for this version of Kivo: %1%</source>
+        <translation>Der Verlauf wird für diese Version von Kivo aktualisiert: %1%</translation>
     </message>
 </context>
 <context>

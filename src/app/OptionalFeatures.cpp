@@ -22,7 +22,10 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
+#include <cstdio>
 
 namespace kivo {
 namespace {
@@ -67,6 +70,13 @@ OptionalFeatures::OptionalFeatures(Form1& form)
     historyCleanup_.setInterval(HistoryCleanupInterval);
     connect(&historyCleanup_, &ClockTimer::timeout, this, &OptionalFeatures::removeOldHistory);
     preferences_.load();
+    if (const qint64 lost = preferences_.linesNotStored(); lost > 0) {
+        preferences_.setLinesNotStored(0);
+        QTimer::singleShot(0, this, [lost] {
+            warn(tr("When Kivo ended last time, %1 lines could not be stored in the history.")
+                     .arg(lost));
+        });
+    }
     applyHistoryPreference();
     connection.keyring.setEnabled(preferences_.values().keyring);
     applySimplePreferences();
@@ -74,7 +84,18 @@ OptionalFeatures::OptionalFeatures(Form1& form)
         places_.restore(&form_, MainWindowPlace);
 }
 
-OptionalFeatures::~OptionalFeatures() = default;
+OptionalFeatures::~OptionalFeatures() {
+    // What the writer could not store before Kivo ends is said now, and at the next start.
+    if (!history_)
+        return;
+    const qint64 lost = history_->close() + historyLosses_.untold();
+    if (lost == 0)
+        return;
+    const QString text =
+        tr("%1 lines could not be stored in the history before Kivo ended.").arg(lost);
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    preferences_.setLinesNotStored(lost);
+}
 
 void OptionalFeatures::applyTrayPreferences() {
     const Preferences::Values& values = preferences_.values();
@@ -173,6 +194,8 @@ void OptionalFeatures::searchHistory(FormChat* from) {
 bool OptionalFeatures::openHistory() {
     auto store = std::make_unique<HistoryStore>();
     connect(store.get(), &HistoryStore::problem, this, [](const QString& text) { warn(text); });
+    connect(store.get(), &HistoryStore::linesLost, &historyLosses_, &HistoryLosses::lost);
+    connect(store.get(), &HistoryStore::updating, this, &OptionalFeatures::showHistoryUpdate);
     if (!store->open())
         return false;
     history_ = std::move(store);
@@ -277,6 +300,16 @@ void OptionalFeatures::onCertificateRefused(const QString& host, quint16 port,
     ConnectionController& connection = form_.connection();
     connection.WaitingForLogin = true;
     connection.connectTo(host, port);
+}
+
+void OptionalFeatures::showHistoryUpdate(int percent) {
+    // In a status bar of its own, there only while an older history is brought up to date.
+    if (percent >= 100) {
+        form_.setStatusBar(nullptr);
+        return;
+    }
+    form_.statusBar()->showMessage(
+        tr("Updating the history for this version of Kivo: %1%").arg(percent));
 }
 
 void OptionalFeatures::removeOldHistory() {

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "ClockTimer.h"
+#include "HistoryLosses.h"
 #include "HistoryStore.h"
+#include "MessageBoxes.h"
 #include "Notices.h"
 #include "Notifier.h"
 #include "Preferences.h"
@@ -84,6 +86,7 @@ private:
     void showEncryption();
     bool openHistory();
     void removeOldHistory();
+    void showHistoryUpdate(int percent);
 
     Form1& form_;
     Preferences preferences_;
@@ -91,6 +94,7 @@ private:
     Notices notices_{preferences_, notifier_};
     Reconnector reconnector_;
     std::unique_ptr<HistoryStore> history_;
+    HistoryLosses historyLosses_{[](const QString& text) { warn(text); }};
     ClockTimer historyCleanup_;
     QPointer<frmSearchHistory> search_;
     std::unique_ptr<TrayIcon> tray_;

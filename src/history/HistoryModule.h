@@ -13,11 +13,14 @@
 // history never loads the database's libraries.
 namespace kivo::history {
 
-// Lines waiting for the writer, at most: about a second of writing, so that a crash loses
-// little and a flood cannot grow the queue without end.
-inline constexpr int MaxWaiting = 50'000;
+// What may wait for the writer, at most: the bytes of the lines' text and what each line
+// costs besides. A flood of a million 60-character lines waits whole; the writer stores some
+// 50,000 lines a second.
+inline constexpr qsizetype MaxWaitingBytes = 160 * 1024 * 1024;
 // Lines written in one transaction, at most: a commit every few hundred milliseconds.
 inline constexpr int MaxBatch = 5'000;
+// How long Kivo waits at exit for what still waits for the writer.
+inline constexpr int ExitWaitMs = 3000;
 
 struct Line {
     qint64 id = 0;
@@ -37,7 +40,10 @@ struct Found {
 // What the database tells, always on the thread that opened it.
 struct Events {
     std::function<void(const QString& text)> problem; // in words, for the user
-    std::function<void(const QString& reason)> writeFailed;
+    // Lines that will not be in the history, and why.
+    std::function<void(int lines, const QString& reason)> linesLost;
+    // How far an older history is in being brought up to date, in percent; 100 when done.
+    std::function<void(int percent)> updating;
     std::function<void()> finished; // a deletion or removal is done, or has failed and told
 };
 
@@ -54,6 +60,9 @@ public:
     virtual void deleteConversation(const QString& conversation) = 0;
     virtual void deleteAll() = 0;
     virtual void removeOlderThan(qint64 time) = 0;
+    // Ends the writer once it has written what waits, or after ExitWaitMs; the lines it could
+    // not write.
+    virtual qsizetype close() = 0;
 };
 
 // Opens or creates the database at `path` (`now` names a damaged file moved aside). Null when

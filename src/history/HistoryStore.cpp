@@ -34,11 +34,12 @@ bool HistoryStore::open() {
                            .arg(QDir::toNativeSeparators(path), error));
         return false;
     }
-    database_.reset(
-        openDatabase(path, Clock::current().now(),
-                     {.problem = [this](const QString& text) { Q_EMIT problem(text); },
-                      .writeFailed = [this](const QString& reason) { Q_EMIT writeFailed(reason); },
-                      .finished = [this] { Q_EMIT finished(); }}));
+    database_.reset(openDatabase(
+        path, Clock::current().now(),
+        {.problem = [this](const QString& text) { Q_EMIT problem(text); },
+         .linesLost = [this](int lines, const QString& reason) { Q_EMIT linesLost(lines, reason); },
+         .updating = [this](int percent) { Q_EMIT updating(percent); },
+         .finished = [this] { Q_EMIT finished(); }}));
     return database_ != nullptr;
 }
 
@@ -82,6 +83,12 @@ void HistoryStore::deleteAll() {
 void HistoryStore::removeOlderThan(qint64 time) {
     if (database_)
         database_->removeOlderThan(time);
+}
+
+qsizetype HistoryStore::close() {
+    const qsizetype lost = database_ ? database_->close() : 0;
+    database_.reset();
+    return lost;
 }
 
 } // namespace kivo

@@ -18,8 +18,7 @@ class HistoryStore : public QObject {
     Q_OBJECT
 public:
     static inline const QString FileName = QStringLiteral("history.sqlite");
-    static constexpr int MaxWaiting = history::MaxWaiting;
-    static constexpr int MaxBatch = history::MaxBatch;
+    static constexpr qsizetype MaxWaitingBytes = history::MaxWaitingBytes;
 
     using Line = history::Line;
     using Hit = history::Hit;
@@ -38,8 +37,8 @@ public:
     static QString privateConversation(const QString& contact);
     static QString roomConversation(const QString& address);
 
-    // Queued for the writer, in order; beyond MaxWaiting lines are not stored, and once the
-    // writer has caught up the user is told how many.
+    // Queued for the writer, in order; what does not fit in MaxWaitingBytes is not stored, and
+    // said (linesLost()).
     void append(const QString& conversation, const QString& title, const ChatLine& line);
     // Waits until everything queued is written or done.
     void flush();
@@ -59,11 +58,17 @@ public:
     void deleteConversation(const QString& conversation);
     void deleteAll();
     void removeOlderThan(qint64 time);
+    // Ends the writer once it has stored what waits, or after a few seconds; the lines that
+    // are not stored. Nothing is stored after it.
+    qsizetype close();
 
 Q_SIGNALS:
     // Something the user should know, in words; the window layer decides how to show it.
     void problem(const QString& text);
-    void writeFailed(const QString& reason);
+    // Lines that will not be in the history, and why; each loss.
+    void linesLost(int lines, const QString& reason);
+    // An older history is being brought up to date: how far, in percent; 100 when done.
+    void updating(int percent);
     // A deletion or removal is done (successfully or not: a failure has been told).
     void finished();
 

@@ -41,6 +41,7 @@ const QString TranscriptFontKey = QStringLiteral("transcriptFont");
 const QString SpellingLanguageKey = QStringLiteral("spellingLanguage");
 const QString CertificatesGroup = QStringLiteral("certificates");
 const QString PlacesGroup = QStringLiteral("places");
+const QString LinesNotStoredKey = QStringLiteral("history/linesNotStored");
 
 QString certificateKey(const QString& host, quint16 port) {
     return CertificatesGroup + u'/' + host + u':' + QString::number(port);
@@ -164,6 +165,21 @@ bool Preferences::acceptCertificate(const QString& host, quint16 port,
                                     const QByteArray& fingerprint) {
     return write([&](QSettings& settings) {
         settings.setValue(certificateKey(host, port), QString::fromLatin1(fingerprint.toHex()));
+    });
+}
+
+qint64 Preferences::linesNotStored() const {
+    if (kindOfFile() != Kind::Plain)
+        return 0;
+    return QSettings(path(), QSettings::IniFormat).value(LinesNotStoredKey).toLongLong();
+}
+
+bool Preferences::setLinesNotStored(qint64 lines) {
+    return write([lines](QSettings& settings) {
+        if (lines > 0)
+            settings.setValue(LinesNotStoredKey, lines);
+        else
+            settings.remove(LinesNotStoredKey);
     });
 }
 

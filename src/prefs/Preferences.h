@@ -56,6 +56,10 @@ public:
     QByteArray acceptedCertificate(const QString& host, quint16 port) const;
     bool acceptCertificate(const QString& host, quint16 port, const QByteArray& fingerprint);
 
+    // Lines the history could not store before Kivo last ended, said at the next start.
+    qint64 linesNotStored() const;
+    bool setLinesNotStored(qint64 lines);
+
     // A window's place (position and size) as last kept under its name; invalid when none.
     QRect windowPlace(const QString& name) const;
     bool keepWindowPlace(const QString& name, const QRect& place);

@@ -4,6 +4,7 @@
 #include "ChatRegistry.h"
 #include "Form1.h"
 #include "FormChat.h"
+#include "HistoryLosses.h"
 #include "HistoryStore.h"
 #include "OptionalFeatures.h"
 #include "StateFiles.h"
@@ -35,11 +36,13 @@ template <typename T> T* part(QWidget* window, const char* name) {
     return window->findChild<T*>(QString::fromLatin1(name));
 }
 
-// A store whose problems are told in boxes, as the main window tells them.
+// A store whose problems and losses are told in boxes, as the main window tells them.
 struct Store : HistoryStore {
     Store() {
         connect(this, &HistoryStore::problem, this, [](const QString& text) { warn(text); });
+        connect(this, &HistoryStore::linesLost, &losses, &HistoryLosses::lost);
     }
+    HistoryLosses losses{[](const QString& text) { warn(text); }};
 };
 
 // The main window logged in as ann at a loopback server, with alice and bob as contacts.
@@ -102,6 +105,12 @@ private Q_SLOTS:
     void deletedTextLeavesNoTrace();
     void searchingChineseAndOddText();
     void searchErrorsAndTheChosenResult();
+    void anOlderHistoryIsBroughtUpToDateBehindTheWindow();
+    void aDamagedOlderHistoryIsMovedAside_data();
+    void aDamagedOlderHistoryIsMovedAside();
+    void aNewerOrForeignDatabaseIsLeftAlone_data();
+    void aNewerOrForeignDatabaseIsLeftAlone();
+    void linesNotStoredAtExitAreSaid();
 };
 
 void TestHistory::offWritesNothingAndWindowsOpenEmpty() {
@@ -390,7 +399,8 @@ void TestHistory::readingNeverWaitsForTheWriter() {
     test::Sandbox sandbox;
     Store history;
     QVERIFY(history.open());
-    for (int i = 0; i < HistoryStore::MaxWaiting - 1; ++i)
+    const int flood = 60'000;
+    for (int i = 0; i < flood; ++i)
         history.append("room:flood", "flood", userLine(QString("flood line %1").arg(i)));
     history.append("private:alice", "alice", userLine("right after the flood"));
     const QList<HistoryStore::Line> lines = history.newest("private:alice", 10);
@@ -402,30 +412,44 @@ void TestHistory::readingNeverWaitsForTheWriter() {
     history.flush();
     QCOMPARE(history.newest("private:alice", 10).size(), 1); // once, not twice
     QCOMPARE(history.newest("room:flood", 3).last().line.text,
-             QString("flood line %1").arg(HistoryStore::MaxWaiting - 2));
+             QString("flood line %1").arg(flood - 1));
 }
 
 void TestHistory::aFloodStoresWhatItCanAndSaysHowMuchNot() {
     test::Sandbox sandbox;
-    const int lines = 3 * HistoryStore::MaxWaiting;
-    {
-        Store history;
-        QVERIFY(history.open());
-        for (int i = 0; i < lines; ++i)
-            history.append("room:flood", "flood", userLine("x"));
-        QVERIFY(history.waiting() <= HistoryStore::MaxWaiting + HistoryStore::MaxBatch);
-        history.flush();
-    }
-    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    const auto stored = [&] {
+        Direct direct(sandbox.path(HistoryStore::FileName));
+        QSqlQuery count(direct.db);
+        return count.exec("SELECT count(*) FROM lines") && count.next() ? count.value(0).toInt()
+                                                                        : -1;
+    };
+    Store history;
+    QVERIFY(history.open());
+    // An ordinary flood, four times what once was the bound, waits and is stored whole.
+    const int lines = 200'000;
+    for (int i = 0; i < lines; ++i)
+        history.append("room:flood", "flood", userLine(QString("line %1 of a flood").arg(i)));
+    history.flush();
+    QCOMPARE(stored(), lines);
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+    const QList<HistoryStore::Line> inOrder = history.newest("room:flood", lines);
+    QCOMPARE(inOrder.size(), lines);
+    for (int i = 0; i < lines; i += 997)
+        QCOMPARE(inOrder[i].line.text, QString("line %1 of a flood").arg(i));
+    // Beyond the bound in bytes lines are lost, and that is said with how many.
+    const QString megabyte(1024 * 1024, u'x');
+    const int huge = static_cast<int>(HistoryStore::MaxWaitingBytes / megabyte.size()) + 40;
+    for (int i = 0; i < huge; ++i)
+        history.append("room:flood", "flood", userLine(megabyte));
+    history.flush();
+    QTRY_COMPARE(sandbox.boxes.boxes.size(), 1);
     const QString told = sandbox.boxes.texts()[0];
     const int notStored = told.section(' ', 0, 0).toInt();
-    QVERIFY2(notStored > 0 && told.endsWith("lines came faster than they could be stored and "
-                                            "are not in the history."),
+    QVERIFY2(notStored > 0 && told.endsWith(" lines could not be stored in the history since "
+                                            "Kivo started: they came faster than they could "
+                                            "be stored."),
              qPrintable(told));
-    Direct direct(sandbox.path(HistoryStore::FileName));
-    QSqlQuery count(direct.db);
-    QVERIFY(count.exec("SELECT count(*) FROM lines") && count.next());
-    QCOMPARE(count.value(0).toInt() + notStored, lines);
+    QCOMPARE(stored() + notStored, lines + huge);
 }
 
 void TestHistory::aFailedBatchIsTriedAgain() {
@@ -462,14 +486,19 @@ void TestHistory::aFailedBatchIsTriedAgain() {
         Direct direct(sandbox.path(HistoryStore::FileName));
         QVERIFY(direct.exec("INSERT INTO failing VALUES (1)"));
     }
+    // Each loss is said, at most once a minute, with the count so far.
+    const QString told = "%1 lines could not be stored in the history since Kivo started: "
+                         "refused for the test Unable to fetch row.";
     history.append("private:alice", "alice", userLine("lost 1"));
     history.flush();
+    QTRY_COMPARE(sandbox.boxes.texts(), QStringList{told.arg(1)});
     history.append("private:alice", "alice", userLine("lost 2"));
     history.flush();
     qInstallMessageHandler(previous);
-    QCOMPARE(sandbox.boxes.texts(),
-             QStringList{"1 lines could not be stored in the history: refused for the test "
-                         "Unable to fetch row"});
+    QTest::qWait(50);
+    QCOMPARE(sandbox.boxes.texts(), QStringList{told.arg(1)});
+    sandbox.clock.advanceMs(HistoryLosses::Interval);
+    QCOMPARE(sandbox.boxes.texts(), (QStringList{told.arg(1), told.arg(2)}));
     QCOMPARE(history.newest("private:alice", 5).size(), 1);
 }
 
@@ -604,6 +633,166 @@ void TestHistory::searchErrorsAndTheChosenResult() {
     QVERIFY(
         part<QLabel>(search, "lblSearchError")->text().startsWith("The search could not be run: "));
     search->close();
+}
+
+namespace {
+
+// A history as the first Kivo with one wrote it (schema version 1), with `lines` lines of which
+// every hundredth is Chinese. The lines come first in the file, the indexes after them.
+void writeVersionOne(const QString& path, int lines) {
+    Direct direct(path);
+    QVERIFY(direct.exec("CREATE TABLE lines(id INTEGER PRIMARY KEY, time INTEGER NOT NULL, "
+                        "conversation TEXT NOT NULL, title TEXT NOT NULL, form INTEGER NOT NULL, "
+                        "own INTEGER NOT NULL, sender TEXT NOT NULL, text TEXT NOT NULL)"));
+    QVERIFY(direct.exec("BEGIN"));
+    QSqlQuery insert(direct.db);
+    QVERIFY(insert.prepare("INSERT INTO lines(time, conversation, title, form, own, sender, "
+                           "text) VALUES (?, 'private:alice', 'alice', 1, 0, 'alice', ?)"));
+    for (int i = 0; i < lines; ++i) {
+        insert.addBindValue(1771664400 + i);
+        insert.addBindValue(i % 100 == 0 ? u"明天的会议改到三点"_qs
+                                         : QString("an older line %1 about nothing much").arg(i));
+        QVERIFY(insert.exec());
+    }
+    QVERIFY(direct.exec("COMMIT"));
+    for (const char* statement :
+         {"CREATE INDEX lines_by_conversation ON lines(conversation, id)",
+          "CREATE INDEX lines_by_time ON lines(time)",
+          "CREATE VIRTUAL TABLE lines_text USING fts5(text, content='lines', content_rowid='id', "
+          "tokenize='unicode61')",
+          "INSERT INTO lines_text(lines_text) VALUES ('rebuild')",
+          "CREATE TRIGGER lines_added AFTER INSERT ON lines BEGIN INSERT INTO lines_text(rowid, "
+          "text) VALUES (new.id, new.text); END",
+          "CREATE TRIGGER lines_removed AFTER DELETE ON lines BEGIN INSERT INTO "
+          "lines_text(lines_text, rowid, text) VALUES ('delete', old.id, old.text); END",
+          "PRAGMA user_version=1"})
+        QVERIFY(direct.exec(statement));
+}
+
+int userVersion(const QString& path) {
+    Direct direct(path);
+    QSqlQuery query(direct.db);
+    return query.exec("PRAGMA user_version") && query.next() ? query.value(0).toInt() : -1;
+}
+
+} // namespace
+
+void TestHistory::anOlderHistoryIsBroughtUpToDateBehindTheWindow() {
+    test::Sandbox sandbox;
+    const QString path = sandbox.path(HistoryStore::FileName);
+    writeVersionOne(path, 100'000);
+    Store history;
+    QList<int> progress;
+    connect(&history, &HistoryStore::updating, this, [&](int percent) { progress << percent; });
+    QVERIFY(history.open());
+    // Opened at once: the older lines are added to the new index behind the window.
+    QCOMPARE(userVersion(path), 1);
+    history.append("private:alice", "alice", userLine(u"今天的新消息"_qs));
+    QCOMPARE(history.newest("private:alice", 1).first().line.text, u"今天的新消息"_qs);
+    history.flush();
+    QTRY_VERIFY(!progress.isEmpty() && progress.last() == 100);
+    QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+    QCOMPARE(userVersion(path), 2);
+    QCOMPARE(history.search(u"会议"_qs, {}, 5000).hits.size(), 1000);
+    QCOMPARE(history.search(u"消息"_qs).hits.size(), 1);
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+}
+
+void TestHistory::aDamagedOlderHistoryIsMovedAside_data() {
+    QTest::addColumn<int>("firstPage");
+    QTest::addColumn<int>("lastPage"); // of those made garbage; -1: to the end
+    QTest::newRow("every page but the schema's") << 2 << -1;
+    QTest::newRow("some of the lines' pages") << 40 << 60;
+}
+
+void TestHistory::aDamagedOlderHistoryIsMovedAside() {
+    QFETCH(int, firstPage);
+    QFETCH(int, lastPage);
+    test::Sandbox sandbox;
+    const QString path = sandbox.path(HistoryStore::FileName);
+    writeVersionOne(path, 20'000);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 pages = file.size() / 4096;
+    for (qint64 page = firstPage; page <= (lastPage < 0 ? pages : lastPage); ++page) {
+        file.seek((page - 1) * 4096);
+        file.write(QByteArray(4096, '\x5a'));
+    }
+    file.close();
+    Store history;
+    QVERIFY(history.open());
+    QTRY_COMPARE(sandbox.boxes.boxes.size(), 1);
+    QVERIFY2(sandbox.boxes.texts()[0].contains("history.sqlite.damaged-20260221-"),
+             qPrintable(sandbox.boxes.texts()[0]));
+    QCOMPARE(QDir(sandbox.path(".")).entryList({"history.sqlite.damaged-*"}).size(), 1);
+    history.append("private:alice", "alice", userLine("a new start"));
+    history.flush();
+    QCOMPARE(history.newest("private:alice", 5).size(), 1);
+    QCOMPARE(userVersion(path), 2);
+}
+
+void TestHistory::aNewerOrForeignDatabaseIsLeftAlone_data() {
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a newer Kivo's") << QStringList{"CREATE TABLE lines(id INTEGER PRIMARY KEY, "
+                                                   "text TEXT)",
+                                                   "CREATE VIRTUAL TABLE lines_text USING "
+                                                   "fts5(text)",
+                                                   "PRAGMA user_version=3"}
+                                    << "a newer Kivo wrote it";
+    QTest::newRow("another program's, with a version")
+        << QStringList{"CREATE TABLE notes(text)", "INSERT INTO notes VALUES ('mine')",
+                       "PRAGMA user_version=5"}
+        << "another program's database";
+    QTest::newRow("another program's, with Kivo's version")
+        << QStringList{"CREATE TABLE notes(text)", "PRAGMA user_version=2"}
+        << "another program's database";
+}
+
+void TestHistory::aNewerOrForeignDatabaseIsLeftAlone() {
+    QFETCH(QStringList, statements);
+    QFETCH(QString, said);
+    test::Sandbox sandbox;
+    const QString path = sandbox.path(HistoryStore::FileName);
+    {
+        Direct direct(path);
+        for (const QString& statement : statements)
+            QVERIFY(direct.exec(statement));
+    }
+    const QByteArray before = sandbox.readFile(HistoryStore::FileName);
+    Store history;
+    QVERIFY(!history.open());
+    QCOMPARE(sandbox.boxes.boxes.size(), 1);
+    QVERIFY2(sandbox.boxes.texts()[0].contains(said), qPrintable(sandbox.boxes.texts()[0]));
+    QCOMPARE(sandbox.readFile(HistoryStore::FileName), before);
+    QVERIFY(!sandbox.exists(HistoryStore::FileName + "-wal"));
+}
+
+void TestHistory::linesNotStoredAtExitAreSaid() {
+    test::Sandbox sandbox;
+    test::writeAliceAndBob(sandbox);
+    sandbox.writeFile("kivo.ini", "[General]\nhistory=true\n");
+    const int lines = 500'000; // more than the writer stores in the seconds it is given
+    auto form = std::make_unique<Form1>();
+    for (int i = 0; i < lines; ++i)
+        form->features().history()->append("room:flood", "flood", userLine("flooded"));
+    form.reset();
+    const QString ini = QString::fromUtf8(sandbox.readFile("kivo.ini"));
+    const int notStored =
+        ini.mid(ini.indexOf("linesNotStored=")).section('=', 1, 1).section('\n', 0, 0).toInt();
+    QVERIFY(notStored > 0);
+    // Said in the next start's first box.
+    form = std::make_unique<Form1>();
+    QTRY_COMPARE(sandbox.boxes.texts(),
+                 QStringList{QString("When Kivo ended last time, %1 lines could not be stored "
+                                     "in the history.")
+                                 .arg(notStored)});
+    QVERIFY(!sandbox.readFile("kivo.ini").contains("linesNotStored"));
+    form->features().history()->flush();
+    Direct direct(sandbox.path(HistoryStore::FileName));
+    QSqlQuery count(direct.db);
+    QVERIFY(count.exec("SELECT count(*) FROM lines") && count.next());
+    QCOMPARE(count.value(0).toInt() + notStored, lines);
 }
 
 // With "--store FOLDER LINES limit|free": stores that many lines as another Kivo would, in
