@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QSettings>
 #include <array>
+#include <limits>
 #include <sys/stat.h>
 
 namespace kivo {
@@ -41,6 +42,8 @@ const QString TranscriptFontKey = QStringLiteral("transcriptFont");
 const QString SpellingLanguageKey = QStringLiteral("spellingLanguage");
 const QString CertificatesGroup = QStringLiteral("certificates");
 const QString PlacesGroup = QStringLiteral("places");
+// When each place was last kept, as a count that grows with every keeping.
+const QString PlacesUsedGroup = QStringLiteral("placesUsed");
 const QString LinesNotStoredKey = QStringLiteral("history/linesNotStored");
 
 QString certificateKey(const QString& host, quint16 port) {
@@ -192,13 +195,30 @@ QRect Preferences::windowPlace(const QString& name) const {
 
 bool Preferences::keepWindowPlace(const QString& name, const QRect& place) {
     return write([&](QSettings& settings) {
-        // Bounded, so that a long list of contacts cannot grow the file past what it may be.
         settings.beginGroup(PlacesGroup);
         const QStringList kept = settings.allKeys();
-        if (kept.size() >= MaxWindowPlaces && !settings.contains(name))
-            settings.remove(kept.first());
-        settings.setValue(name, place);
         settings.endGroup();
+        // Bounded, so that a long list of contacts cannot grow the file past what it may be:
+        // the place kept longest ago makes room.
+        settings.beginGroup(PlacesUsedGroup);
+        QString oldest;
+        qint64 oldestUse = std::numeric_limits<qint64>::max();
+        qint64 lastUse = 0;
+        for (const QString& key : kept) {
+            const qint64 use = settings.value(key).toLongLong();
+            lastUse = std::max(lastUse, use);
+            if (use < oldestUse) {
+                oldestUse = use;
+                oldest = key;
+            }
+        }
+        settings.setValue(name, lastUse + 1);
+        settings.endGroup();
+        if (kept.size() >= MaxWindowPlaces && !kept.contains(name)) {
+            settings.remove(PlacesGroup + u'/' + oldest);
+            settings.remove(PlacesUsedGroup + u'/' + oldest);
+        }
+        settings.setValue(PlacesGroup + u'/' + name, place);
     });
 }
 

@@ -13,13 +13,19 @@ void WindowPlaces::restore(QWidget* window, const QString& name) const {
     const QRect place = preferences_.windowPlace(name);
     if (!place.isValid())
         return;
-    const QSize size =
-        place.size().expandedTo(window->minimumSize()).boundedTo(window->maximumSize());
+    // A place is only as large as the screen it goes on: one from an edited kivo.ini could ask
+    // for a window of 32767 x 32767 pixels, and gigabytes for it.
+    const QScreen* screen = QGuiApplication::screenAt(place.center());
+    const QScreen* sized = screen ? screen : QGuiApplication::primaryScreen();
+    const QSize available = sized ? sized->availableGeometry().size() : place.size();
+    const QSize size = place.size()
+                           .boundedTo(available)
+                           .expandedTo(window->minimumSize())
+                           .boundedTo(window->maximumSize());
     // A place on a screen no longer there would hide the window. The window's own area, not
     // its frame: before a window is shown its frame is not known, and a frame position would
     // move it down by the title bar at each reopening.
-    if (QGuiApplication::platformName() != QLatin1StringView("wayland") &&
-        QGuiApplication::screenAt(place.center()))
+    if (QGuiApplication::platformName() != QLatin1StringView("wayland") && screen)
         window->setGeometry(QRect(place.topLeft(), size));
     else
         window->resize(size);

@@ -3,11 +3,13 @@
 #include "Form1.h"
 #include "OptionalFeatures.h"
 #include "TestSupport.h"
+#include "WindowPlaces.h"
 #include "frmPreferences.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
 
@@ -17,6 +19,7 @@ class TestPreferences : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void valuesRoundTripAndBadOnesGiveDefaults();
+    void aPlaceIsNoLargerThanTheScreen();
     void theDialogByKeyboard();
     void aDamagedFileGivesTheDefaults_data();
     void aDamagedFileGivesTheDefaults();
@@ -47,14 +50,34 @@ void TestPreferences::valuesRoundTripAndBadOnesGiveDefaults() {
     QVERIFY(again.values().reconnect);
     QVERIFY(sandbox.boxes.boxes.isEmpty());
 
-    // Window places are bounded: however many windows were closed, the file stays small.
-    for (int i = 0; i <= Preferences::MaxWindowPlaces; ++i)
+    // Window places are bounded: however many windows were closed, the file stays small, and
+    // the place kept longest ago makes room.
+    for (int i = 0; i < Preferences::MaxWindowPlaces; ++i)
         QVERIFY(again.keepWindowPlace(QString("chat/person %1").arg(i), QRect(i, 2, 300, 200)));
+    QVERIFY(again.keepWindowPlace("chat/person 0", QRect(0, 3, 300, 200))); // used again
+    QVERIFY(again.keepWindowPlace("chat/person 200", QRect(200, 2, 300, 200)));
     const QStringList keys = QSettings(sandbox.path("kivo.ini"), QSettings::IniFormat).allKeys();
     QCOMPARE(std::count_if(keys.begin(), keys.end(),
                            [](const QString& key) { return key.startsWith("places/"); }),
              Preferences::MaxWindowPlaces);
     QCOMPARE(again.windowPlace("chat/person 200"), QRect(200, 2, 300, 200));
+    QCOMPARE(again.windowPlace("chat/person 0"), QRect(0, 3, 300, 200));
+    QVERIFY(!again.windowPlace("chat/person 1").isValid());
+}
+
+void TestPreferences::aPlaceIsNoLargerThanTheScreen() {
+    test::Sandbox sandbox;
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    sandbox.writeFile("kivo.ini", "[places]\nfar=@Rect(-50000 -50000 30000 30000)\n"
+                                  "huge=@Rect(0 0 2000000 2000000)\n");
+    Preferences preferences;
+    preferences.load();
+    WindowPlaces places(preferences);
+    for (const char* name : {"far", "huge"}) {
+        QWidget window;
+        places.restore(&window, name);
+        QVERIFY2(window.width() <= screen.width() && window.height() <= screen.height(), name);
+    }
 }
 
 void TestPreferences::theDialogByKeyboard() {
