@@ -15,16 +15,22 @@ const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 const QString DefaultAction = QStringLiteral("default");
-constexpr qsizetype MaxBody = 300; // characters: a notification is a glimpse, not the message
+// Characters: a notification is a glimpse, not the message.
+constexpr qsizetype MaxSummary = 100;
+constexpr qsizetype MaxBody = 300;
 
-// Text from the network as the transcript shows it, and a body no longer than a glimpse.
-QString glimpse(const QString& text) {
-    if (text.size() <= MaxBody)
-        return shownInLine(text);
-    qsizetype cut = MaxBody;
-    if (text.at(cut - 1).isHighSurrogate())
+// Text from the network as the transcript shows it, without the control characters a
+// notification service might act on, and no longer than a glimpse.
+QString glimpse(const QString& text, qsizetype most) {
+    qsizetype cut = std::min(text.size(), most);
+    if (cut < text.size() && text.at(cut - 1).isHighSurrogate())
         --cut;
-    return shownInLine(text.left(cut)) + QChar(0x2026);
+    QString shown = shownInLine(text.left(cut));
+    for (QChar& ch : shown) {
+        if (ch.category() == QChar::Other_Control)
+            ch = u' ';
+    }
+    return cut < text.size() ? shown + QChar(0x2026) : shown;
 }
 
 } // namespace
@@ -60,8 +66,9 @@ void Notifier::send(const QString& conversation, const QString& summary, const Q
     shown.asking = true;
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-    call << QStringLiteral("Kivo") << shown.id << QStringLiteral("kivo") << shownInLine(summary)
-         << glimpse(body).toHtmlEscaped() << QStringList{DefaultAction, tr("Open")}
+    call << QStringLiteral("Kivo") << shown.id << QStringLiteral("kivo")
+         << glimpse(summary, MaxSummary) << glimpse(body, MaxBody).toHtmlEscaped()
+         << QStringList{DefaultAction, tr("Open")}
          << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("kivo")}} << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, conversation, watcher] {

@@ -105,6 +105,7 @@ private Q_SLOTS:
     void noService();
     void activationRestoresUnderTheContactsOwnName();
     void outsideTextIsShownInOneLineAndCut();
+    void aSummaryIsAGlimpseWithoutControlCharacters();
 };
 
 void TestNotify::aPrivateMessageInTheBackground() {
@@ -221,6 +222,19 @@ void TestNotify::outsideTextIsShownInOneLineAndCut() {
     QCOMPARE(service.calls[0].body, QString("\u2068one two\u202Ethree\u2069"));
     QCOMPARE(service.calls[1].body.size(), 301);
     QVERIFY(service.calls[1].body.endsWith(QChar(0x2026)));
+}
+
+void TestNotify::aSummaryIsAGlimpseWithoutControlCharacters() {
+    FakeNotifications service;
+    Session s("[General]\nstrangerWindows=true\n");
+    QApplication::setActiveWindow(nullptr);
+    s.deliver("(Private) " + QByteArray(60000, 'z') +
+              ":a\x01"
+              "b\x7f"
+              "c\x1b[31m\r\n");
+    QTRY_COMPARE(service.calls.size(), 1);
+    QCOMPARE(service.calls[0].summary, QString(100, u'z') + QChar(0x2026));
+    QCOMPARE(service.calls[0].body, QString("a b c [31m"));
 }
 
 int main(int argc, char* argv[]) {
