@@ -414,6 +414,10 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
         <source>Message</source>
         <translation>Nachricht</translation>
     </message>
+    <message>
+        <source>*** The message line holds %1 characters at most; what went beyond that was left out.</source>
+        <translation>*** Die Nachrichtenzeile fasst höchstens %1 Zeichen; was darüber hinausging, wurde weggelassen.</translation>
+    </message>
 </context>
 <context>
     <name>kivo::Keyring</name>

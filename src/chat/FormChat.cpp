@@ -59,6 +59,14 @@ FormChat::FormChat(ChatRegistry& registry)
 
     connect(cmdSend, &QPushButton::clicked, this, &FormChat::cmdSend_Click);
     onEnterKey(txtMessage, [this] { cmdSend_Click(); }); // the input line never sees Enter
+    // The line edit cuts what goes beyond its length without a word.
+    connect(txtMessage, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.size() >= txtMessage->maxLength())
+            transcript().appendStatusLine(
+                tr("*** The message line holds %1 characters at most; what went beyond that "
+                   "was left out.")
+                    .arg(txtMessage->maxLength()));
+    });
     new SpellingUnderline(txtMessage, [this] { return registry_.spelling(); });
     txtChat->installEventFilter(this);
     txtMessage->installEventFilter(this);

@@ -12,6 +12,7 @@
 #include "TranscriptView.h"
 #include "Widgets.h"
 
+#include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +77,7 @@ private Q_SLOTS:
     void layoutBelowTheLimits();
     void focusStaysOnTheInputLine();
     void controlCharactersNeverReachTheServer();
+    void aPasteCutToTheLinesLengthIsSaid();
     void aWindowClosesUnderItsMenusAndBoxes();
 };
 
@@ -624,6 +626,24 @@ void TestChat::controlCharactersNeverReachTheServer() {
     // A tab is text; what follows is sent as usual.
     QVERIFY(s.connection.SendMessageToUser(QString(), "/pm bob a\tb"));
     QVERIFY(s.server.waitForReceived("/pm bob a\tb\r\n"));
+}
+
+void TestChat::aPasteCutToTheLinesLengthIsSaid() {
+    Session s;
+    FormChat* chat = s.chats.OpenChatWindow("bob");
+    QGuiApplication::clipboard()->setText(QString("word ").repeated(10000));
+    QTest::keyClick(chat->txtMessage, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(chat->txtMessage->text().size(), chat->txtMessage->maxLength());
+    QCOMPARE(test::transcriptText(chat),
+             QString("[09:05:07] *** The message line holds %1 characters at most; what went "
+                     "beyond that was left out.\n")
+                 .arg(chat->txtMessage->maxLength()));
+    // An ordinary paste says nothing.
+    chat->txtMessage->clear();
+    QGuiApplication::clipboard()->setText("a few words");
+    QTest::keyClick(chat->txtMessage, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(chat->txtMessage->text(), QString("a few words"));
+    QCOMPARE(chat->transcript().count(), 1);
 }
 
 // The window manager (or a logout) closes a chat window while one of its menus or boxes is
