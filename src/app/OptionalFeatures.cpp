@@ -211,7 +211,10 @@ void OptionalFeatures::applyHistoryPreference() {
     }
     if (history_ || openHistory()) {
         form_.chats().setHistory(history_.get());
-        removeOldHistory();
+        // Old lines are removed when the number of days changed, and once a day.
+        const int days = preferences_.values().historyDays;
+        if (std::exchange(retentionDays_, days) != days)
+            removeOldHistory();
     }
 }
 
@@ -220,7 +223,7 @@ void OptionalFeatures::zoom(int change) {
     values.textZoom = change == 0 ? 0
                                   : std::clamp(values.textZoom + change, Preferences::MinTextZoom,
                                                Preferences::MaxTextZoom);
-    preferences_.save(values);
+    preferences_.saveWhenSettled(values);
 }
 
 void OptionalFeatures::applySimplePreferences() {

@@ -81,8 +81,7 @@ private:
     void applyHistoryPreference();
     // The preferences that only set a switch elsewhere (the history and the keyring do more).
     void applySimplePreferences();
-    void onCertificateRefused(const QString& host, quint16 port,
-                              const CertificateRefusal& refusal);
+    void onCertificateRefused(const QString& host, quint16 port, const CertificateRefusal& refusal);
     void showEncryption();
     bool openHistory();
     void removeOldHistory();
@@ -96,6 +95,7 @@ private:
     std::unique_ptr<HistoryStore> history_;
     HistoryLosses historyLosses_{[](const QString& text) { warn(text); }};
     ClockTimer historyCleanup_;
+    int retentionDays_ = -1; // the days old lines were last removed after
     QPointer<frmSearchHistory> search_;
     std::unique_ptr<TrayIcon> tray_;
     // The panel that shows the notification area, coming and going.

@@ -80,6 +80,9 @@ Kind kindOfFile() {
 
 Preferences::Preferences(QObject* parent)
     : QObject(parent) {
+    settling_.setSingleShot(true);
+    settling_.setInterval(SettleTime);
+    connect(&settling_, &ClockTimer::timeout, this, [this] { writeValues(values_); });
 }
 
 void Preferences::load() {
@@ -139,8 +142,14 @@ template <typename Change> bool Preferences::write(Change change) {
     return true;
 }
 
-bool Preferences::save(const Values& values) {
-    const bool written = write([&values](QSettings& settings) {
+Preferences::~Preferences() {
+    if (settling_.isActive())
+        writeValues(values_);
+}
+
+bool Preferences::writeValues(const Values& values) {
+    settling_.stop();
+    return write([&values](QSettings& settings) {
         for (const Switch& option : Switches)
             settings.setValue(option.key, values.*option.value ? "true" : "false");
         settings.setValue(HistoryDaysKey, values.historyDays);
@@ -148,13 +157,25 @@ bool Preferences::save(const Values& values) {
         settings.setValue(TranscriptFontKey, values.transcriptFont);
         settings.setValue(SpellingLanguageKey, values.spellingLanguage);
     });
-    if (!written)
-        return false;
+}
+
+void Preferences::take(const Values& values) {
     const bool different = !(values == values_);
     values_ = values;
     if (different)
         Q_EMIT changed();
+}
+
+bool Preferences::save(const Values& values) {
+    if (!writeValues(values))
+        return false;
+    take(values);
     return true;
+}
+
+void Preferences::saveWhenSettled(const Values& values) {
+    take(values);
+    settling_.start();
 }
 
 QByteArray Preferences::acceptedCertificate(const QString& host, quint16 port) const {

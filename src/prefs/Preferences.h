@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ClockTimer.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QRect>
@@ -43,12 +45,19 @@ public:
         bool operator==(const Values&) const = default;
     };
 
+    // Changes that come in a burst (zoom steps) are written once none came for this long.
+    static constexpr int SettleTime = 1000; // ms
+
     explicit Preferences(QObject* parent = nullptr);
+    // Writes what has not settled yet.
+    ~Preferences() override;
 
     // Reads kivo.ini; a damaged or unreadable file gives the defaults and one message.
     void load();
     // Writes kivo.ini atomically; a failure is reported and keeps the values in use.
     bool save(const Values& values);
+    // Takes the values at once and writes them once the changes have settled.
+    void saveWhenSettled(const Values& values);
     const Values& values() const { return values_; }
 
     // The SHA-256 fingerprint of the certificate the user accepted for a server; empty when
@@ -70,10 +79,14 @@ Q_SIGNALS:
 private:
     // Writes kivo.ini through `change`; says so when it cannot.
     template <typename Change> bool write(Change change);
+    bool writeValues(const Values& values);
+    // The values in use from now on.
+    void take(const Values& values);
 
     Values values_;
     bool damaged_ = false;
     bool notPlain_ = false; // a link or a folder: never written through
+    ClockTimer settling_;
 };
 
 } // namespace kivo

@@ -327,6 +327,7 @@ void TestRouting::textZoomIsOneSizeForAllWindowsAndKept() {
     QApplication::sendEvent(bob->txtChat->viewport(), &wheel);
     QCOMPARE(bob->txtChat->font().pointSizeF(), base + 2);
     QCOMPARE(s.form->tvContacts->font().pointSizeF(), treeBase + 2);
+    s.sandbox.clock.advanceMs(Preferences::SettleTime); // written once the steps settle
     QVERIFY(s.sandbox.readFile("kivo.ini").contains("textZoom=2"));
     s.deliver("(Private) alice:hello\r\n");
     QCOMPARE(s.form->chats().window("alice")->txtChat->font().pointSizeF(), base + 2);

@@ -20,6 +20,7 @@ class TestPreferences : public QObject {
 private Q_SLOTS:
     void valuesRoundTripAndBadOnesGiveDefaults();
     void aPlaceIsNoLargerThanTheScreen();
+    void zoomStepsAreWrittenOnceTheySettle();
     void theDialogByKeyboard();
     void aDamagedFileGivesTheDefaults_data();
     void aDamagedFileGivesTheDefaults();
@@ -78,6 +79,27 @@ void TestPreferences::aPlaceIsNoLargerThanTheScreen() {
         places.restore(&window, name);
         QVERIFY2(window.width() <= screen.width() && window.height() <= screen.height(), name);
     }
+}
+
+void TestPreferences::zoomStepsAreWrittenOnceTheySettle() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile("kivo.ini", "[General]\nhistory=true\nhistoryDays=30\n");
+    Form1 form;
+    HistoryStore* history = form.features().history();
+    history->flush(); // the removal of old lines at start-up
+    int removals = 0;
+    connect(history, &HistoryStore::finished, this, [&] { ++removals; });
+    const QByteArray before = sandbox.readFile("kivo.ini");
+    for (int i = 0; i < 5; ++i)
+        form.features().zoom(+1);
+    QCOMPARE(form.features().preferences().values().textZoom, 5);
+    QCOMPARE(sandbox.readFile("kivo.ini"), before);
+    sandbox.clock.advanceMs(Preferences::SettleTime);
+    QVERIFY(sandbox.readFile("kivo.ini").contains("textZoom=5"));
+    // Nor did any step remove old lines from the history again.
+    history->flush();
+    QCOMPARE(removals, 0);
 }
 
 void TestPreferences::theDialogByKeyboard() {
