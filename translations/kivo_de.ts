@@ -169,6 +169,14 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <source>it is a link, and Kivo does not write through links</source>
         <translation>sie ist eine Verknüpfung, und Kivo schreibt nicht durch Verknüpfungen</translation>
     </message>
+    <message>
+        <source>Could not start a mail program for %1.</source>
+        <translation>Für %1 konnte kein E-Mail-Programm gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Could not start a web browser for %1.</source>
+        <translation>Für %1 konnte kein Webbrowser gestartet werden.</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ChatRegistry</name>
@@ -362,10 +370,6 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
     <message>
         <source>Join conference</source>
         <translation>Konferenz beitreten</translation>
-    </message>
-    <message>
-        <source>Could not start a web browser for %1.</source>
-        <translation>Für %1 konnte kein Webbrowser gestartet werden.</translation>
     </message>
     <message>
         <source>Contacts</source>

@@ -18,7 +18,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
@@ -204,8 +203,7 @@ void Form1::Toolbar1_ButtonClick(int index) {
 }
 
 void Form1::mnuVeltraSite_Click() {
-    if (!QDesktopServices::openUrl(QUrl(VeltraSite)))
-        warn(tr("Could not start a web browser for %1.").arg(VeltraSite));
+    openExternally(QUrl(VeltraSite));
 }
 
 void Form1::mnuAbout_Click() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TranscriptFormat.h"
 
+#include "Links.h"
 #include "Text.h"
 #include "TranscriptModel.h"
 
@@ -19,7 +20,7 @@ Shown shown(const ChatLine& line) {
     if (line.form == ChatLine::Form::User)
         shown.text += u'<' + shownInLine(line.sender) + QStringLiteral("> ");
     shown.textStart = shown.text.size();
-    shown.text += shownInLine(line.text);
+    shown.text += shownInLine(addressesAsTheyOpen(line.text));
     return shown;
 }
 

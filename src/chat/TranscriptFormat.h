@@ -15,7 +15,8 @@ class TranscriptModel;
 namespace TranscriptFormat {
 
 // A line as the screen shows it: the time stamp "[hh:mm:ss] " (local time), for a user line
-// "<sender> ", then the text; text from elsewhere as shownInLine() makes it. The separator
+// "<sender> ", then the text; text from elsewhere as shownInLine() makes it, an address's host
+// that mixes scripts in ASCII. The separator
 // between stored and new lines is a rule with a word and no time.
 struct Shown {
     QString text;

@@ -12,12 +12,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace kivo {
@@ -179,7 +180,8 @@ struct TranscriptView::Laid {
 
 TranscriptView::TranscriptView(QWidget* parent)
     : QAbstractScrollArea(parent)
-    , newLinesBelow_(new QToolButton(this)) {
+    , newLinesBelow_(new QToolButton(this))
+    , linkStatus_(new QLabel(viewport())) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(accessibleTranscript);
         return screenReaderListens();
@@ -211,6 +213,15 @@ TranscriptView::TranscriptView(QWidget* parent)
     newLinesBelow_->setFocusPolicy(Qt::NoFocus);
     newLinesBelow_->hide();
     connect(newLinesBelow_, &QToolButton::clicked, this, &TranscriptView::scrollToNewest);
+
+    linkStatus_->setObjectName(QStringLiteral("linkStatus"));
+    linkStatus_->setTextFormat(Qt::PlainText);
+    linkStatus_->setAutoFillBackground(true);
+    linkStatus_->setBackgroundRole(QPalette::ToolTipBase);
+    linkStatus_->setForegroundRole(QPalette::ToolTipText);
+    linkStatus_->setMargin(2);
+    linkStatus_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    linkStatus_->hide();
 
     // The scroll bar and the screen catch up once per turn of the event loop, however many
     // lines came in it.
@@ -642,17 +653,28 @@ QString TranscriptView::visibleText() {
 
 void TranscriptView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    placeOverlays();
+    sync(); // a new width wraps lines anew
+}
+
+void TranscriptView::placeOverlays() {
+    // At their sizes for the font of the moment: a larger text needs a larger button.
     const QSize hint = newLinesBelow_->sizeHint();
     newLinesBelow_->setGeometry(viewport()->width() - hint.width() - Margin,
                                 viewport()->height() - hint.height() - Margin, hint.width(),
                                 hint.height());
-    sync(); // a new width wraps lines anew
+    const int statusHeight = linkStatus_->sizeHint().height();
+    linkStatus_->setGeometry(0, viewport()->height() - statusHeight,
+                             std::min(linkStatus_->sizeHint().width(), viewport()->width()),
+                             statusHeight);
 }
 
 void TranscriptView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
         forgetLayouts();
+    if (event->type() == QEvent::FontChange)
+        placeOverlays();
 }
 
 void TranscriptView::forgetLayouts() {
@@ -871,6 +893,21 @@ void TranscriptView::hover(const LinkAt& link) {
     hovered_ = link;
     viewport()->setCursor(link.line >= 0 ? Qt::PointingHandCursor : Qt::IBeamCursor);
     viewport()->update();
+    // Before a click opens it, the whole address, its host in ASCII, where a reader looks:
+    // beside the pointer, and at the foot of the window as a browser says it.
+    if (link.line < 0) {
+        linkStatus_->hide();
+        QToolTip::hideText();
+        return;
+    }
+    const QString address = openedAddress(link.link.url);
+    linkStatus_->setText(address);
+    placeOverlays();
+    linkStatus_->show();
+    QToolTip::showText(QCursor::pos(),
+                       QStringLiteral("<p style='white-space:pre'>%1</p>")
+                           .arg(address.toHtmlEscaped()),
+                       viewport());
 }
 
 void TranscriptView::leaveEvent(QEvent* event) {
@@ -910,7 +947,7 @@ void TranscriptView::mouseReleaseEvent(QMouseEvent* event) {
     const QUrl pressed = std::exchange(pressedLink_, QUrl());
     if (!pressed.isEmpty() && !hasSelection() &&
         linkAt(event->position().toPoint()).link.url == pressed) {
-        QDesktopServices::openUrl(pressed);
+        openExternally(pressed);
         return;
     }
     QClipboard* clipboard = QGuiApplication::clipboard();

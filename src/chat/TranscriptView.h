@@ -13,6 +13,7 @@
 #include <memory>
 #include <unordered_map>
 
+class QLabel;
 class QTextLayout;
 class QToolButton;
 
@@ -165,6 +166,7 @@ private:
     LinkAt linkAt(const QPoint& point);
     void hover(const LinkAt& link);
     void forgetLayouts();
+    void placeOverlays();
     bool mentionsName(qsizetype index, const QString& name) const;
     QColor mentionBackground() const;
     void indexText();
@@ -178,6 +180,7 @@ private:
     bool syncing_ = false;
     QTimer syncTimer_;
     QToolButton* newLinesBelow_;
+    QLabel* linkStatus_; // the hovered link's address
     Position anchor_;
     Position cursor_;
     bool selecting_ = false;

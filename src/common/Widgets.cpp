@@ -2,10 +2,13 @@
 #include "Widgets.h"
 
 #include "Colours.h"
+#include "Links.h"
+#include "MessageBoxes.h"
 #include "WaylandCompositor.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
@@ -259,6 +262,17 @@ void whenFirstActivated(QWidget* window, std::function<void()> activated, int ch
 void popUp(QMenu* menu, const QPoint& globalPosition) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(globalPosition);
+}
+
+void openExternally(const QUrl& url) {
+    if (QDesktopServices::openUrl(url))
+        return;
+    const QString address = openedAddress(url);
+    warn(url.scheme() == QLatin1StringView("mailto")
+             ? QCoreApplication::translate("kivo", "Could not start a mail program for %1.")
+                   .arg(address)
+             : QCoreApplication::translate("kivo", "Could not start a web browser for %1.")
+                   .arg(address));
 }
 
 } // namespace kivo

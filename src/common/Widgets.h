@@ -9,6 +9,7 @@
 #include <functional>
 
 class QMenu;
+class QUrl;
 
 namespace kivo {
 
@@ -54,6 +55,9 @@ void bringToFront(QWidget* window, const QString& activationToken = {});
 // not asks for attention.
 void bringToFront(QWidget* window, const QString& activationToken, int waitMs,
                   std::function<void(bool inFront)> told);
+
+// Opens an address with the desktop's browser or mail program; says so when there is none.
+void openExternally(const QUrl& url);
 
 // Shows a context menu without an event loop of its own and deletes it once it closes, so
 // that its window may close while it is open (a stack menu's exec() would return into a

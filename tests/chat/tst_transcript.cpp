@@ -9,10 +9,12 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
@@ -67,6 +69,7 @@ private Q_SLOTS:
     void theViewFollowsOnlyFromTheBottom();
     void mouseSelectionAndCopy();
     void aClickOpensALinkAndADragSelects();
+    void aLinkSaysWhatItOpensAndThatNothingCouldOpenIt();
     void screenReadersGetTheVisibleLines();
     void timesFarApartReadBack();
     void theTextHeldIsBounded();
@@ -159,6 +162,11 @@ void TestTranscript::theViewFollowsOnlyFromTheBottom() {
     QTest::qWait(20);
     QVERIFY(s.view.visibleText().startsWith("[09:05:07] line 50\n"));
     QCOMPARE(s.view.topLine(), 50);
+    // Its words fit at any text size.
+    QFont larger = s.view.font();
+    larger.setPointSizeF(larger.pointSizeF() * 2);
+    s.view.setFont(larger);
+    QCOMPARE(marker->size(), marker->sizeHint());
     // The marker takes the view back down, where it follows again.
     QTest::mouseClick(marker, Qt::LeftButton);
     QVERIFY(s.view.followsNewest());
@@ -223,6 +231,28 @@ void TestTranscript::aClickOpensALinkAndADragSelects() {
     QCOMPARE(test::chooseFromContextMenu(viewport, link, 0),
              (QStringList{"Copy &Link Address", "", "&Copy", "&Select All"}));
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("https://a.org/x"));
+}
+
+void TestTranscript::aLinkSaysWhatItOpensAndThatNothingCouldOpenIt() {
+    Shown s;
+    s.model.appendPlainLine(u"see http://\u0430pple.com/x now"_qs);
+    QTRY_VERIFY(!s.view.visibleText().isEmpty());
+    QWidget* viewport = s.view.viewport();
+    const int y = s.row(0).y();
+    const QPoint link(4 + s.view.fontMetrics().horizontalAdvance("[09:05:07] see http://xn"), y);
+    // Drawn as it opens, and said before a click, beside the pointer and at the foot.
+    QVERIFY(s.view.visibleText().endsWith("see http://xn--pple-43d.com/x now"));
+    auto* status = viewport->findChild<QLabel*>("linkStatus");
+    QTest::mouseMove(viewport, link);
+    QVERIFY(status->isVisible());
+    QCOMPARE(status->text(), QString("http://xn--pple-43d.com/x"));
+    QVERIFY(QToolTip::text().contains("http://xn--pple-43d.com/x"));
+    QTest::mouseMove(viewport, QPoint(2, y));
+    QVERIFY(!status->isVisible());
+    // No program to open it with: said, not silently nothing.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, link);
+    QCOMPARE(s.sandbox.boxes.texts(),
+             QStringList{"Could not start a web browser for http://xn--pple-43d.com/x."});
 }
 
 void TestTranscript::screenReadersGetTheVisibleLines() {

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void textShownInOneLine();
     void webAddressesAreFound_data();
     void webAddressesAreFound();
+    void aHostThatMixesScriptsIsShownInAscii();
     void contrastIsTheWebGuidelinesRatio();
     void isolatesOnlyWhereTheOrderCanChange_data();
     void isolatesOnlyWhereTheOrderCanChange();
@@ -247,6 +248,39 @@ void TestCommon::webAddressesAreFound_data() {
     QTest::newRow("bidirectional controls end an address")
         << QString("http://a.org") + QChar(0x202E) + "gro.b"
         << QStringList{"http://a.org => http://a.org"};
+    QTest::newRow("what only looks like a slash, a dot or a colon ends an address")
+        << u"http://bank.example\u2044login.evil.example https://a.example\u2215b "
+           u"http://c.example\uff0fd http://e.example\u3002f http://g.example\uff1a80 "
+           u"http://h.example\\@evil.example"_qs
+        << QStringList{"http://bank.example => http://bank.example",
+                       "https://a.example => https://a.example",
+                       "http://c.example => http://c.example",
+                       "http://e.example => http://e.example",
+                       "http://g.example => http://g.example",
+                       "http://h.example => http://h.example"};
+    QTest::newRow("a percent sign ends a host, not a path")
+        << "http://good.example%2eevil.example/x http://a.org/%41"
+        << QStringList{"http://good.example => http://good.example",
+                       "http://a.org/%41 => http://a.org/A"};
+    QTest::newRow("mailto: without its query")
+        << "mailto:ann@d.org?attach=/etc/passwd"
+        << QStringList{"mailto:ann@d.org => mailto:ann@d.org"};
+}
+
+void TestCommon::aHostThatMixesScriptsIsShownInAscii() {
+    // A Cyrillic a among Latin letters, and a wholly Cyrillic name under a Latin domain.
+    QCOMPARE(addressesAsTheyOpen(
+                 u"see http://\u0430pple.com/ and www.\u0430\u0440\u0440\u04cf\u0435.com"_qs),
+             QString("see http://xn--pple-43d.com/ and www.xn--80ak6aa92e.com"));
+    // One script, or Japanese with its Latin, is left as written; so is text without one.
+    for (const QString& kept :
+         {u"https://b\u00fccher.example/stra\u00dfe"_qs, u"http://\u65e5\u672c\u8a9e.jp"_qs,
+          u"http://\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444"_qs,
+          u"\u0430pple.com is not an address"_qs})
+        QCOMPARE(addressesAsTheyOpen(kept), kept);
+    // What is shown is what opens.
+    const QString shown = addressesAsTheyOpen(u"http://\u0430pple.com/"_qs);
+    QCOMPARE(openedAddress(findLinks(shown).value(0).url), QString("http://xn--pple-43d.com/"));
 }
 
 void TestCommon::webAddressesAreFound() {
