@@ -24,10 +24,10 @@ constexpr std::array Prefixes{
 // ASCII (fullwidth, small), and those that look alike without one.
 bool looksLikeSyntax(QChar ch) {
     static constexpr QStringView Syntax = u"/.:?#@%&=\\";
-    static constexpr std::array<char16_t, 14> LookAlikes{
-        0x2044, 0x2215, 0x2571, 0x29F8, 0x27CB, 0x3033, // slashes
-        0x3002, 0xFF61, 0x2024, 0x0589,                 // dots
-        0x2236, 0xA789, 0x05C3, 0x02D0};                // colons
+    static constexpr std::array<char16_t, 14> LookAlikes{0x2044, 0x2215, 0x2571, 0x29F8,
+                                                         0x27CB, 0x3033,                  // slashes
+                                                         0x3002, 0xFF61, 0x2024, 0x0589,  // dots
+                                                         0x2236, 0xA789, 0x05C3, 0x02D0}; // colons
     if (ch.unicode() < 0x80)
         return false;
     if (std::find(LookAlikes.begin(), LookAlikes.end(), ch.unicode()) != LookAlikes.end())
