@@ -888,10 +888,6 @@ An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertraue
         <translation>Zeilen, die mich &amp;nennen, hervorheben</translation>
     </message>
     <message>
-        <source>Open a chat window for messages from people &amp;not in my contacts</source>
-        <translation>Für Nachrichten von Personen außerhalb meiner Kontakte ein Chat&amp;fenster öffnen</translation>
-    </message>
-    <message>
         <source>&amp;Default</source>
         <translation>Stan&amp;dard</translation>
     </message>
@@ -928,16 +924,20 @@ An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertraue
         <translation>&amp;Wörterbuch:</translation>
     </message>
     <message>
-        <source>Show Kivo in the &amp;notification area</source>
+        <source>This desktop has no notification area.</source>
+        <translation>Dieser Desktop hat keinen Infobereich.</translation>
+    </message>
+    <message>
+        <source>Open a chat window for messages from people not in my &amp;contacts</source>
+        <translation>Für Nachrichten von Personen außerhalb meiner Kontakte ein Chat&amp;fenster öffnen</translation>
+    </message>
+    <message>
+        <source>Show Kivo in the notification &amp;area</source>
         <translation>Kivo im &amp;Infobereich anzeigen</translation>
     </message>
     <message>
-        <source>Keep running in the notification area when the main window is closed</source>
-        <translation>Im Infobereich weiterlaufen, wenn das Hauptfenster geschlossen wird</translation>
-    </message>
-    <message>
-        <source>This desktop has no notification area.</source>
-        <translation>Dieser Desktop hat keinen Infobereich.</translation>
+        <source>Keep r&amp;unning in the notification area when the main window is closed</source>
+        <translation>Im Infobereich weiterlaufen, wenn das Hauptfenster &amp;geschlossen wird</translation>
     </message>
 </context>
 <context>

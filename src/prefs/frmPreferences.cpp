@@ -35,13 +35,13 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , cmdTranscriptFont(new QPushButton(this))
     , cmdDefaultFont(new QPushButton(tr("&Default"), this))
     , chkStrangerWindows(new QCheckBox(
-          tr("Open a chat window for messages from people &not in my contacts"), this))
+          tr("Open a chat window for messages from people not in my &contacts"), this))
     , chkRememberPlaces(new QCheckBox(tr("Remember window si&zes and positions"), this))
     , chkSpelling(new QCheckBox(tr("Check &spelling while typing"), this))
     , cboSpellingLanguage(new QComboBox(this))
-    , chkTrayIcon(new QCheckBox(tr("Show Kivo in the &notification area"), this))
+    , chkTrayIcon(new QCheckBox(tr("Show Kivo in the notification &area"), this))
     , chkKeepRunning(new QCheckBox(
-          tr("Keep running in the notification area when the main window is closed"), this))
+          tr("Keep r&unning in the notification area when the main window is closed"), this))
     , preferences_(preferences)
     , transcriptFont_(preferences.values().transcriptFont) {
     setObjectName(QStringLiteral("frmPreferences"));

@@ -22,4 +22,17 @@ for page in kivo veltra-devserver; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$share/man/$page.1" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$page.1: $warnings"
 done
+# The pages are dated by the release, as the About box is.
+released=$(grep -o '<release version="[^"]*" date="[^"]*"' \
+    "$share/metainfo/net.veltra.Kivo.metainfo.xml" | head -n1 | sed 's/.*date="\(.*\)"/\1/')
+month=$(LC_ALL=C date -d "$released" '+%B %Y')
+for page in kivo veltra-devserver; do
+    grep -q "^\.TH [^\"]*\"$month\"" "$share/man/$page.1" || fail "$page.1 is not dated $month"
+done
+# Every long option the server's page explains is in its synopsis too.
+synopsis=$(sed -n '/^\.SH SYNOPSIS/,/^\.SH /p' "$share/man/veltra-devserver.1")
+for option in $(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$share/man/veltra-devserver.1" |
+                grep -o '\\-\\-[a-z\\-]*[a-z]' | grep -v '\\-\\-help'); do
+    grep -qF -- "\\fB$option\\fR" <<<"$synopsis" || fail "the server's synopsis lacks $option"
+done
 echo "metadata agrees"

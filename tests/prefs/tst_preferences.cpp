@@ -7,6 +7,10 @@
 #include "frmPreferences.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTranslator>
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
 #include <QScreen>
@@ -22,6 +26,8 @@ private Q_SLOTS:
     void aPlaceIsNoLargerThanTheScreen();
     void zoomStepsAreWrittenOnceTheySettle();
     void theDialogByKeyboard();
+    void eachAccessKeyIsUsedOnce_data();
+    void eachAccessKeyIsUsedOnce();
     void aDamagedFileGivesTheDefaults_data();
     void aDamagedFileGivesTheDefaults();
 };
@@ -137,6 +143,43 @@ void TestPreferences::theDialogByKeyboard() {
     after.sort();
     QCOMPARE(QDir(sandbox.path(".")).entryList(QDir::Files), after);
     QCOMPARE(sandbox.readFile("settings.dat"), QByteArray("False\r\n"));
+}
+
+void TestPreferences::eachAccessKeyIsUsedOnce_data() {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << QString();
+    QTest::newRow("German") << "de";
+}
+
+void TestPreferences::eachAccessKeyIsUsedOnce() {
+    QFETCH(QString, language);
+    test::Sandbox sandbox;
+    QTranslator translator;
+    if (!language.isEmpty()) {
+        QVERIFY(translator.load(QLocale(language), "kivo", "_", ":/i18n"));
+        QCoreApplication::installTranslator(&translator);
+    }
+    Preferences preferences;
+    frmPreferences dialog(preferences, nullptr);
+    QCoreApplication::removeTranslator(&translator);
+    // A key shared by two controls only moves between them: the second is out of reach.
+    QMap<QChar, QString> owners;
+    QStringList shared;
+    const auto note = [&](const QString& text) {
+        const qsizetype at = text.indexOf(QRegularExpression("&[^&]"));
+        if (at < 0)
+            return;
+        const QChar key = text.at(at + 1).toLower();
+        if (owners.contains(key))
+            shared << owners[key] + " / " + text;
+        owners[key] = text;
+    };
+    for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>())
+        note(button->text());
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        note(label->text());
+    QVERIFY2(owners.size() >= 12, qPrintable(QStringList(owners.values()).join('\n')));
+    QVERIFY2(shared.isEmpty(), qPrintable(shared.join('\n')));
 }
 
 void TestPreferences::aDamagedFileGivesTheDefaults_data() {
