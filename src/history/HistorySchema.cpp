@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -97,6 +98,13 @@ Inspection inspect(QSqlDatabase& db) {
         result.reason = errorOf(query, db);
         return result;
     }
+    // Both reads from one snapshot: another Kivo may create the tables between them.
+    if (!query.exec(QStringLiteral("BEGIN")))
+        return failed();
+    const auto end = qScopeGuard([&] {
+        query.finish();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    });
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return failed();
     result.version = query.value(0).toInt();
