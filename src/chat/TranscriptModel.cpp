@@ -145,11 +145,7 @@ TranscriptModel::Line TranscriptModel::line(qsizetype index) const {
     const Chunk& chunk = chunkOf(index);
     const auto at = static_cast<size_t>(dropped_ + index - chunk.firstLine);
     const Entry& entry = chunk.entries[at];
-    const qsizetype end = at + 1 < chunk.entries.size()
-                              ? static_cast<qsizetype>(chunk.entries[at + 1].textOffset)
-                              : chunk.text.size();
-    const QByteArrayView bytes(chunk.text.constData() + entry.textOffset,
-                               end - static_cast<qsizetype>(entry.textOffset));
+    const QByteArrayView bytes = packedBytes(chunk, at);
     return {.time = chunk.baseTime + entry.timeFromBase,
             .form = static_cast<Form>(entry.flags & FormMask),
             .own = (entry.flags & OwnBit) != 0,

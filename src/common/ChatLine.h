@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 namespace kivo {
@@ -22,5 +23,15 @@ struct ChatLine {
     QString sender{};
     QString text{};
 };
+
+// Lines packed end to end in a chunk's UTF-8 text, each entry saying where its own begins
+// (its sender's bytes, then its text's): the bytes of entry `at`.
+template <typename Chunk> QByteArrayView packedBytes(const Chunk& chunk, size_t at) {
+    const qsizetype start = chunk.entries[at].textOffset;
+    const qsizetype end = at + 1 < chunk.entries.size()
+                              ? static_cast<qsizetype>(chunk.entries[at + 1].textOffset)
+                              : chunk.text.size();
+    return QByteArrayView(chunk.text).sliced(start, end - start);
+}
 
 } // namespace kivo

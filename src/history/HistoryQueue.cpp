@@ -64,11 +64,7 @@ void Queue::add(Command command, const QVariant& value, const QString& failure) 
 
 Line Queue::lineOf(const Chunk& chunk, size_t at) const {
     const Entry& entry = chunk.entries[at];
-    const qsizetype end = at + 1 < chunk.entries.size()
-                              ? static_cast<qsizetype>(chunk.entries[at + 1].textOffset)
-                              : chunk.text.size();
-    const QByteArrayView bytes(chunk.text.constData() + entry.textOffset,
-                               end - static_cast<qsizetype>(entry.textOffset));
+    const QByteArrayView bytes = packedBytes(chunk, at);
     const Place& place = places_[entry.place];
     return {.id = 0,
             .conversation = place.conversation,
@@ -115,10 +111,7 @@ void Queue::done() {
     for (; inWork_ > 0; --inWork_) {
         Chunk& chunk = chunks_.front();
         const Entry& entry = chunk.entries[taken_];
-        const qsizetype end = taken_ + 1 < chunk.entries.size()
-                                  ? static_cast<qsizetype>(chunk.entries[taken_ + 1].textOffset)
-                                  : chunk.text.size();
-        bytes_ -= end - static_cast<qsizetype>(entry.textOffset) + qsizetype(sizeof(Entry));
+        bytes_ -= packedBytes(chunk, taken_).size() + qsizetype(sizeof(Entry));
         if (entry.command)
             commands_.pop_front();
         --entries_;

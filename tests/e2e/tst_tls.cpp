@@ -56,14 +56,19 @@ struct Pair {
     QByteArray fingerprint; // SHA-256
 };
 
+// Runs openssl in the test's folder; a certificate it could not make ends the test.
+void openssl(const QTemporaryDir& dir, const QStringList& arguments) {
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start("openssl", arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        qFatal("openssl %s failed", qPrintable(arguments.join(' ')));
+}
+
 Pair makePair(const QTemporaryDir& dir, const QString& name) {
     Pair pair{dir.filePath(name + ".crt"), dir.filePath(name + ".key"), {}};
-    QProcess openssl;
-    openssl.start("openssl",
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                   "/CN=kivo-test-" + name, "-keyout", pair.key, "-out", pair.certificate});
-    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
-        qFatal("openssl could not make a certificate");
+    openssl(dir, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                  "/CN=kivo-test-" + name, "-keyout", pair.key, "-out", pair.certificate});
     const auto certificates = QSslCertificate::fromPath(pair.certificate);
     pair.fingerprint = certificates.value(0).digest(QCryptographicHash::Sha256);
     return pair;
@@ -72,37 +77,23 @@ Pair makePair(const QTemporaryDir& dir, const QString& name) {
 // A certificate for `name` signed by a certificate authority of its own, which the test then
 // makes one that the system trusts.
 Pair makeCaSignedPair(const QTemporaryDir& dir, const QString& name, QString* authority) {
-    const auto run = [&dir](const QStringList& arguments) {
-        QProcess openssl;
-        openssl.setWorkingDirectory(dir.path());
-        openssl.start("openssl", arguments);
-        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
-            qFatal("openssl could not make the signed certificate");
-    };
-    run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-         "/CN=kivo-test-authority", "-keyout", "ca.key", "-out", "ca.crt"});
-    run({"req", "-new", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name, "-keyout",
-         "signed.key", "-out", "signed.csr"});
+    openssl(dir, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                  "/CN=kivo-test-authority", "-keyout", "ca.key", "-out", "ca.crt"});
+    openssl(dir, {"req", "-new", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name, "-keyout",
+                  "signed.key", "-out", "signed.csr"});
     QFile extensions(dir.filePath("signed.ext"));
     if (!extensions.open(QIODevice::WriteOnly))
         qFatal("no extension file");
     extensions.write("subjectAltName = DNS:" + name.toLatin1() + "\n");
     extensions.close();
-    run({"x509", "-req", "-in", "signed.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
-         "-CAcreateserial", "-days", "2", "-extfile", "signed.ext", "-out", "signed.crt"});
+    openssl(dir, {"x509", "-req", "-in", "signed.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
+                  "-CAcreateserial", "-days", "2", "-extfile", "signed.ext", "-out", "signed.crt"});
     *authority = dir.filePath("ca.crt");
     return {dir.filePath("signed.crt"), dir.filePath("signed.key"), {}};
 }
 
 // Valid for one day in 2020: openssl's ca command is the one that takes dates.
 Pair makeExpiredPair(const QTemporaryDir& dir) {
-    const auto run = [&dir](const QStringList& arguments) {
-        QProcess openssl;
-        openssl.setWorkingDirectory(dir.path());
-        openssl.start("openssl", arguments);
-        if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
-            qFatal("openssl could not make the expired certificate");
-    };
     QFile config(dir.filePath("ca.cnf"));
     if (!config.open(QIODevice::WriteOnly))
         qFatal("no openssl configuration");
@@ -115,11 +106,11 @@ Pair makeExpiredPair(const QTemporaryDir& dir) {
     if (!serial.open(QIODevice::WriteOnly) || serial.write("01\n") != 3)
         qFatal("no serial file");
     serial.close();
-    run({"req", "-new", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=kivo-test-expired",
-         "-keyout", "expired.key", "-out", "expired.csr"});
-    run({"ca", "-batch", "-config", "ca.cnf", "-selfsign", "-keyfile", "expired.key", "-in",
-         "expired.csr", "-startdate", "20200101000000Z", "-enddate", "20200102000000Z", "-out",
-         "expired.crt"});
+    openssl(dir, {"req", "-new", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=kivo-test-expired",
+                  "-keyout", "expired.key", "-out", "expired.csr"});
+    openssl(dir, {"ca", "-batch", "-config", "ca.cnf", "-selfsign", "-keyfile", "expired.key",
+                  "-in", "expired.csr", "-startdate", "20200101000000Z", "-enddate",
+                  "20200102000000Z", "-out", "expired.crt"});
     return {dir.filePath("expired.crt"), dir.filePath("expired.key"), {}};
 }
 
@@ -255,9 +246,8 @@ void TestTls::anExpiredCertificateFailsWithItsReason() {
 // is cancelled once `boxes` boxes have been shown (a refusal leaves it open).
 void logInTo(Form1& form, test::Sandbox& sandbox, const QString& host, quint16 port,
              int boxes = -1) {
-    sandbox.writeFile(
-        "connection.dat",
-        ("ann\r\npw\r\n" + host + "\r\n" + QString::number(port) + "\r\n").toUtf8());
+    sandbox.writeFile("connection.dat",
+                      ("ann\r\npw\r\n" + host + "\r\n" + QString::number(port) + "\r\n").toUtf8());
     if (form.connection().Winsock1.state() != Winsock::Closed)
         form.mnuConnect->trigger(); // disconnects
     if (boxes >= 0)
