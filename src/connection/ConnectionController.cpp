@@ -204,6 +204,9 @@ void ConnectionController::pump() {
     }
     routing_ = false;
     if (more) {
+        // Mid-flood the tail is only where the last read was cut; the wait starts once the
+        // lines have all been routed.
+        tailTimer_.stop();
         if (!continuationQueued_) {
             continuationQueued_ = true;
             QTimer::singleShot(0, this, [this] {
@@ -224,6 +227,11 @@ void ConnectionController::pump() {
 void ConnectionController::flushTail() {
     if (routing_) {
         tailTimer_.start();
+        return;
+    }
+    // Lines ahead of the tail are routed first, and bytes already here may end it.
+    if (receiver_.pendingMessages() > 0 || Winsock1.bytesAvailable() > 0) {
+        pump();
         return;
     }
     if (std::optional<QString> message = receiver_.takeTail()) {

@@ -12,6 +12,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 using namespace kivo;
 
@@ -49,6 +50,7 @@ private Q_SLOTS:
     void switchingTlsKeepsTheConnectionThereIs();
     void theLogNeverHoldsAPassword();
     void aSlowLineIsWaitedForOnceLinesAreEnded();
+    void aLineCutByAReadWaitsBehindTheLinesBeforeIt();
 };
 
 void TestConnection::offlineDisplayBeforeTheFirstConnection() {
@@ -412,6 +414,34 @@ void TestConnection::aSlowLineIsWaitedForOnceLinesAreEnded() {
     server.send("er\r\n");
     QTRY_COMPARE(routed.count(), 1);
     QCOMPARE(routed[0][0].toString(), QString("slower"));
+}
+
+void TestConnection::aLineCutByAReadWaitsBehindTheLinesBeforeIt() {
+    // Routing a flood takes longer than the wait for the rest of a line cut at the end of a
+    // read: the cut line is neither taken as it is nor routed before the lines ahead of it.
+    test::Sandbox sandbox;
+    test::LoopbackServer server;
+    ConnectionController connection;
+    QStringList routed;
+    connect(&connection, &ConnectionController::messageReceived, this, [&](const QString& line) {
+        routed << line;
+        QThread::usleep(500);
+    });
+    startLogin(connection, server.port());
+    QVERIFY(server.waitForClient());
+    // A pause inside the first line sets the wait going; the flood then keeps Kivo routing.
+    server.send("Login successful.\r\nflood: li");
+    QTest::qWait(50);
+    constexpr int Lines = 2 * LineReceiver::LongTailWait * 2 + 1000; // over 2 s at 0.5 ms
+    QByteArray flood = "ne 1\r\n";
+    for (int i = 2; i < Lines; ++i)
+        flood += "flood: line " + QByteArray::number(i) + "\r\n";
+    server.send(flood + "flood: line");
+    QTRY_VERIFY_WITH_TIMEOUT(routed.size() >= Lines - 1, 30000);
+    server.send(" " + QByteArray::number(Lines) + "\r\n");
+    QTRY_COMPARE(routed.size(), Lines);
+    for (int i = 1; i <= Lines; ++i)
+        QCOMPARE(routed[i - 1], QString("flood: line %1").arg(i));
 }
 
 QTEST_MAIN(TestConnection)
