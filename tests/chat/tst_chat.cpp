@@ -279,7 +279,7 @@ void TestChat::theUnreadMarkerStaysUntilLookedAt() {
         if (image.pixel(image.width() - 2, y) == highlight)
             rows.append(y);
     }
-    const int top = view->characterRect(view->offsetOf(1, 0)).top();
+    const int top = view->layoutNow().characterRect(1, 0).top();
     QCOMPARE(rows, (QList<int>{top - 1, top}));
 
     activate(chat);

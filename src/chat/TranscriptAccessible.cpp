@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TranscriptAccessible.h"
+
+#include "TranscriptFormat.h"
+#include "TranscriptView.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <algorithm>
+
+namespace kivo {
+
+void TranscriptText::index() {
+    if (starts_.empty())
+        starts_.push_back(0);
+    // starts_[i] is where line first + i starts; the last entry where the next will.
+    for (auto index = static_cast<qsizetype>(starts_.size()) - 1; index < model_.count(); ++index)
+        starts_.push_back(starts_.back() + TranscriptFormat::shown(model_.line(index)).text.size() +
+                          1);
+}
+
+int TranscriptText::length() {
+    if (model_.count() == 0)
+        return 0;
+    index();
+    return static_cast<int>(std::min<qint64>(INT_MAX, starts_.back() - starts_.front() - 1));
+}
+
+std::pair<qint64, int> TranscriptText::lineAt(int offset) {
+    index();
+    const qint64 at = starts_.front() + std::max(offset, 0);
+    auto after = std::upper_bound(starts_.begin(), std::prev(starts_.end()), at);
+    const auto line = std::max<qsizetype>(0, std::distance(starts_.begin(), after) - 1);
+    return {model_.dropped() + line, static_cast<int>(at - starts_[static_cast<size_t>(line)])};
+}
+
+int TranscriptText::offsetOf(qint64 line, int column) {
+    index();
+    const qint64 at = std::clamp<qint64>(line - model_.dropped(), 0, model_.count());
+    return static_cast<int>(
+        std::min<qint64>(INT_MAX, starts_[static_cast<size_t>(at)] - starts_.front() + column));
+}
+
+QString TranscriptText::between(int from, int to) {
+    const int whole = length();
+    from = std::clamp(from, 0, whole);
+    to = std::clamp(to, from, whole);
+    if (from == to)
+        return {};
+    const auto [fromLine, fromColumn] = lineAt(from);
+    const auto [toLine, toColumn] = lineAt(to);
+    const qint64 first = model_.dropped();
+    return TranscriptFormat::text(model_, static_cast<qsizetype>(fromLine - first), fromColumn,
+                                  static_cast<qsizetype>(toLine - first), toColumn);
+}
+
+void TranscriptText::dropped(qsizetype lines) {
+    if (static_cast<qsizetype>(starts_.size()) > lines)
+        starts_.erase(starts_.begin(), starts_.begin() + lines);
+    else
+        starts_.clear();
+}
+
+namespace {
+
+using Position = TranscriptLayout::Position;
+
+// What a screen reader reads of the transcript: all of it, as one text.
+class TranscriptAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit TranscriptAccessible(TranscriptView* view)
+        : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this)
+                                                  : QAccessibleWidget::interface_cast(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        state.selectableText = true;
+        return state;
+    }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Value ? whole().between(0, whole().length())
+                                       : QAccessibleWidget::text(t);
+    }
+
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = *end = 0;
+        if (offset < 0 || offset >= whole().length())
+            return {};
+        const auto [line, column] = whole().lineAt(offset);
+        const int lineStart = offset - column;
+        int at = 0;
+        const auto runs =
+            view()->layoutNow().runs(static_cast<qsizetype>(line - view()->model().dropped()));
+        for (const TranscriptLayout::Run& run : runs) {
+            const auto length = static_cast<int>(run.text.size());
+            if (column < at + length) {
+                *start = lineStart + at;
+                *end = lineStart + at + length;
+                const QColor& c = run.colour;
+                return QStringLiteral("color:rgb(%1,%2,%3);font-weight:%4;")
+                    .arg(c.red())
+                    .arg(c.green())
+                    .arg(c.blue())
+                    .arg(run.bold ? QStringLiteral("bold") : QStringLiteral("normal"));
+            }
+            at += length;
+        }
+        return {}; // the line end between two lines
+    }
+    int cursorPosition() const override { return selectionOffsets().second; }
+    QRect characterRect(int offset) const override {
+        const auto [line, column] = whole().lineAt(offset);
+        const QRect rect = view()->layoutNow().characterRect(line, column);
+        return rect.isNull() ? rect
+                             : QRect(view()->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+    }
+    int selectionCount() const override { return view()->hasSelection() ? 1 : 0; }
+    int offsetAtPoint(const QPoint& global) const override {
+        const QPoint point = view()->viewport()->mapFromGlobal(global);
+        const TranscriptLayout& layout = view()->layoutNow();
+        const QList<TranscriptLayout::Placed>& placed = layout.placed();
+        if (placed.isEmpty() || point.y() < placed.first().top ||
+            point.y() >= placed.last().top + placed.last().height)
+            return -1;
+        const Position at = layout.positionAt(point);
+        return at.line < 0 ? -1 : whole().offsetOf(at.line, at.column);
+    }
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        if (index == 0 && view()->hasSelection())
+            std::tie(*start, *end) = selectionOffsets();
+    }
+    QString text(int start, int end) const override { return whole().between(start, end); }
+    int characterCount() const override { return whole().length(); }
+    void removeSelection(int) override { setSelection(0, 0, 0); }
+    void setCursorPosition(int position) override { setSelection(0, position, position); }
+    void setSelection(int, int start, int end) override {
+        const auto [fromLine, fromColumn] = whole().lineAt(start);
+        const auto [toLine, toColumn] = whole().lineAt(end);
+        view()->select({fromLine, fromColumn}, {toLine, toColumn});
+    }
+    void scrollToSubstring(int, int) override {}
+
+private:
+    TranscriptView* view() const { return static_cast<TranscriptView*>(widget()); }
+    TranscriptText& whole() const { return view()->text(); }
+    std::pair<int, int> selectionOffsets() const {
+        const auto [from, to] = view()->selection();
+        if (from.line < 0)
+            return {0, 0};
+        return {whole().offsetOf(from.line, from.column), whole().offsetOf(to.line, to.column)};
+    }
+};
+
+struct ScreenReaderState : QAccessible::ActivationObserver {
+    bool active = QAccessible::isActive();
+    ScreenReaderState() { QAccessible::installActivationObserver(this); }
+    void accessibilityActiveChanged(bool on) override { active = on; }
+};
+
+QAccessibleInterface* accessibleTranscript(const QString&, QObject* object) {
+    if (auto* view = qobject_cast<TranscriptView*>(object))
+        return new TranscriptAccessible(view);
+    return nullptr;
+}
+
+} // namespace
+
+bool screenReaderListens() {
+    static ScreenReaderState state;
+    return state.active;
+}
+
+void announceNewestLine(TranscriptView& view) {
+    if (!screenReaderListens())
+        return;
+    // A new line is announced where it is in the whole text: after the line end that now
+    // ends the line before.
+    const TranscriptModel& model = view.model();
+    const qsizetype last = model.count() - 1;
+    const int start = view.text().offsetOf(model.dropped() + last, 0);
+    const QString shown = TranscriptFormat::shown(model.line(last)).text;
+    QAccessibleTextInsertEvent event(&view, last > 0 ? start - 1 : start,
+                                     last > 0 ? u'\n' + shown : shown);
+    QAccessible::updateAccessibility(&event);
+}
+
+void installAccessibleTranscript() {
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleTranscript);
+        return screenReaderListens();
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace kivo
