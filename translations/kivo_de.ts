@@ -387,6 +387,14 @@ Die Kontaktliste beginnt leer, und die Datei wird nicht überschrieben.</transla
         <source>A message from %1, who is not in your contacts, was not shown: %2 windows of people not in your contacts are open. Close some of them to see such messages again.</source>
         <translation>Eine Nachricht von %1, der nicht in Ihren Kontakten ist, wurde nicht angezeigt: %2 Fenster von Personen, die nicht in Ihren Kontakten sind, sind geöffnet. Schließen Sie einige davon, um solche Nachrichten wieder zu sehen.</translation>
     </message>
+    <message>
+        <source>*** Not delivered: &quot;%1&quot;</source>
+        <translation>*** Nicht zugestellt: „%1“</translation>
+    </message>
+    <message>
+        <source>*** The server did not take &quot;%1&quot;: it reads lines that begin with / as commands.</source>
+        <translation>*** Der Server hat „%1“ nicht angenommen: Zeilen, die mit / beginnen, liest er als Befehle.</translation>
+    </message>
 </context>
 <context>
     <name>kivo::FormChat</name>

@@ -289,6 +289,29 @@ void Form1::routeMessage(const QString& message) {
         }
         break;
     }
+    sayWhatWasNotTaken(decision.answers);
+}
+
+void Form1::sayWhatWasNotTaken(ReplyAnswers answers) {
+    // After any box: the window a refused line came from says so too, so its transcript and
+    // history do not show it as taken.
+    constexpr qsizetype Quoted = 100;
+    PendingSends& pending = chats_.pendingSends();
+    if (answers == ReplyAnswers::PrivateSent) {
+        pending.privateAnswered();
+    } else if (answers == ReplyAnswers::PrivateRefused) {
+        const std::optional<PendingSends::Sent> sent = pending.privateAnswered();
+        if (FormChat* chat = sent ? chats_.window(sent->conversation) : nullptr)
+            chat->transcript().appendSystemLine(
+                tr("*** Not delivered: \"%1\"").arg(glimpse(sent->text, Quoted)));
+    } else if (answers == ReplyAnswers::CommandUnknown) {
+        const std::optional<PendingSends::Sent> sent = pending.commandRefused();
+        if (FormChat* room = sent ? chats_.ServerChatWindow.data() : nullptr)
+            room->transcript().appendSystemLine(
+                tr("*** The server did not take \"%1\": it reads lines that begin with / as "
+                   "commands.")
+                    .arg(glimpse(sent->text, Quoted)));
+    }
 }
 
 void Form1::deliverPrivateMessage(const QString& sender, const QString& text) {

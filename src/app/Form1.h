@@ -5,6 +5,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ContactTree.h"
+#include "Protocol.h"
 #include "WarningQueue.h"
 #include "frmAbout.h"
 #include "frmIgnoreList.h"
@@ -120,6 +121,7 @@ private:
     void routeMessage(const QString& message);
     void openChatFromTree(const QString& contactName, bool needsLogin);
     void deliverPrivateMessage(const QString& sender, const QString& text);
+    void sayWhatWasNotTaken(ReplyAnswers answers);
 
     ConnectionController connection_;
     ChatRegistry chats_{connection_};

@@ -22,6 +22,9 @@ ChatRegistry::ChatRegistry(ConnectionController& connection, QObject* parent)
     : QObject(parent)
     , connection_(connection) {
     qApp->installEventFilter(this);
+    // Answers to what was sent before come on that connection only.
+    connect(&connection_, &ConnectionController::connectionLost, this,
+            [this] { pendingSends_.clear(); });
 }
 
 bool ChatRegistry::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "PendingSends.h"
+
 #include <QDateTime>
 #include <QFont>
 #include <QHash>
@@ -27,6 +29,8 @@ public:
     ~ChatRegistry() override;
 
     ConnectionController& connection() { return connection_; }
+    // What was sent from the windows and awaits the server's answer.
+    PendingSends& pendingSends() { return pendingSends_; }
 
     // Opens the private window for this name, or shows and focuses the open one.
     FormChat* OpenChatWindow(const QString& contactName);
@@ -135,6 +139,7 @@ private:
     bool focusNoted_ = false;
     QPointer<QWidget> focusBefore_;
     bool typing_ = false;
+    PendingSends pendingSends_;
 };
 
 } // namespace kivo

@@ -179,8 +179,15 @@ void FormChat::cmdSend_Click() {
                                               Command::privateMessage(ContactName, text)))
                 return;
             ReceiveMessage(connection.LoggedUser, text);
-        } else if (!connection.SendMessageToUser(QString(), text)) {
-            return;
+            registry_.pendingSends().privateSent(ContactName, text);
+        } else {
+            if (!connection.SendMessageToUser(QString(), text))
+                return;
+            // A private message typed here belongs to that conversation too.
+            if (const std::optional<PendingSends::Sent> message = typedPrivateMessage(text))
+                registry_.openForMessage(message->conversation)
+                    ->ReceiveMessage(connection.LoggedUser, message->text);
+            registry_.pendingSends().roomLineSent(ContactName, text);
         }
         sent_.add(text);
     }

@@ -163,6 +163,18 @@ bool canReorder(QChar::Direction direction) {
 
 } // namespace
 
+QString glimpse(const QString& text, qsizetype most) {
+    qsizetype cut = std::min(text.size(), most);
+    if (cut > 0 && cut < text.size() && text.at(cut - 1).isHighSurrogate())
+        --cut;
+    QString shown = shownInLine(text.left(cut));
+    for (QChar& ch : shown) {
+        if (ch.category() == QChar::Other_Control)
+            ch = u' ';
+    }
+    return cut < text.size() ? shown + QChar(0x2026) : shown;
+}
+
 QString shownInLine(const QString& text) {
     return shownInLine(text, nullptr);
 }

@@ -36,6 +36,9 @@ bool isStorableName(const QString& name);
 QString shownInLine(const QString& text);
 // The same, and where each character of the text (and its end) is in what it returns.
 QString shownInLine(const QString& text, QList<qsizetype>* positions);
+// A glimpse of an outside text, quoted elsewhere: shown in line, control characters as
+// spaces, and at most `most` characters of it, an ellipsis saying when there was more.
+QString glimpse(const QString& text, qsizetype most);
 
 // What typed or pasted text sends: one message per line that is not blank, each trimmed as a
 // typed line is, with control characters other than tabs removed.

@@ -39,19 +39,23 @@ constexpr const char* PrivateMessageError = QT_TRANSLATE_NOOP("kivo", "Private M
 
 using enum MatchKind;
 using enum ReplyOutcome;
+using enum ReplyAnswers;
 
 const std::array Replies{
     ServerReply{"L1", u"Invalid username or password.", Contains, LoginRefused, true},
     ServerReply{"L2", u"Login successful.", Contains, LoginAccepted, true},
     ServerReply{"1", u"*Ping!*", Contains, Swallow, false},
-    ServerReply{"2", u"Unknown command.", Contains, Swallow, false},
+    ServerReply{"2", u"Unknown command.", Contains, Swallow, false, nullptr, nullptr,
+                CommandUnknown},
     ServerReply{"3", u"User does not exist.", Contains, Warning, false,
-                QT_TRANSLATE_NOOP("kivo", "User does not exist."), PrivateMessageError},
+                QT_TRANSLATE_NOOP("kivo", "User does not exist."), PrivateMessageError,
+                PrivateRefused},
     ServerReply{"4", u"You cannot send private messages to yourself.", Contains, Warning, false,
                 QT_TRANSLATE_NOOP("kivo", "You cannot send private messages to yourself."),
-                PrivateMessageError},
+                PrivateMessageError, PrivateRefused},
     ServerReply{"5", u" is banned.", Contains, Warning, false,
-                QT_TRANSLATE_NOOP("kivo", "Receiver is banned."), PrivateMessageError},
+                QT_TRANSLATE_NOOP("kivo", "Receiver is banned."), PrivateMessageError,
+                PrivateRefused},
     ServerReply{"6", u"Ignoring ", StartsWith, Swallow, false},
     ServerReply{"7", u"Stopped ignoring ", StartsWith, Swallow, false},
     ServerReply{"8", u" is not in your ignore list.", Contains, Swallow, false},
@@ -60,8 +64,9 @@ const std::array Replies{
     ServerReply{"11", u"Ignore list:", StartsWith, IgnoreList, false},
     ServerReply{"12", u"Ignore list is empty.", Equals, IgnoreListEmpty, false},
     ServerReply{"13", u"Failed to send private message to ", StartsWithAnyCase, SendFailed, false,
-                nullptr, PrivateMessageError},
-    ServerReply{"14", u"Private message sent to ", StartsWithAnyCase, Swallow, false},
+                nullptr, PrivateMessageError, PrivateRefused},
+    ServerReply{"14", u"Private message sent to ", StartsWithAnyCase, Swallow, false, nullptr,
+                nullptr, PrivateSent},
     ServerReply{"15", u"(Private) ", StartsWith, PrivateMessage, false},
 };
 

@@ -33,6 +33,10 @@ enum class ReplyOutcome {
     PrivateMessage,
 };
 
+// What a reply tells of a line the user sent: a private message delivered or refused (each
+// is answered, in order), or a line the server read as a command it does not know.
+enum class ReplyAnswers { Nothing, PrivateSent, PrivateRefused, CommandUnknown };
+
 struct ServerReply {
     const char* label; // the step, for tests and diagnostics
     QStringView phrase;
@@ -41,6 +45,7 @@ struct ServerReply {
     bool loginPhaseOnly;
     const char* boxText = nullptr; // English; translated when shown (context "kivo")
     const char* boxTitle = nullptr;
+    ReplyAnswers answers = ReplyAnswers::Nothing;
 
     bool matches(QStringView message) const;
 };

@@ -28,13 +28,8 @@ QString failedReceiver(const QString& message) {
     return trimSpaces(receiver);
 }
 
-} // namespace
-
-RouteDecision decideRoute(const QString& message) {
+RouteDecision routeReply(const ServerReply* reply, const QString& message) {
     using Action = RouteDecision::Action;
-    const ServerReply* reply = recogniseReply(message, false);
-    if (!reply)
-        return {.action = Action::ConferenceLine, .text = message};
     switch (reply->outcome) {
     case ReplyOutcome::Warning:
         return {.action = Action::Warning,
@@ -59,6 +54,17 @@ RouteDecision decideRoute(const QString& message) {
         break;
     }
     return {};
+}
+
+} // namespace
+
+RouteDecision decideRoute(const QString& message) {
+    const ServerReply* reply = recogniseReply(message, false);
+    if (!reply)
+        return {.action = RouteDecision::Action::ConferenceLine, .text = message};
+    RouteDecision decision = routeReply(reply, message);
+    decision.answers = reply->answers;
+    return decision;
 }
 
 ConferenceLine classifyConferenceLine(const QString& message) {

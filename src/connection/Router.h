@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Protocol.h"
+
 #include <QString>
 
 namespace kivo {
@@ -22,6 +24,7 @@ struct RouteDecision {
     QString sender{};
     // A warning's kind: the same for every warning that differs only in a name it holds.
     QString kind{};
+    ReplyAnswers answers = ReplyAnswers::Nothing;
 };
 
 RouteDecision decideRoute(const QString& message);

@@ -19,20 +19,6 @@ const QString DefaultAction = QStringLiteral("default");
 constexpr qsizetype MaxSummary = 100;
 constexpr qsizetype MaxBody = 300;
 
-// Text from the network as the transcript shows it, without the control characters a
-// notification service might act on, and no longer than a glimpse.
-QString glimpse(const QString& text, qsizetype most) {
-    qsizetype cut = std::min(text.size(), most);
-    if (cut < text.size() && text.at(cut - 1).isHighSurrogate())
-        --cut;
-    QString shown = shownInLine(text.left(cut));
-    for (QChar& ch : shown) {
-        if (ch.category() == QChar::Other_Control)
-            ch = u' ';
-    }
-    return cut < text.size() ? shown + QChar(0x2026) : shown;
-}
-
 } // namespace
 
 Notifier::Notifier(const QDBusConnection& bus, QObject* parent)

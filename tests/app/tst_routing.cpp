@@ -62,6 +62,7 @@ private Q_SLOTS:
     void conferenceLinesInTheirForms();
     void conferenceLinesWithoutARoomAreDropped();
     void errorRepliesRaiseBoxes();
+    void aLineTheServerDidNotTakeIsSaidWhereItWasTyped();
     void aMessageNeverTakesTheKeyboardFromSomeoneTyping();
     void ctrlWAndEscapeCloseAChatWindowButEscapeNoRoom();
     void textZoomIsOneSizeForAllWindowsAndKept();
@@ -250,6 +251,58 @@ void TestRouting::errorRepliesRaiseBoxes() {
              (QStringList{"User does not exist.", "Failed to send private message to jdoe."}));
     QCOMPARE(s.sandbox.boxes.boxes[1].title, QString("Private Message Error"));
     QVERIFY(!s.form->ignoreListWindow()); // a list reply never opens the window
+}
+
+void TestRouting::aLineTheServerDidNotTakeIsSaidWhereItWasTyped() {
+    Session s;
+    const auto send = [&](FormChat* chat, const QString& text, const QByteArray& wire) {
+        s.server.clearReceived();
+        chat->txtMessage->setText(text);
+        QTest::mouseClick(chat->cmdSend, Qt::LeftButton);
+        QVERIFY(s.server.waitForReceived(wire));
+    };
+    FormChat* alice = s.form->chats().OpenChatWindow("alice");
+    FormChat* bob = s.form->chats().OpenChatWindow("bob");
+    FormChat* room = s.form->chats().openConference("lobby");
+    // Answers come in the order the lines went: alice's was delivered, bob's was not.
+    send(alice, "hi alice", "/pm alice hi alice\r\n");
+    send(bob, "hi bob", "/pm bob hi bob\r\n");
+    // Typed in the room, a private message shows in its conversation, and is answered too.
+    send(room, "/pm tess are you <b>there</b>?", "/pm tess are you <b>there</b>?\r\n");
+    FormChat* tess = s.form->chats().window("tess");
+    QVERIFY(tess && tess->isVisible());
+    QCOMPARE(test::transcriptText(tess), QString("[09:05:07] <ann> are you <b>there</b>?\n"));
+    // A line the server reads as a command; a known command is answered otherwise.
+    send(room, "/ignore-list", "/ignore-list\r\n");
+    send(room, "/etc/hosts is the file", "/etc/hosts is the file\r\n");
+    s.deliver("Private message sent to alice.\r\nFailed to send private message to bob.\r\n"
+              "User does not exist.\r\nIgnore list is empty.\r\nUnknown command.\r\n");
+
+    QCOMPARE(test::transcriptText(alice), QString("[09:05:07] <ann> hi alice\n"));
+    QCOMPARE(test::transcriptText(bob),
+             QString("[09:05:07] <ann> hi bob\n[09:05:07] *** Not delivered: \"hi bob\"\n"));
+    QCOMPARE(test::transcriptText(tess),
+             QString("[09:05:07] <ann> are you <b>there</b>?\n"
+                     "[09:05:07] *** Not delivered: \"are you <b>there</b>?\"\n"));
+    QCOMPARE(test::transcriptText(room),
+             QString("[09:05:07] *** The server did not take \"/etc/hosts is the file\": it "
+                     "reads lines that begin with / as commands.\n"));
+    // The boxes are as they were.
+    QCOMPARE(s.sandbox.boxes.texts(),
+             (QStringList{"Failed to send private message to bob.", "User does not exist."}));
+
+    // An answer a minute late is not taken for one: the line it would name is long gone.
+    send(bob, "late", "/pm bob late\r\n");
+    s.sandbox.clock.advanceMs(61000);
+    s.deliver("Failed to send private message to bob.\r\n");
+    QVERIFY(!test::transcriptText(bob).contains("\"late\""));
+
+    // An answer that never came is forgotten with the connection: the next connection's
+    // answers are for the lines sent on it.
+    send(alice, "still there?", "/pm alice still there?\r\n");
+    s.server.dropClient();
+    QTRY_VERIFY(!s.form->connection().isConnected());
+    QVERIFY(!s.form->chats().pendingSends().privateAnswered());
 }
 
 void TestRouting::aMessageNeverTakesTheKeyboardFromSomeoneTyping() {

@@ -112,8 +112,13 @@ void TestChat::conferenceSendsTheTextUnchanged() {
     QCOMPARE(room->ChatMode, qint16(1));
     type(room, " /pm carl psst ");
     QVERIFY(s.server.waitForReceived("/pm carl psst\r\n"));
-    QCOMPARE(test::transcriptText(room), QString()); // no echo in the room
-    QCOMPARE(s.chats.openCount(), 0);
+    QCOMPARE(test::transcriptText(room), QString()); // no echo in the room: in carl's window
+    QCOMPARE(s.chats.openCount(), 1);
+    QCOMPARE(test::transcriptText(s.chats.window("carl")), QString("[09:05:07] <ann> psst\n"));
+    // Without a text there is no private message to show.
+    type(room, "/pm carl");
+    QVERIFY(s.server.waitForReceived("/pm carl psst\r\n/pm carl\r\n"));
+    QCOMPARE(test::transcriptText(s.chats.window("carl")), QString("[09:05:07] <ann> psst\n"));
 }
 
 void TestChat::pastedLinesGoOutOneByOne() {
