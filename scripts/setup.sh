@@ -6,17 +6,17 @@
 # reaches the desktop's keyring through libsecret; qt6-wayland runs it as a Wayland client;
 # libwayland-client and wayland-protocols ask the compositor what Qt 6.4 does not (whether it
 # has a seat, and an activation token); Hunspell checks spelling with an English dictionary at
-# least.
-kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-qpa-plugins
+# least; Qt's private headers reach the platform's accessibility (password boxes).
+kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-private-dev qt6-tools-dev
+    qt6-l10n-tools qt6-qpa-plugins
     libqt6sql6-sqlite qtkeychain-qt6-dev libsecret-1-0 qt6-wayland libwayland-dev
     wayland-protocols pkgconf libhunspell-dev hunspell-en-us
     fonts-dejavu-core fonts-liberation fonts-noto-cjk fonts-noto-color-emoji)
 # And to test it: a virtual X server for the tests that need a real one, the validators of the
-# desktop file and the AppStream metadata, man to check the manual pages, Qt's private
-# headers for a test that stands in for a screen reader, a keyring, certificates for the
-# encrypted connection, and a Wayland compositor.
-kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db qt6-base-private-dev
-    gnome-keyring openssl weston)
+# desktop file and the AppStream metadata, man to check the manual pages, a keyring,
+# certificates for the encrypted connection, and a Wayland compositor.
+kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db gnome-keyring openssl
+    weston)
 
 kivo_install_missing() {
     local missing=()

@@ -73,6 +73,7 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("kivo"));
     QApplication::setWindowIcon(kivo::Pictures::application());
     kivo::installTranslations(app);
+    kivo::keepPasswordsFromScreenReaders();
     kivo::CommandLine commandLine;
     commandLine.process(app);
     if (commandLine.verbose())

@@ -6,10 +6,12 @@
 #include "MessageBoxes.h"
 #include "WaylandCompositor.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QShortcut>
@@ -17,6 +19,9 @@
 #include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 namespace kivo {
 namespace {
@@ -273,6 +278,61 @@ void openExternally(const QUrl& url) {
                    .arg(address)
              : QCoreApplication::translate("kivo", "Could not start a web browser for %1.")
                    .arg(address));
+}
+
+namespace {
+
+QAccessible::UpdateHandler screenReaderUpdates = nullptr;
+
+QString bullets(const QString& text) {
+    return QString(text.size(), QChar(0x25CF));
+}
+
+void passUpdate(QAccessibleEvent* event) {
+    if (screenReaderUpdates)
+        screenReaderUpdates(event);
+    else if (QPlatformAccessibility* platform =
+                 QGuiApplicationPrivate::platformIntegration()->accessibility())
+        platform->notifyAccessibilityUpdate(event);
+}
+
+void maskPasswords(QAccessibleEvent* event) {
+    const auto* box = qobject_cast<QLineEdit*>(event->object());
+    if (!box || box->echoMode() == QLineEdit::Normal)
+        return passUpdate(event);
+    switch (event->type()) {
+    case QAccessible::TextInserted: {
+        const auto* insert = static_cast<QAccessibleTextInsertEvent*>(event);
+        QAccessibleTextInsertEvent masked(event->object(), insert->changePosition(),
+                                          bullets(insert->textInserted()));
+        return passUpdate(&masked);
+    }
+    case QAccessible::TextRemoved: {
+        const auto* remove = static_cast<QAccessibleTextRemoveEvent*>(event);
+        QAccessibleTextRemoveEvent masked(event->object(), remove->changePosition(),
+                                          bullets(remove->textRemoved()));
+        return passUpdate(&masked);
+    }
+    case QAccessible::TextUpdated: {
+        const auto* update = static_cast<QAccessibleTextUpdateEvent*>(event);
+        QAccessibleTextUpdateEvent masked(event->object(), update->changePosition(),
+                                          bullets(update->textRemoved()),
+                                          bullets(update->textInserted()));
+        return passUpdate(&masked);
+    }
+    default:
+        return passUpdate(event);
+    }
+}
+
+} // namespace
+
+void keepPasswordsFromScreenReaders() {
+    static const bool installed = [] {
+        screenReaderUpdates = QAccessible::installUpdateHandler(maskPasswords);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 } // namespace kivo

@@ -87,4 +87,9 @@ void keepTextColourReadable(QWidget* label, const QColor& described);
 // focus, nothing activates it; a window manager may still be placing it when it appears).
 void whenFirstActivated(QWidget* window, std::function<void()> activated, int checkMs = 250);
 
+// Password boxes never hand what is typed in them to screen readers: Qt's line edit puts the
+// real characters into its text events, so those of a password box go out as bullets.
+// Installed once, before the first window; a handler installed before it is kept.
+void keepPasswordsFromScreenReaders();
+
 } // namespace kivo

@@ -2,12 +2,18 @@
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
 #include "TestSupport.h"
+#include "Widgets.h"
 #include "frmLogin.h"
+
+#include <QAccessible>
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 using namespace kivo;
 
@@ -23,6 +29,7 @@ private Q_SLOTS:
     void unusablePortIsRefusedBeforeAnythingChanges();
     void lineBreaksAreRefused();
     void enterAndEscapeDoNothing();
+    void thePasswordNeverReachesAScreenReader();
 };
 
 void TestLogin::layoutAndFocusOrder() {
@@ -171,6 +178,49 @@ void TestLogin::enterAndEscapeDoNothing() {
     QVERIFY(dialog.isVisible());
     QVERIFY(!connection.WaitingForLogin);
     QVERIFY(!server.waitForClient(1, 200));
+}
+
+void TestLogin::thePasswordNeverReachesAScreenReader() {
+    // What a screen reader would be told of each text change, behind Kivo's own handler.
+    static QStringList heard;
+    heard.clear();
+    const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::TextInserted)
+            heard << static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+        else if (event->type() == QAccessible::TextRemoved)
+            heard << static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+        else if (event->type() == QAccessible::TextUpdated)
+            heard << static_cast<QAccessibleTextUpdateEvent*>(event)->textRemoved()
+                  << static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted();
+    });
+    keepPasswordsFromScreenReaders();
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    {
+        test::Sandbox sandbox;
+        ConnectionController connection;
+        frmLogin dialog(connection, nullptr);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClicks(dialog.txtUsername, "ann");
+        QTest::keyClicks(dialog.txtPassword, "zqxjv");
+        QTest::keyClick(dialog.txtPassword, Qt::Key_Backspace);
+        dialog.txtPassword->setText("kqyf");
+        dialog.txtPassword->selectAll();
+        QTest::keyClicks(dialog.txtPassword, "m");
+        // Nor can a screen reader ask for it.
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(dialog.txtPassword);
+        heard << box->text(QAccessible::Value) << box->text(QAccessible::Name);
+        if (QAccessibleTextInterface* text = box->textInterface())
+            heard << text->text(0, text->characterCount());
+    }
+    QAccessible::installUpdateHandler(previous);
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+    const QString all = heard.join(u'|');
+    // The user name is read as typed; of the password, only that something was typed.
+    QVERIFY2(all.contains(u'a') && all.contains(u'n'), qPrintable(all));
+    QVERIFY2(all.contains(QChar(0x25CF)), qPrintable(all));
+    for (const QChar secret : QStringLiteral("zqxjvkyfm"))
+        QVERIFY2(!all.contains(secret), qPrintable(all));
 }
 
 QTEST_MAIN(TestLogin)
