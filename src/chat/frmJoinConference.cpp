@@ -55,7 +55,7 @@ void frmJoinConference::Form_Load() {
 }
 
 void frmJoinConference::keyPressEvent(QKeyEvent* event) {
-    // Enter in any control joins: the text boxes and the buttons pass it up to here.
+    // Enter in a text box joins; a focused button takes Enter itself (Cancel cancels).
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         cmdOK_Click();

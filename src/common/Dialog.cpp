@@ -33,12 +33,14 @@ QPushButton* Dialog::addButton(const char* name, const QString& caption, const Q
 }
 
 bool Dialog::eventFilter(QObject* watched, QEvent* event) {
-    // Some platform themes (GNOME's) let a focused button take Enter; here the dialog says
-    // what Enter means, whatever the theme.
-    if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            keyPressEvent(key);
+    // Enter on a focused button presses it, as on every desktop, whatever the platform theme
+    // would do; a keyboard user should not have to know about Space.
+    if (event->type() == QEvent::KeyPress) {
+        auto* button = qobject_cast<QPushButton*>(watched);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
+                button->click();
             return true;
         }
     }
@@ -46,7 +48,8 @@ bool Dialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event) {
-    // QDialog would reject on Escape and press a default button on Enter.
+    // QDialog would reject on Escape and press a default button on Enter: in a text box
+    // neither key does anything.
     switch (event->key()) {
     case Qt::Key_Escape:
     case Qt::Key_Return:

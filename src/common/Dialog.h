@@ -9,9 +9,9 @@ class QPushButton;
 
 namespace kivo {
 
-// Base of the program's small dialogs: no button reacts to Enter or Escape by itself, whatever
-// the platform theme (the dialogs decide in their own key handlers), and controls are placed
-// in twips.
+// Base of the program's small dialogs: there is no default button, so Enter in a text box and
+// Escape do nothing unless a dialog says otherwise in its key handler; Enter on a focused
+// button presses that button, whatever the platform theme. Controls are placed in twips.
 class Dialog : public QDialog {
     Q_OBJECT
 public:

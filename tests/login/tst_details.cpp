@@ -38,7 +38,7 @@ private Q_SLOTS:
     void portsAreCheckedAndSavedAsTyped();
     void aWordIsShownAsItIsAndRefused();
     void refusalsWriteNothing();
-    void enterAndEscapeDoNothing();
+    void enterInTheBoxDoesNothingEnterOnCancelCancels();
     void theLoginUsesTheNewPortAndRewritesIt();
     void openedFromTheLoginDialogWithoutItsValues();
 };
@@ -129,18 +129,18 @@ void TestDetails::refusalsWriteNothing() {
     QCOMPARE(QFileInfo(big).size(), MaxStateFileSize + 1);
 }
 
-void TestDetails::enterAndEscapeDoNothing() {
+void TestDetails::enterInTheBoxDoesNothingEnterOnCancelCancels() {
     test::Sandbox sandbox;
     frmDetails dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    for (QWidget* control :
-         {static_cast<QWidget*>(dialog.txtPort), static_cast<QWidget*>(dialog.cmdCancel)}) {
-        control->setFocus();
-        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-            QTest::keyClick(control, key);
-    }
+    dialog.txtPort->setText("5000");
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+        QTest::keyClick(dialog.txtPort, key);
+    QTest::keyClick(dialog.cmdCancel, Qt::Key_Escape);
     QVERIFY(dialog.isVisible());
+    QTest::keyClick(dialog.cmdCancel, Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
     QVERIFY(!sandbox.exists(ConnectionFile::FileName));
     QVERIFY(sandbox.boxes.boxes.isEmpty());
 }

@@ -28,7 +28,7 @@ private Q_SLOTS:
     void unusablePortIsRefusedBeforeAnythingChanges_data();
     void unusablePortIsRefusedBeforeAnythingChanges();
     void lineBreaksAreRefused();
-    void enterAndEscapeDoNothing();
+    void enterInABoxAndEscapeDoNothingEnterOnAButtonPressesIt();
     void thePasswordNeverReachesAScreenReader();
 };
 
@@ -161,7 +161,7 @@ void TestLogin::lineBreaksAreRefused() {
     QVERIFY(!server.waitForClient(1, 200));
 }
 
-void TestLogin::enterAndEscapeDoNothing() {
+void TestLogin::enterInABoxAndEscapeDoNothingEnterOnAButtonPressesIt() {
     test::Sandbox sandbox;
     test::LoopbackServer server;
     test::saveLogin(sandbox, "ann", "pw", server.port());
@@ -169,15 +169,23 @@ void TestLogin::enterAndEscapeDoNothing() {
     frmLogin dialog(connection, nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    for (QWidget* control :
-         {static_cast<QWidget*>(dialog.txtUsername), static_cast<QWidget*>(dialog.cmdCancel)}) {
-        control->setFocus();
-        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-            QTest::keyClick(control, key);
-    }
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+        QTest::keyClick(dialog.txtUsername, key);
+    QTest::keyClick(dialog.cmdOK, Qt::Key_Escape);
     QVERIFY(dialog.isVisible());
     QVERIFY(!connection.WaitingForLogin);
     QVERIFY(!server.waitForClient(1, 200));
+
+    dialog.cmdOK->setFocus();
+    QTest::keyClick(dialog.cmdOK, Qt::Key_Enter);
+    QVERIFY(connection.WaitingForLogin);
+    QVERIFY(server.waitForClient());
+
+    frmLogin again(connection, nullptr);
+    again.show();
+    again.cmdCancel->setFocus();
+    QTest::keyClick(again.cmdCancel, Qt::Key_Return);
+    QVERIFY(!again.isVisible());
 }
 
 void TestLogin::thePasswordNeverReachesAScreenReader() {
