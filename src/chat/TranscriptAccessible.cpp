@@ -65,6 +65,14 @@ namespace {
 
 using Position = TranscriptLayout::Position;
 
+QString runAttributes(const QColor& colour, bool bold) {
+    return QStringLiteral("color:rgb(%1,%2,%3);font-weight:%4;")
+        .arg(colour.red())
+        .arg(colour.green())
+        .arg(colour.blue())
+        .arg(bold ? QStringLiteral("bold") : QStringLiteral("normal"));
+}
+
 // What a screen reader reads of the transcript: all of it, as one text.
 class TranscriptAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
@@ -90,28 +98,29 @@ public:
     void addSelection(int start, int end) override { setSelection(0, start, end); }
     QString attributes(int offset, int* start, int* end) const override {
         *start = *end = 0;
-        if (offset < 0 || offset >= whole().length())
+        const int whole = this->whole().length();
+        if (offset < 0 || offset >= whole)
             return {};
-        const auto [line, column] = whole().lineAt(offset);
+        const auto [line, column] = this->whole().lineAt(offset);
         const int lineStart = offset - column;
-        int at = 0;
         const auto runs =
             view()->layoutNow().runs(static_cast<qsizetype>(line - view()->model().dropped()));
-        for (const TranscriptLayout::Run& run : runs) {
-            const auto length = static_cast<int>(run.text.size());
+        // The line end belongs to the line's last run, so that every offset has a run and a
+        // reader walking the runs gets past the first line.
+        int at = 0;
+        for (qsizetype index = 0; index < runs.size(); ++index) {
+            const TranscriptLayout::Run& run = runs[index];
+            const int length = static_cast<int>(run.text.size()) + (index == runs.size() - 1);
             if (column < at + length) {
                 *start = lineStart + at;
-                *end = lineStart + at + length;
-                const QColor& c = run.colour;
-                return QStringLiteral("color:rgb(%1,%2,%3);font-weight:%4;")
-                    .arg(c.red())
-                    .arg(c.green())
-                    .arg(c.blue())
-                    .arg(run.bold ? QStringLiteral("bold") : QStringLiteral("normal"));
+                *end = std::min(whole, lineStart + at + length);
+                return runAttributes(run.colour, run.bold);
             }
             at += length;
         }
-        return {}; // the line end between two lines
+        *start = offset; // an empty line: only its line end
+        *end = offset + 1;
+        return runAttributes(view()->palette().color(QPalette::Text), false);
     }
     int cursorPosition() const override { return selectionOffsets().second; }
     QRect characterRect(int offset) const override {

@@ -420,6 +420,13 @@ void TestTranscript::screenReadersGetTheWholeTranscript() {
         QCOMPARE(text->attributes(sender + 1, &start, &end),
                  QString("color:rgb(255,0,0);font-weight:normal;"));
         QCOMPARE(whole.mid(start, end - start), QString("<bob> "));
+        // A reader walking the runs reaches the end: each run starts where the last ended.
+        for (int offset = 0; offset < whole.size(); offset = end) {
+            QVERIFY(!text->attributes(offset, &start, &end).isEmpty());
+            QCOMPARE(start, offset);
+            QVERIFY2(end > offset, qPrintable(QString::number(offset)));
+        }
+        QCOMPARE(end, whole.size());
         text->setSelection(0, sender, sender + 5);
         QCOMPARE(s.view.selectedText(), QString("<bob>"));
         QCOMPARE(text->cursorPosition(), sender + 5);
