@@ -8,6 +8,7 @@
 #include "Text.h"
 #include "Twips.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -296,6 +297,14 @@ void ContactTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
         QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         tvContacts_DblClick();
+}
+
+void ContactTreeView::focusInEvent(QFocusEvent* event) {
+    QTreeView::focusInEvent(event);
+    // Qt names the current item to a screen reader only when it changes; coming back to the
+    // tree, the user would hear "Contacts tree" and not which contact is selected.
+    if (QAccessible::isActive() && currentIndex().isValid())
+        currentChanged(currentIndex(), QModelIndex());
 }
 
 void ContactTreeView::changeEvent(QEvent* event) {

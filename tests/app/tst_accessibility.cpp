@@ -23,6 +23,9 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 using namespace kivo;
 
@@ -53,6 +56,7 @@ private Q_SLOTS:
     void describedColoursReadOnLightAndDark_data();
     void describedColoursReadOnLightAndDark();
     void theTranscriptIsReadBeforeTheInputLine();
+    void theTreeTellsItsCurrentItemWithTheFocus();
 };
 
 void TestAccessibility::everyControlHasAName() {
@@ -198,6 +202,36 @@ void TestAccessibility::theTranscriptIsReadBeforeTheInputLine() {
     QVERIFY(indexOf(chat->txtChat) < indexOf(chat->txtMessage));
     QVERIFY(indexOf(chat->txtMessage) < indexOf(chat->cmdSend));
     chat->close();
+}
+
+void TestAccessibility::theTreeTellsItsCurrentItemWithTheFocus() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile("contacts.dat", "C|general|General (0)|\r\nC|category_Work|Work (0)|\r\n");
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.tvContacts->select(form.contacts().node("category_Work"));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    // What a screen reader hears named with the focus.
+    static QStringList focused;
+    focused.clear();
+    const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::Focus && event->accessibleInterface())
+            focused << event->accessibleInterface()->text(QAccessible::Name);
+    });
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    const auto restore = qScopeGuard([&] {
+        QAccessible::installUpdateHandler(previous);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+    });
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget(), form.tvContacts);
+    QVERIFY2(focused.contains("Work (0)"), qPrintable(focused.join(", ")));
 }
 
 QTEST_MAIN(TestAccessibility)
