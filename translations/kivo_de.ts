@@ -584,6 +584,13 @@ An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertraue
     </message>
 </context>
 <context>
+    <name>kivo::SpokenLines</name>
+    <message>
+        <source>%1 more lines.</source>
+        <translation>%1 weitere Zeilen.</translation>
+    </message>
+</context>
+<context>
     <name>kivo::TranscriptView</name>
     <message>
         <source>New lines below</source>

@@ -139,6 +139,7 @@ QStringList FormChat::completionNames() const {
 void FormChat::SetContact(const QString& username) {
     ChatMode = 0;
     ContactName = username;
+    txtChat->spokenInBackground = true;
     setPlainWindowTitle(this, tr("%1 - Chat").arg(shownInLine(username)));
     lblContact->setText(shownInLine(username));
     showHistory();
@@ -147,6 +148,7 @@ void FormChat::SetContact(const QString& username) {
 void FormChat::SetServer(const QString& conferenceAddress) {
     ChatMode = 1;
     ContactName = ServerMarker;
+    txtChat->spokenInBackground = false;
     conferenceAddress_ = conferenceAddress;
     setPlainWindowTitle(this, tr("%1 Room").arg(shownInLine(conferenceAddress)));
     lblContact->setText(shownInLine(conferenceAddress));
@@ -196,8 +198,25 @@ void FormChat::cmdSend_Click() {
 }
 
 bool FormChat::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtChat && event->type() == QEvent::FocusIn)
-        txtMessage->setFocus(); // the transcript never keeps the keyboard
+    if (watched == txtChat && event->type() == QEvent::FocusIn) {
+        // The transcript never keeps the keyboard, except for a screen reader's user who
+        // moves into it to read it line by line.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (screenReaderListens() &&
+            (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
+            txtChat->startReading();
+        else if (!(reason == Qt::PopupFocusReason && txtChat->reading()))
+            txtMessage->setFocus();
+    }
+    // Escape while reading goes back to the message line; it does not close the window.
+    if (watched == txtChat &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            txtMessage->setFocus();
+        return true;
+    }
     // The keyboard stays in the input line, so Ctrl+C copies the transcript's selection
     // from there when the line has none of its own.
     if (watched == txtMessage && event->type() == QEvent::KeyPress &&

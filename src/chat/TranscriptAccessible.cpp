@@ -65,6 +65,30 @@ namespace {
 
 using Position = TranscriptLayout::Position;
 
+// One line of the transcript and its line end, for Qt's own rules of characters, words and
+// lines: asked of the whole transcript they would copy all of it at each step of a caret.
+class OneLine : public QAccessibleTextInterface {
+public:
+    explicit OneLine(QString text)
+        : text_(std::move(text)) {}
+    QString text(int start, int end) const override { return text_.mid(start, end - start); }
+    int characterCount() const override { return static_cast<int>(text_.size()); }
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int*, int*) const override { return {}; }
+
+private:
+    QString text_;
+};
+
 QString runAttributes(const QColor& colour, bool bold) {
     return QStringLiteral("color:rgb(%1,%2,%3);font-weight:%4;")
         .arg(colour.red())
@@ -122,7 +146,10 @@ public:
         *end = offset + 1;
         return runAttributes(view()->palette().color(QPalette::Text), false);
     }
-    int cursorPosition() const override { return selectionOffsets().second; }
+    int cursorPosition() const override {
+        const Position cursor = view()->cursor();
+        return cursor.line < 0 ? 0 : whole().offsetOf(cursor.line, cursor.column);
+    }
     QRect characterRect(int offset) const override {
         const auto [line, column] = whole().lineAt(offset);
         const QRect rect = view()->layoutNow().characterRect(line, column);
@@ -146,6 +173,46 @@ public:
             std::tie(*start, *end) = selectionOffsets();
     }
     QString text(int start, int end) const override { return whole().between(start, end); }
+    // Units never cross a line end, so each is found in its own line.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                         int* end) const override {
+        *start = *end = -1;
+        const int length = whole().length();
+        if (type == QAccessible::NoBoundary) {
+            *start = 0;
+            *end = length;
+            return whole().between(0, length);
+        }
+        if (offset < 0 || offset > length || length == 0)
+            return {};
+        offset = std::min(offset, length - 1);
+        const auto [line, column] = whole().lineAt(offset);
+        const int lineStart = offset - column;
+        const int lineEnd = std::min(length, whole().offsetOf(line + 1, 0));
+        const OneLine one(whole().between(lineStart, lineEnd));
+        const QString found = one.textAtOffset(column, type, start, end);
+        *start += lineStart;
+        *end += lineStart;
+        return found;
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                             int* end) const override {
+        textAtOffset(offset, type, start, end);
+        if (*start <= 0) {
+            *start = *end = -1;
+            return {};
+        }
+        return textAtOffset(*start - 1, type, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                            int* end) const override {
+        textAtOffset(offset, type, start, end);
+        if (*end < 0 || *end >= whole().length()) {
+            *start = *end = -1;
+            return {};
+        }
+        return textAtOffset(*end, type, start, end);
+    }
     int characterCount() const override { return whole().length(); }
     void removeSelection(int) override { setSelection(0, 0, 0); }
     void setCursorPosition(int position) override { setSelection(0, position, position); }
@@ -176,7 +243,15 @@ struct ScreenReaderState : QAccessible::ActivationObserver {
 QAccessibleInterface* accessibleTranscript(const QString&, QObject* object) {
     if (auto* view = qobject_cast<TranscriptView*>(object))
         return new TranscriptAccessible(view);
+    if (auto* notice = qobject_cast<SpokenLines*>(object))
+        return new QAccessibleWidget(notice, QAccessible::Notification);
     return nullptr;
+}
+
+// What is said of a line: who said it, not when.
+QString spoken(const ChatLine& line) {
+    return line.form == ChatLine::Form::User ? line.sender + QStringLiteral(": ") + line.text
+                                             : line.text;
 }
 
 } // namespace
@@ -186,7 +261,44 @@ bool screenReaderListens() {
     return state.active;
 }
 
-void announceNewestLine(TranscriptView& view) {
+SpokenLines::SpokenLines(QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("spokenLines"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(0, 0, 1, 1);
+    hide();
+    gap_.setSingleShot(true);
+    gap_.setInterval(Gap);
+    connect(&gap_, &QTimer::timeout, this, [this] {
+        if (!waiting_.isEmpty())
+            flush();
+    });
+}
+
+void SpokenLines::say(const QString& line) {
+    waiting_.append(line);
+    if (waiting_.size() > AtOnce) {
+        waiting_.removeFirst();
+        ++skipped_;
+    }
+    if (!gap_.isActive())
+        flush();
+}
+
+void SpokenLines::flush() {
+    QString notice = waiting_.join(u'\n');
+    if (skipped_ > 0)
+        notice = tr("%1 more lines.").arg(skipped_) + u'\n' + notice;
+    waiting_.clear();
+    skipped_ = 0;
+    setAccessibleName(notice);
+    // Shown anew, the notice is read anew.
+    hide();
+    show();
+    gap_.start();
+}
+
+void announceNewestLine(TranscriptView& view, bool privateConversation) {
     if (!screenReaderListens())
         return;
     // A new line is announced where it is in the whole text: after the line end that now
@@ -198,6 +310,30 @@ void announceNewestLine(TranscriptView& view) {
     QAccessibleTextInsertEvent event(&view, last > 0 ? start - 1 : start,
                                      last > 0 ? u'\n' + shown : shown);
     QAccessible::updateAccessibility(&event);
+
+    const ChatLine line = model.line(last);
+    if (line.own || line.history || line.form == ChatLine::Form::Separator || !view.isVisible() ||
+        !(privateConversation || view.isActiveWindow()))
+        return;
+    auto* notice = view.findChild<SpokenLines*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!notice)
+        notice = new SpokenLines(&view);
+    notice->say(spoken(line));
+}
+
+void announceCaret(TranscriptView& view, bool selectionChanged) {
+    if (!screenReaderListens())
+        return;
+    const Position cursor = view.cursor();
+    QAccessibleTextCursorEvent moved(&view, view.text().offsetOf(cursor.line, cursor.column));
+    QAccessible::updateAccessibility(&moved);
+    if (!selectionChanged)
+        return;
+    const auto [from, to] = view.selection();
+    QAccessibleTextSelectionEvent selected(
+        &view, from.line < 0 ? 0 : view.text().offsetOf(from.line, from.column),
+        to.line < 0 ? 0 : view.text().offsetOf(to.line, to.column));
+    QAccessible::updateAccessibility(&selected);
 }
 
 void installAccessibleTranscript() {

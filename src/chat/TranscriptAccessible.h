@@ -4,6 +4,9 @@
 #include "TranscriptModel.h"
 
 #include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
 #include <deque>
 #include <utility>
 
@@ -36,11 +39,36 @@ private:
 
 class TranscriptView;
 
+// Says new lines to a screen reader whatever has the focus: Orca drops text inserted that the
+// user did not cause, but presents an object of the notification role that becomes shown.
+// Invisible, and only made while a screen reader listens. Lines that come close together are
+// said together, the newest few, so that a flood does not keep the reader talking for hours.
+class SpokenLines : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int Gap = 300;  // ms, at least, between two notices
+    static constexpr int AtOnce = 3; // lines in one notice, at most
+
+    explicit SpokenLines(QWidget* parent);
+    void say(const QString& line);
+
+private:
+    void flush();
+
+    QStringList waiting_;
+    int skipped_ = 0;
+    QTimer gap_;
+};
+
 // Makes every TranscriptView readable by screen readers, once for the program.
 void installAccessibleTranscript();
 // Whether a screen reader listens: asked once, then told by Qt whenever that changes.
 bool screenReaderListens();
-// Tells a listening screen reader of the line just appended to a view.
-void announceNewestLine(TranscriptView& view);
+// Tells a listening screen reader of the line just appended to a view; one from someone else
+// is said too, where the view's window is active or, for private conversations, always.
+void announceNewestLine(TranscriptView& view, bool privateConversation);
+// Tells a listening screen reader where the view's caret is now, and its selection when that
+// changed.
+void announceCaret(TranscriptView& view, bool selectionChanged);
 
 } // namespace kivo

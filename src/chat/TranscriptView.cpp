@@ -2,6 +2,7 @@
 #include "TranscriptView.h"
 
 #include "Text.h"
+#include "TranscriptCaret.h"
 #include "Widgets.h"
 
 #include <QApplication>
@@ -173,6 +174,12 @@ void TranscriptView::paintEvent(QPaintEvent*) {
             painter.fillRect(QRect(0, placed.top, viewport()->width(), placed.height),
                              mentionBackground());
         entry->layout.draw(&painter, QPointF(Margin, placed.top), selection);
+        if (reading_ && placed.line == cursor_.line) {
+            const QRect caret = layout_.characterRect(cursor_.line, cursor_.column);
+            if (!caret.isNull())
+                painter.fillRect(QRect(caret.topLeft(), QSize(1, caret.height())),
+                                 colours.color(QPalette::Text));
+        }
         // Above the first line there is nothing read to set apart.
         if (placed.line == unreadMarker_ && placed.line > model_.dropped())
             painter.fillRect(QRect(0, placed.top - 1, viewport()->width(), 2),
@@ -204,7 +211,7 @@ void TranscriptView::onAppended() {
         newLinesBelow_->show();
     if (!syncTimer_.isActive())
         syncTimer_.start();
-    announceNewestLine(*this);
+    announceNewestLine(*this, spokenInBackground);
 }
 
 void TranscriptView::onDropped(qsizetype lines) {
@@ -367,6 +374,59 @@ void TranscriptView::select(const Position& anchor, const Position& cursor) {
     Q_EMIT selectionChanged();
 }
 
+void TranscriptView::startReading() {
+    if (model_.count() == 0)
+        return;
+    reading_ = true;
+    anchor_ = cursor_ = {model_.dropped() + model_.count() - 1, 0};
+    scrollToNewest();
+    Q_EMIT selectionChanged();
+    // No caret event: the focus event that follows reads the line at the caret, and a caret
+    // event before it would make Orca take the focus silently.
+}
+
+bool TranscriptView::moveCaret(const QKeyEvent* event) {
+    place();
+    const int pageLines = static_cast<int>(layout_.placed().size()) - 1;
+    const std::optional<Position> moved =
+        caretMoved(model_, cursor_, event->key(), event->modifiers(), pageLines);
+    if (!moved)
+        return false;
+    const bool selected = hasSelection();
+    cursor_ = *moved;
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        anchor_ = cursor_;
+    reveal(cursor_.line);
+    viewport()->update();
+    Q_EMIT selectionChanged();
+    announceCaret(*this, selected || hasSelection());
+    return true;
+}
+
+void TranscriptView::reveal(qint64 line) {
+    place();
+    for (const TranscriptLayout::Placed& placed : layout_.placed()) {
+        if (placed.line != line)
+            continue;
+        const int below = placed.top + placed.height - (viewport()->height() - Margin);
+        if (placed.top < Margin)
+            scrollByPixels(placed.top - Margin);
+        else if (below > 0)
+            scrollByPixels(below);
+        return;
+    }
+    top_ = {line, 0};
+    setFollowing(top_ >= layout_.newestTop(false));
+    sync();
+}
+
+void TranscriptView::focusOutEvent(QFocusEvent* event) {
+    // Its own context menu does not end the reading.
+    if (event->reason() != Qt::PopupFocusReason && std::exchange(reading_, false))
+        viewport()->update();
+    QAbstractScrollArea::focusOutEvent(event);
+}
+
 void TranscriptView::copy() const {
     if (hasSelection())
         QGuiApplication::clipboard()->setText(selectedText());
@@ -471,6 +531,8 @@ void TranscriptView::keyPressEvent(QKeyEvent* event) {
         selectAll();
         return;
     }
+    if (reading_ && moveCaret(event))
+        return;
     const int page = viewport()->height() - 2 * Margin - layout_.rowHeight();
     switch (event->key()) {
     case Qt::Key_Up:

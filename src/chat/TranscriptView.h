@@ -52,6 +52,9 @@ public:
     // User lines of others naming this name as a word are drawn on the highlight colour;
     // an empty name draws none. Asked at each paint.
     std::function<QString()> mentionedName = [] { return QString(); };
+    // New lines from others are said to a screen reader while the window is in the
+    // background too (a private conversation), not only while it is active.
+    bool spokenInBackground = false;
     // A line drawn above this line (absolute, as dropped() counts) marks where the unread
     // lines begin; -1 draws none.
     void setUnreadMarker(qint64 line);
@@ -68,6 +71,13 @@ public:
     // The selection, first to last; lines (-1) when there is none.
     std::pair<Position, Position> selection() const;
     void select(const Position& anchor, const Position& cursor);
+    // Where the selection's moving end (or the reading caret) is; line -1 when nowhere.
+    Position cursor() const { return cursor_; }
+
+    // For screen reader users: the view keeps the keyboard and shows a caret on the newest
+    // line, which the keys move as in a read-only text, until the focus leaves.
+    void startReading();
+    bool reading() const { return reading_; }
 
 Q_SIGNALS:
     void selectionChanged();
@@ -84,6 +94,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     using Point = TranscriptLayout::Point;
@@ -99,6 +110,9 @@ private:
     void forgetLayouts();
     void placeOverlays();
     bool mentionsName(qsizetype index, const QString& name) const;
+    bool moveCaret(const QKeyEvent* event);
+    // Scrolls as little as brings the line into view.
+    void reveal(qint64 line);
     QColor mentionBackground() const;
 
     TranscriptModel model_;
@@ -113,6 +127,7 @@ private:
     Position anchor_;
     Position cursor_;
     bool selecting_ = false;
+    bool reading_ = false;
     TranscriptLayout::LinkAt hovered_;
     qint64 unreadMarker_ = -1;
     QUrl pressedLink_;

@@ -303,8 +303,15 @@ void ContactTreeView::focusInEvent(QFocusEvent* event) {
     QTreeView::focusInEvent(event);
     // Qt names the current item to a screen reader only when it changes; coming back to the
     // tree, the user would hear "Contacts tree" and not which contact is selected.
-    if (QAccessible::isActive() && currentIndex().isValid())
-        currentChanged(currentIndex(), QModelIndex());
+    // After the tree's own focus event, which Qt sends once this returns.
+    if (QAccessible::isActive())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (hasFocus() && currentIndex().isValid())
+                    currentChanged(currentIndex(), QModelIndex());
+            },
+            Qt::QueuedConnection);
 }
 
 void ContactTreeView::changeEvent(QEvent* event) {

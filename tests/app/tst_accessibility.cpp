@@ -8,6 +8,7 @@
 #include "Form1.h"
 #include "FormChat.h"
 #include "TestSupport.h"
+#include "TranscriptFormat.h"
 #include "frmAbout.h"
 #include "frmAddCategory.h"
 #include "frmAddUserToIgnore.h"
@@ -17,6 +18,7 @@
 #include "frmSelectCategory.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,6 +59,8 @@ private Q_SLOTS:
     void describedColoursReadOnLightAndDark();
     void theTranscriptIsReadBeforeTheInputLine();
     void theTreeTellsItsCurrentItemWithTheFocus();
+    void aScreenReaderUserReadsTheConversationWithACaret();
+    void newLinesAreSaidWhereTheUserIs();
 };
 
 void TestAccessibility::everyControlHasAName() {
@@ -231,7 +235,131 @@ void TestAccessibility::theTreeTellsItsCurrentItemWithTheFocus() {
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QCOMPARE(QApplication::focusWidget(), form.tvContacts);
-    QVERIFY2(focused.contains("Work (0)"), qPrintable(focused.join(", ")));
+    // Named after the tree itself, or a reader would end on "Contacts tree".
+    QTRY_COMPARE(focused.last(), QString("Work (0)"));
+}
+
+namespace {
+
+// Stands for a screen reader: switches accessibility on and hears what Kivo tells it.
+struct ScreenReader {
+    static inline QList<int> carets;
+    static inline QStringList notices;
+    QAccessible::UpdateHandler previous;
+
+    ScreenReader() {
+        carets.clear();
+        notices.clear();
+        previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            if (event->type() == QAccessible::TextCaretMoved)
+                carets << static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition();
+            QAccessibleInterface* object = event->accessibleInterface();
+            if (event->type() == QAccessible::ObjectShow && object &&
+                object->role() == QAccessible::Notification)
+                notices << object->text(QAccessible::Name);
+        });
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    }
+    ~ScreenReader() {
+        QAccessible::installUpdateHandler(previous);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+    }
+};
+
+} // namespace
+
+void TestAccessibility::aScreenReaderUserReadsTheConversationWithACaret() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    ChatRegistry chats(connection);
+    FormChat* chat = chats.OpenChatWindow("bob");
+    const auto closing = qScopeGuard([&] { chats.closeAll(); });
+    chat->show();
+    QVERIFY(QTest::qWaitForWindowActive(chat));
+    for (const char* line : {"one", "two words here", "three"})
+        chat->transcript().appendPlainLine(line);
+    const auto shown = [&](int index) {
+        return TranscriptFormat::shown(chat->transcript().line(index)).text;
+    };
+    const QString whole = shown(0) + u'\n' + shown(1) + u'\n' + shown(2);
+
+    // Without a screen reader the transcript gives the keyboard back at once.
+    QTest::keyClick(chat->txtMessage, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), chat->txtMessage);
+
+    ScreenReader reader;
+    QTest::keyClick(chat->txtMessage, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), chat->txtChat);
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(chat->txtChat)->textInterface();
+    // On the newest line, which Up leaves for the one before, read as a line.
+    QCOMPARE(text->cursorPosition(), static_cast<int>(whole.lastIndexOf(u'\n') + 1));
+    QTest::keyClick(chat->txtChat, Qt::Key_Up);
+    const int second = static_cast<int>(whole.indexOf(shown(1)));
+    QCOMPARE(ScreenReader::carets, QList<int>{second});
+    int start = 0;
+    int end = 0;
+    QCOMPARE(text->textAtOffset(second, QAccessible::LineBoundary, &start, &end), shown(1) + u'\n');
+    QCOMPARE(text->textBeforeOffset(second, QAccessible::LineBoundary, &start, &end),
+             shown(0) + u'\n');
+    QCOMPARE(text->textAfterOffset(second, QAccessible::LineBoundary, &start, &end), shown(2));
+    // By word, then to the line's end selecting, copied.
+    const int words = static_cast<int>(shown(1).indexOf("two"));
+    while (text->cursorPosition() < second + words)
+        QTest::keyClick(chat->txtChat, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(text->cursorPosition(), second + words);
+    QTest::keyClick(chat->txtChat, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(text->textAtOffset(text->cursorPosition(), QAccessible::WordBoundary, &start, &end),
+             QString("words"));
+    QTest::keyClick(chat->txtChat, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(chat->txtChat->selectedText(), QString("words here"));
+    QTest::keyClick(chat->txtChat, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("words here"));
+    // Right at a line's end goes on to the next line; Ctrl+Home to the very start.
+    QTest::keyClick(chat->txtChat, Qt::Key_Right);
+    QCOMPARE(text->cursorPosition(), static_cast<int>(whole.lastIndexOf(u'\n') + 1));
+    QTest::keyClick(chat->txtChat, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(text->cursorPosition(), 0);
+    // Escape goes back to the message line, with nothing recalled into it.
+    QTest::keyClick(chat->txtChat, Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), chat->txtMessage);
+    QVERIFY(chat->isVisible());
+    QCOMPARE(chat->txtMessage->text(), QString());
+    // A click still gives the keyboard to the message line.
+    QTest::mouseClick(chat->txtChat->viewport(), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), chat->txtMessage);
+}
+
+void TestAccessibility::newLinesAreSaidWhereTheUserIs() {
+    test::Sandbox sandbox;
+    ConnectionController connection;
+    connection.LoggedUser = "ann";
+    ChatRegistry chats(connection);
+    const auto closing = qScopeGuard([&] { chats.closeAll(); });
+    FormChat* bob = chats.OpenChatWindow("bob");
+    FormChat* room = chats.openConference("general");
+    bob->show();
+    room->show();
+    room->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(room));
+    ScreenReader reader;
+    // A private line in the background is said; a flood is said a few lines at a time.
+    for (int i = 0; i < 10; ++i)
+        bob->ReceiveMessage("bob", QString("line %1").arg(i));
+    bob->ReceiveMessage("ann", "mine");
+    QCOMPARE(ScreenReader::notices, QStringList{"bob: line 0"});
+    QTRY_COMPARE(ScreenReader::notices.size(), 2);
+    QCOMPARE(ScreenReader::notices.last(),
+             QString("6 more lines.\nbob: line 7\nbob: line 8\nbob: line 9"));
+    // Lines in the room where the user is are said; in a room in the background they are not.
+    room->transcript().appendConferenceLine("carl: hello", "ann");
+    QTRY_COMPARE(ScreenReader::notices.size(), 3);
+    QCOMPARE(ScreenReader::notices.last(), QString("carl: hello"));
+    bob->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(bob));
+    room->transcript().appendConferenceLine("carl: again", "ann");
+    QTest::qWait(2 * SpokenLines::Gap);
+    QCOMPARE(ScreenReader::notices.size(), 3);
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The transcript: its model without any widget, and its view under the offscreen platform.
 #include "TestSupport.h"
+#include "TranscriptCaret.h"
 #include "TranscriptFormat.h"
 #include "TranscriptModel.h"
 #include "TranscriptView.h"
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void everyRowOfATallMessageCanBeBroughtOnScreen();
     void aRightToLeftSenderLeavesTheLineInOrder();
     void screenReadersGetTheWholeTranscript();
+    void theReadingCaretStopsAtTheEnds();
 };
 
 void TestTranscript::linesKeepTheirFormsAndText() {
@@ -438,6 +440,42 @@ void TestTranscript::screenReadersGetTheWholeTranscript() {
     }
     QAccessible::installUpdateHandler(previous);
     QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+}
+
+void TestTranscript::theReadingCaretStopsAtTheEnds() {
+    TranscriptModel model;
+    using P = TranscriptLayout::Position;
+    const auto move = [&](P at, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const std::optional<P> to = caretMoved(model, at, key, modifiers, 5);
+        return to ? std::pair(to->line, to->column) : std::pair(qint64(-1), -1);
+    };
+    QCOMPARE(move({0, 0}, Qt::Key_Down), std::pair(qint64(-1), -1)); // nothing to move in
+    model.setCapacity(TranscriptModel::ChunkLines);
+    for (int i = 0; model.dropped() == 0 && i < 4 * TranscriptModel::ChunkLines; ++i)
+        model.appendPlainLine("l");
+    model.appendPlainLine("a long last line");
+    // The oldest chunk is gone; lines count on absolutely.
+    const qint64 first = model.dropped();
+    const qint64 last = first + model.count() - 1;
+    QVERIFY(first > 0);
+    const int shortLine = static_cast<int>(TranscriptFormat::shown(model.line(0)).text.size());
+    const int lastLine =
+        static_cast<int>(TranscriptFormat::shown(model.line(model.count() - 1)).text.size());
+    QCOMPARE(move({first, 0}, Qt::Key_Up), std::pair(first, 0));
+    QCOMPARE(move({first, 0}, Qt::Key_Left), std::pair(first, 0));
+    QCOMPARE(move({first, 0}, Qt::Key_PageUp), std::pair(first, 0));
+    QCOMPARE(move({first + 1, 0}, Qt::Key_Left), std::pair(first, shortLine));
+    QCOMPARE(move({last, lastLine}, Qt::Key_Right), std::pair(last, lastLine));
+    QCOMPARE(move({last, lastLine}, Qt::Key_Right, Qt::ControlModifier), std::pair(last, lastLine));
+    QCOMPARE(move({last - 1, lastLine}, Qt::Key_Up), std::pair(last - 2, shortLine));
+    QCOMPARE(move({last - 3, 0}, Qt::Key_PageDown), std::pair(last, 0));
+    QCOMPARE(move({first - 10, 3}, Qt::Key_End), std::pair(first, shortLine)); // a dropped line
+    QCOMPARE(move({first + 3, 2}, Qt::Key_End, Qt::ControlModifier), std::pair(last, lastLine));
+    // Ctrl+Left from a line's start ends the line before; from within, the word's start.
+    QCOMPARE(move({first + 1, 0}, Qt::Key_Left, Qt::ControlModifier), std::pair(first, shortLine));
+    const int longStart = lastLine - 4;
+    QCOMPARE(move({last, lastLine}, Qt::Key_Left, Qt::ControlModifier), std::pair(last, longStart));
+    QCOMPARE(move({last, 1}, Qt::Key_Tab), std::pair(qint64(-1), -1));
 }
 
 QTEST_MAIN(TestTranscript)
