@@ -14,9 +14,10 @@ kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-private-dev qt6-tools
     fonts-dejavu-core fonts-liberation fonts-noto-cjk fonts-noto-color-emoji)
 # And to test it: a virtual X server for the tests that need a real one, the validators of the
 # desktop file and the AppStream metadata, man to check the manual pages, a keyring,
-# certificates for the encrypted connection, and a Wayland compositor.
+# certificates for the encrypted connection, a Wayland compositor, and a screen reader with
+# speech (no sound card needed), a window manager and a typist for it.
 kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db gnome-keyring openssl
-    weston)
+    weston orca speech-dispatcher espeak-ng openbox xdotool)
 
 kivo_install_missing() {
     local missing=()
