@@ -18,8 +18,28 @@ if [ -z "${KIVO_ORCA_INSIDE:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- "$0" "$@"
 fi
 
+# Orca will not start while another of the user's runs (one of an earlier test may still be
+# ending); the user's own screen reader is left alone.
+for _ in $(seq 50); do
+    pgrep -u "$(id -u)" -x orca >/dev/null || break
+    sleep 0.1
+done
+if pgrep -u "$(id -u)" -x orca >/dev/null; then
+    echo "SKIPPED: another Orca of this user is running"
+    exit 77
+fi
+
 home=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$home"' EXIT
+finish() {
+    kill $(jobs -p) 2>/dev/null || true
+    for _ in $(seq 50); do
+        [ -z "$(jobs -pr)" ] && break
+        sleep 0.1
+    done
+    kill -9 $(jobs -pr) 2>/dev/null || true
+    rm -rf "$home"
+}
+trap finish EXIT
 state=$home/state
 log=$home/orca.log
 mkdir -p "$state" "$home/run" "$home/.config"
@@ -49,6 +69,8 @@ fail() {
     cp "$log" "${TMPDIR:-/tmp}/kivo-orca-failed.log" 2>/dev/null || true
     import -window root "${TMPDIR:-/tmp}/kivo-orca-failed.png" 2>/dev/null || true
     xdotool getactivewindow getwindowname 2>/dev/null || true
+    echo "Orca's output:"
+    tail -20 "$home/orca.out" 2>/dev/null || true
     echo "Kivo's output:"
     cat "$home/kivo.log" 2>/dev/null || true
     exit 1
@@ -91,7 +113,7 @@ builtins.open = lambda file, mode="r", *rest, **named: (
     real_open(file, mode, 1) if file == log else real_open(file, mode, *rest, **named))
 sys.argv = ["orca", "--debug-file", log]
 runpy.run_path(orca, run_name="__main__")
-' "$log" "$orca" >/dev/null 2>&1 &
+' "$log" "$orca" >"$home/orca.out" 2>&1 &
 hear "Screen reader on"
 "$kivo" --state-folder "$state" >"$home/kivo.log" 2>&1 &
 
@@ -111,7 +133,9 @@ fi
 echo "PASS: Enter on the focused Cancel closed the login dialog"
 
 # Logging in by keyboard alone, Enter on the focused OK.
-keys alt+f c
+keys alt+f
+hear "^'Connect"
+keys c
 hear "Username: text"
 active '^Login$'
 
