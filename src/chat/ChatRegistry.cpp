@@ -6,6 +6,7 @@
 #include "FormChat.h"
 #include "SpellChecker.h"
 #include "SpellingUnderline.h"
+#include "SystemInput.h"
 #include "TranscriptView.h"
 #include "Widgets.h"
 #include "WindowPlaces.h"
@@ -37,8 +38,9 @@ bool ChatRegistry::eventFilter(QObject* watched, QEvent* event) {
 
 bool ChatRegistry::userIsTyping() const {
     const QWidget* active = QApplication::activeWindow();
+    // In another program: keys typed there must stay there.
     if (!active)
-        return false;
+        return userInputWithin(TypingPause);
     if (active == lastKeyWindow_ && lastKey_.isValid() &&
         lastKey_.msecsTo(Clock::current().now()) < TypingPause)
         return true;

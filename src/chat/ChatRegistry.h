@@ -55,8 +55,8 @@ public:
     // Brings the window to the front and gives it the focus, once the current event is
     // handled: a burst of messages asks the window manager once, not once per message, and
     // not at all while the window is already the active one. While the user is typing in
-    // another Kivo window the window is raised and the focus stays; with the preference off
-    // it only asks for attention.
+    // another Kivo window, or in another program, the window is raised and the focus stays;
+    // with the preference off it only asks for attention.
     void bringToFront(FormChat* chat);
     void setMessagesBringToFront(bool bring) { messagesBringToFront_ = bring; }
     // Room lines that name the logged-in user are drawn on the highlight colour.
@@ -73,7 +73,8 @@ public:
     // The contacts' names, for completing names in a room.
     std::function<QStringList()> contactNames = [] { return QStringList(); };
     // A key pressed in the active Kivo window within this time, or words in its message line
-    // not yet sent, mean the user is typing there.
+    // not yet sent, mean the user is typing there; with no Kivo window active, a key (or the
+    // pointer) in any program within this time, where the X server tells.
     static constexpr qint64 TypingPause = 2000; // ms
     bool userIsTyping() const;
     // The same at once, and a minimized window is shown normal again: the user asked for it
