@@ -47,6 +47,22 @@ QStringList unnamed(QWidget* window) {
     return names;
 }
 
+// No login at start, and two categories: General and Work.
+struct TwoCategories {
+    test::Sandbox sandbox;
+    TwoCategories() {
+        sandbox.writeFile("settings.dat", "False\r\n");
+        sandbox.writeFile("contacts.dat",
+                          "C|general|General (0)|\r\nC|category_Work|Work (0)|\r\n");
+    }
+};
+
+// The main window shown over them.
+struct MainWindow : TwoCategories {
+    Form1 form;
+    MainWindow() { form.show(); }
+};
+
 } // namespace
 
 class TestAccessibility : public QObject {
@@ -94,11 +110,8 @@ void TestAccessibility::labelsNameTheirBoxes() {
 }
 
 void TestAccessibility::theKeyboardOpensTheTreesMenu() {
-    test::Sandbox sandbox;
-    sandbox.writeFile("settings.dat", "False\r\n");
-    sandbox.writeFile("contacts.dat", "C|general|General (0)|\r\nC|category_Work|Work (0)|\r\n");
-    Form1 form;
-    form.show();
+    MainWindow main;
+    Form1& form = main.form;
     QVERIFY(QTest::qWaitForWindowActive(&form));
     ContactTreeView* tree = form.tvContacts;
     tree->setFocus();
@@ -209,11 +222,8 @@ void TestAccessibility::theTranscriptIsReadBeforeTheInputLine() {
 }
 
 void TestAccessibility::theTreeTellsItsCurrentItemWithTheFocus() {
-    test::Sandbox sandbox;
-    sandbox.writeFile("settings.dat", "False\r\n");
-    sandbox.writeFile("contacts.dat", "C|general|General (0)|\r\nC|category_Work|Work (0)|\r\n");
-    Form1 form;
-    form.show();
+    MainWindow main;
+    Form1& form = main.form;
     QVERIFY(QTest::qWaitForWindowActive(&form));
     form.tvContacts->select(form.contacts().node("category_Work"));
     QWidget other;
