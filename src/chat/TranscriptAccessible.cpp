@@ -65,6 +65,14 @@ namespace {
 
 using Position = TranscriptLayout::Position;
 
+// Where a view's selection begins and ends in its whole text; nothing selected: 0 and 0.
+std::pair<int, int> selectionOffsets(TranscriptView& view) {
+    const auto [from, to] = view.selection();
+    if (from.line < 0)
+        return {0, 0};
+    return {view.text().offsetOf(from.line, from.column), view.text().offsetOf(to.line, to.column)};
+}
+
 // One line of the transcript and its line end, for Qt's own rules of characters, words and
 // lines: asked of the whole transcript they would copy all of it at each step of a caret.
 class OneLine : public QAccessibleTextInterface {
@@ -170,7 +178,7 @@ public:
     void selection(int index, int* start, int* end) const override {
         *start = *end = 0;
         if (index == 0 && view()->hasSelection())
-            std::tie(*start, *end) = selectionOffsets();
+            std::tie(*start, *end) = selectionOffsets(*view());
     }
     QString text(int start, int end) const override { return whole().between(start, end); }
     // Units never cross a line end, so each is found in its own line.
@@ -226,12 +234,6 @@ public:
 private:
     TranscriptView* view() const { return static_cast<TranscriptView*>(widget()); }
     TranscriptText& whole() const { return view()->text(); }
-    std::pair<int, int> selectionOffsets() const {
-        const auto [from, to] = view()->selection();
-        if (from.line < 0)
-            return {0, 0};
-        return {whole().offsetOf(from.line, from.column), whole().offsetOf(to.line, to.column)};
-    }
 };
 
 struct ScreenReaderState : QAccessible::ActivationObserver {
@@ -329,10 +331,8 @@ void announceCaret(TranscriptView& view, bool selectionChanged) {
     QAccessible::updateAccessibility(&moved);
     if (!selectionChanged)
         return;
-    const auto [from, to] = view.selection();
-    QAccessibleTextSelectionEvent selected(
-        &view, from.line < 0 ? 0 : view.text().offsetOf(from.line, from.column),
-        to.line < 0 ? 0 : view.text().offsetOf(to.line, to.column));
+    const auto [start, end] = selectionOffsets(view);
+    QAccessibleTextSelectionEvent selected(&view, start, end);
     QAccessible::updateAccessibility(&selected);
 }
 
