@@ -16,9 +16,9 @@ kivo_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-private-dev qt6-tools
 # And to test it: a virtual X server for the tests that need a real one, the validators of the
 # desktop file and the AppStream metadata, man to check the manual pages, a keyring,
 # certificates for the encrypted connection, a Wayland compositor, and a screen reader with
-# speech (no sound card needed), a window manager, a typist and xprop.
+# speech (no sound card needed), two window managers, a notification daemon, a typist and xprop.
 kivo_test_packages=(xvfb xauth desktop-file-utils appstream dbus man-db gnome-keyring openssl
-    weston orca speech-dispatcher espeak-ng openbox xdotool x11-utils)
+    weston orca speech-dispatcher espeak-ng openbox xfwm4 dunst xdotool x11-utils)
 
 kivo_install_missing() {
     local missing=()

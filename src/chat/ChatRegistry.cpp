@@ -143,9 +143,9 @@ void ChatRegistry::bringToFront(FormChat* chat) {
             if (!request || (request == lastFront_ && request->isActiveWindow()))
                 continue;
             request->show();
+            // Not even raised while the user types: some window managers (xfwm4) give the
+            // keyboard to a window that raises itself.
             if (!messagesBringToFront_ || (typing_ && focusBefore_ != request)) {
-                if (messagesBringToFront_)
-                    request->raise();
                 QApplication::alert(request);
                 continue;
             }

@@ -20,6 +20,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <private/qguiapplication_p.h>
+#include <private/qtx11extras_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
@@ -177,16 +178,10 @@ bool kivoIsActive() {
 }
 
 void activate(QWidget* window, const QString& activationToken) {
-    // Qt's Wayland client takes the token from here at the next activation. Without one it
-    // activates only while Kivo has the focus; otherwise a token of Kivo's own lets the
-    // compositor choose between the front and a mark for attention.
-    if (onWayland()) {
-        const QByteArray token = !activationToken.isEmpty()
-                                     ? activationToken.toUtf8()
-                                     : (kivoIsActive() ? QByteArray() : newActivationToken());
-        if (!token.isEmpty())
-            qputenv("XDG_ACTIVATION_TOKEN", token);
-    }
+    // Qt's Wayland client takes the token from here at the next activation; without one it
+    // activates only while Kivo has the focus.
+    if (onWayland() && !activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     window->raise();
     window->activateWindow();
 }
@@ -194,7 +189,17 @@ void activate(QWidget* window, const QString& activationToken) {
 void bringToFront(QWidget* window, const QString& activationToken) {
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
-    activate(window, activationToken);
+    // The user asked just now. Qt would date the request by the last event Kivo saw, maybe
+    // long before keys typed in another program; window managers that weigh the two would
+    // then only mark the window.
+    if (QX11Info::isPlatformX11())
+        QX11Info::setAppTime(QX11Info::getTimestamp());
+    // Without the token of what the user clicked, one of Kivo's own lets the compositor choose
+    // between the front and a mark for attention.
+    if (onWayland() && activationToken.isEmpty() && !kivoIsActive())
+        activate(window, QString::fromUtf8(newActivationToken()));
+    else
+        activate(window, activationToken);
 }
 
 void bringToFront(QWidget* window, const QString& activationToken, int waitMs,

@@ -46,10 +46,11 @@ bool kivoIsActive();
 
 // Raises a shown window and gives it the focus, as far as the platform lets a program: a
 // Wayland compositor decides, with the activation token of what the user clicked (a
-// notification, a launcher) if there is one, and may mark the window as wanting attention
-// instead.
+// notification, a launcher) if there is one; without one only while Kivo has the focus, so
+// that a message never takes the keyboard from another program there.
 void activate(QWidget* window, const QString& activationToken = {});
-// Shows a window, restored, in front of the others, with the focus.
+// Shows a window, restored, in front of the others, with the focus, as the user asked just now
+// (a click in the tray or on a notification, a second start).
 void bringToFront(QWidget* window, const QString& activationToken = {});
 // The same, then tells within `waitMs` whether the window came to the front; one that did
 // not asks for attention.
