@@ -177,6 +177,16 @@ Die Datei auf dem Datenträger blieb unverändert.</translation>
         <source>Could not start a web browser for %1.</source>
         <translation>Für %1 konnte kein Webbrowser gestartet werden.</translation>
     </message>
+    <message>
+        <source>Could not read %1: %2
+The unsent text kept in it is not shown.</source>
+        <translation>%1 konnte nicht gelesen werden: %2
+Der darin aufbewahrte, nicht gesendete Text wird nicht gezeigt.</translation>
+    </message>
+    <message>
+        <source>it is not Kivo&apos;s</source>
+        <translation>sie ist nicht von Kivo</translation>
+    </message>
 </context>
 <context>
     <name>kivo::ChatRegistry</name>
@@ -953,6 +963,10 @@ An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertraue
     <message>
         <source>Keep r&amp;unning in the notification area when the main window is closed</source>
         <translation>Im Infobereich weiterlaufen, wenn das Hauptfenster &amp;geschlossen wird</translation>
+    </message>
+    <message>
+        <source>Keep unsent text when a chat &amp;window closes</source>
+        <translation>Nicht gesendeten Text beim Schließen eines Chatfensters aufbewah&amp;ren</translation>
     </message>
 </context>
 <context>

@@ -237,6 +237,7 @@ void OptionalFeatures::applySimplePreferences() {
                         : QString());
     applyTrayPreferences();
     form_.chats().setWindowPlaces(values.rememberPlaces ? &places_ : nullptr);
+    applyUnsentText(values.keepUnsentText);
     const int zoom = values.textZoom;
     form_.chats().setTextZoom(zoom);
     form_.chats().setTranscriptFont(fontFrom(values.transcriptFont));
@@ -246,6 +247,17 @@ void OptionalFeatures::applySimplePreferences() {
     form_.connection().Winsock1.setTls(values.tls, [this](const QString& host, quint16 port) {
         return preferences_.acceptedCertificate(host, port);
     });
+}
+
+void OptionalFeatures::applyUnsentText(bool keep) {
+    if (keep && !unsent_) {
+        unsent_ = std::make_unique<UnsentText>();
+        unsent_->load();
+    } else if (!keep) {
+        unsent_.reset();
+        UnsentText::forget();
+    }
+    form_.chats().setUnsentText(unsent_.get());
 }
 
 void OptionalFeatures::showEncryption() {

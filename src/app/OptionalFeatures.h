@@ -9,6 +9,7 @@
 #include "Notifier.h"
 #include "Preferences.h"
 #include "Reconnector.h"
+#include "UnsentText.h"
 #include "WindowPlaces.h"
 
 #include <QObject>
@@ -81,6 +82,7 @@ private:
     void applyHistoryPreference();
     // The preferences that only set a switch elsewhere (the history and the keyring do more).
     void applySimplePreferences();
+    void applyUnsentText(bool keep);
     void onCertificateRefused(const QString& host, quint16 port, const CertificateRefusal& refusal);
     void showEncryption();
     bool openHistory();
@@ -93,6 +95,7 @@ private:
     Notices notices_{preferences_, notifier_};
     Reconnector reconnector_;
     std::unique_ptr<HistoryStore> history_;
+    std::unique_ptr<UnsentText> unsent_;
     HistoryLosses historyLosses_{[](const QString& text) { warn(text); }};
     ClockTimer historyCleanup_;
     int retentionDays_ = -1; // the days old lines were last removed after

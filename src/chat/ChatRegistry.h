@@ -15,6 +15,7 @@
 namespace kivo {
 
 class ConnectionController;
+class UnsentText;
 class FormChat;
 class HistoryStore;
 class SpellChecker;
@@ -93,6 +94,9 @@ public:
     // off.
     void setHistory(HistoryStore* history) { history_ = history; }
     HistoryStore* history() const { return history_; }
+    // Where a closing window leaves what was typed and not sent; none while that is off.
+    void setUnsentText(UnsentText* unsent) { unsent_ = unsent; }
+    UnsentText* unsentText() const { return unsent_; }
 
     // Closes every chat window, each through its own unload; the program is ending, so the
     // conference window does not reconnect.
@@ -122,6 +126,7 @@ private:
     QHash<QString, QPointer<FormChat>> OpenChats;
     bool exiting_ = false;
     HistoryStore* history_ = nullptr;
+    UnsentText* unsent_ = nullptr;
     QList<QPointer<FormChat>> frontRequests_;
     QPointer<FormChat> lastFront_;
     bool frontScheduled_ = false;

@@ -9,6 +9,7 @@
 #include "SpellingUnderline.h"
 #include "Text.h"
 #include "Twips.h"
+#include "UnsentText.h"
 #include "Widgets.h"
 
 #include <QCloseEvent>
@@ -143,6 +144,7 @@ void FormChat::SetContact(const QString& username) {
     setPlainWindowTitle(this, tr("%1 - Chat").arg(shownInLine(username)));
     lblContact->setText(shownInLine(username));
     showHistory();
+    restoreUnsent();
 }
 
 void FormChat::SetServer(const QString& conferenceAddress) {
@@ -153,6 +155,15 @@ void FormChat::SetServer(const QString& conferenceAddress) {
     setPlainWindowTitle(this, tr("%1 Room").arg(shownInLine(conferenceAddress)));
     lblContact->setText(shownInLine(conferenceAddress));
     showHistory();
+    restoreUnsent();
+}
+
+void FormChat::restoreUnsent() {
+    if (const UnsentText* unsent = registry_.unsentText()) {
+        const UnsentText::Kept kept = unsent->kept(conversation());
+        sent_ = SentLines(kept.sent);
+        txtMessage->setText(kept.unsent); // the cursor at its end
+    }
 }
 
 void FormChat::ReceiveMessage(const QString& sender, const QString& message) {
@@ -281,6 +292,8 @@ void FormChat::closeEvent(QCloseEvent* event) {
 }
 
 void FormChat::Form_Unload() {
+    if (UnsentText* unsent = registry_.unsentText())
+        unsent->keep(conversation(), txtMessage->text(), sent_.lines());
     if (ChatMode == 0) {
         registry_.forget(this);
         return;

@@ -67,6 +67,7 @@ private:
     void returnToHomeServer();
     void applyGeometry();
     void showHistory();
+    void restoreUnsent();
     // Every new line of the transcript is stored, noted for Tab and for the unread marker.
     void lineAppended();
     void noteSpeaker(const ChatLine& line);

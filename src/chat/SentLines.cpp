@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SentLines.h"
 
+#include <algorithm>
+
 namespace kivo {
+
+SentLines::SentLines(const QStringList& lines)
+    : lines_(lines.mid(std::max<qsizetype>(0, lines.size() - Capacity)))
+    , shown_(lines_.size()) {
+}
 
 void SentLines::add(const QString& line) {
     lines_.append(line);

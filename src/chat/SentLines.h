@@ -7,11 +7,16 @@
 namespace kivo {
 
 // What was sent from one window, for Up and Down in its message line: newest last, the last
-// Capacity lines, kept while Kivo runs. Walking away from the line being typed keeps it, and
+// Capacity lines. Walking away from the line being typed keeps it, and
 // Down past the newest gives it back.
 class SentLines {
 public:
     static constexpr qsizetype Capacity = 100;
+
+    SentLines() = default;
+    // Lines sent before, oldest first, as lines() gave them.
+    explicit SentLines(const QStringList& lines);
+    const QStringList& lines() const { return lines_; }
 
     void add(const QString& line);
     // Up: the line before the one shown, or nothing at the oldest. `typed` is what the

@@ -32,6 +32,7 @@ constexpr std::array Switches{
     Switch{QLatin1StringView("highlightMentions"), &V::highlightMentions},
     Switch{QLatin1StringView("strangerWindows"), &V::strangerWindows},
     Switch{QLatin1StringView("rememberPlaces"), &V::rememberPlaces},
+    Switch{QLatin1StringView("keepUnsentText"), &V::keepUnsentText},
     Switch{QLatin1StringView("spelling"), &V::spelling},
     Switch{QLatin1StringView("trayIcon"), &V::trayIcon},
     Switch{QLatin1StringView("keepRunning"), &V::keepRunning},

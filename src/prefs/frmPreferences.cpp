@@ -37,6 +37,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkStrangerWindows(new QCheckBox(
           tr("Open a chat window for messages from people not in my &contacts"), this))
     , chkRememberPlaces(new QCheckBox(tr("Remember window si&zes and positions"), this))
+    , chkKeepUnsentText(new QCheckBox(tr("Keep unsent text when a chat &window closes"), this))
     , chkSpelling(new QCheckBox(tr("Check &spelling while typing"), this))
     , cboSpellingLanguage(new QComboBox(this))
     , chkTrayIcon(new QCheckBox(tr("Show Kivo in the notification &area"), this))
@@ -57,6 +58,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkHighlightMentions->setObjectName(QStringLiteral("chkHighlightMentions"));
     chkStrangerWindows->setObjectName(QStringLiteral("chkStrangerWindows"));
     chkRememberPlaces->setObjectName(QStringLiteral("chkRememberPlaces"));
+    chkKeepUnsentText->setObjectName(QStringLiteral("chkKeepUnsentText"));
     chkSpelling->setObjectName(QStringLiteral("chkSpelling"));
     chkTrayIcon->setObjectName(QStringLiteral("chkTrayIcon"));
     chkKeepRunning->setObjectName(QStringLiteral("chkKeepRunning"));
@@ -80,6 +82,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkHighlightMentions->setChecked(values.highlightMentions);
     chkStrangerWindows->setChecked(values.strangerWindows);
     chkRememberPlaces->setChecked(values.rememberPlaces);
+    chkKeepUnsentText->setChecked(values.keepUnsentText);
     const QStringList languages = SpellChecker::installedLanguages();
     for (const QString& language : languages)
         cboSpellingLanguage->addItem(languageName(language), language);
@@ -138,6 +141,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addLayout(font);
     layout->addWidget(chkStrangerWindows);
     layout->addWidget(chkRememberPlaces);
+    layout->addWidget(chkKeepUnsentText);
     auto* spelling = new QHBoxLayout;
     spelling->addWidget(chkSpelling);
     auto* languageLabel = new QLabel(tr("&Language:"), this);
@@ -169,6 +173,7 @@ void frmPreferences::accept() {
     values.highlightMentions = chkHighlightMentions->isChecked();
     values.strangerWindows = chkStrangerWindows->isChecked();
     values.rememberPlaces = chkRememberPlaces->isChecked();
+    values.keepUnsentText = chkKeepUnsentText->isChecked();
     // Without a dictionary the box says nothing of what the user wants.
     if (chkTrayIcon->isEnabled()) {
         values.trayIcon = chkTrayIcon->isChecked();

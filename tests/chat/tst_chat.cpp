@@ -10,6 +10,7 @@
 #include "SpellChecker.h"
 #include "TestSupport.h"
 #include "TranscriptView.h"
+#include "UnsentText.h"
 #include "Widgets.h"
 
 #include <QClipboard>
@@ -55,6 +56,8 @@ private Q_SLOTS:
     void pastedLinesGoOutOneByOne();
     void blankInputSendsNothing();
     void upAndDownWalkThroughWhatWasSent();
+    void unsentTextOutlivesTheWindowAndKivo();
+    void keptTextIsBounded();
     void namesAreCompleted_data();
     void namesAreCompleted();
     void tabCompletesFromTheRoomThenContacts();
@@ -163,6 +166,80 @@ void TestChat::upAndDownWalkThroughWhatWasSent() {
     press(Qt::Key_Up, SentLines::Capacity + 1);
     QCOMPARE(seen.first(), QString::number(SentLines::Capacity + 4));
     QCOMPARE(seen.last(), QString("5"));
+}
+
+void TestChat::unsentTextOutlivesTheWindowAndKivo() {
+    Session s;
+    QVERIFY(s.logIn());
+    auto unsent = std::make_unique<UnsentText>();
+    s.chats.setUnsentText(unsent.get());
+    FormChat* bob = s.chats.OpenChatWindow("bob");
+    type(bob, "sent first");
+    QTest::keyClicks(bob->txtMessage, "half a thought");
+    bob->close();
+    QCOMPARE(s.sandbox.readFile(UnsentText::FileName),
+             QByteArray(R"([{"conversation":"private:bob","sent":["sent first"],)"
+                        R"("unsent":"half a thought"}])"));
+    QCOMPARE(QFileInfo(s.sandbox.path(UnsentText::FileName)).permissions() & 0x0077, 0);
+
+    // Kivo again: the text comes back under any spelling of the name, the cursor at its end,
+    // and Up still recalls what was sent.
+    unsent = std::make_unique<UnsentText>();
+    unsent->load();
+    s.chats.setUnsentText(unsent.get());
+    bob = s.chats.OpenChatWindow("BOB");
+    QCOMPARE(bob->txtMessage->text(), QString("half a thought"));
+    QCOMPARE(bob->txtMessage->cursorPosition(), 14);
+    QTest::keyClick(bob->txtMessage, Qt::Key_Up);
+    QCOMPARE(bob->txtMessage->text(), QString("sent first"));
+    QTest::keyClick(bob->txtMessage, Qt::Key_Down);
+    type(bob, bob->txtMessage->text());
+    bob->close();
+    // Sent, nothing is unsent; the sent lines stay for recall.
+    QCOMPARE(s.sandbox.readFile(UnsentText::FileName),
+             QByteArray(R"([{"conversation":"private:bob","sent":["sent first","half a thought"],)"
+                        R"("unsent":""}])"));
+
+    // Off: nothing is kept or shown.
+    s.chats.setUnsentText(nullptr);
+    bob = s.chats.OpenChatWindow("bob");
+    QCOMPARE(bob->txtMessage->text(), QString());
+    QTest::keyClicks(bob->txtMessage, "gone");
+    bob->close();
+    QVERIFY(!s.sandbox.readFile(UnsentText::FileName).contains("gone"));
+}
+
+void TestChat::keptTextIsBounded() {
+    test::Sandbox sandbox;
+    UnsentText unsent;
+    for (int i = 0; i < UnsentText::MaxConversations + 5; ++i)
+        unsent.keep(QString("private:%1").arg(i), "words", {});
+    // Control characters take six bytes each in the file.
+    const QString full(32767, QChar(0x01));
+    const QStringList longLines(SentLines::Capacity + 10, QString(4000, QChar(0x01)));
+    unsent.keep("private:big", full, longLines);
+    const qsizetype before = sandbox.readFile(UnsentText::FileName).size();
+    unsent.keep("private:bigger", full, longLines);
+    QVERIFY(sandbox.readFile(UnsentText::FileName).size() - before <=
+            UnsentText::MaxConversationBytes);
+    UnsentText again;
+    again.load();
+    QCOMPARE(again.kept("private:6").unsent, QString()); // the oldest went
+    QCOMPARE(again.kept("private:7").unsent, QString("words"));
+    const UnsentText::Kept newest = again.kept("private:bigger");
+    QCOMPARE(newest.unsent, full);
+    QVERIFY(!newest.sent.isEmpty() && newest.sent.size() < SentLines::Capacity);
+    QVERIFY(sandbox.boxes.boxes.isEmpty());
+
+    // A damaged file is said, and nothing of it shown.
+    for (const QByteArray& damaged : {QByteArray("[{\"conversation\":"), QByteArray("{}")}) {
+        sandbox.writeFile(UnsentText::FileName, damaged);
+        UnsentText read;
+        read.load();
+        QCOMPARE(read.kept("private:bob").unsent, QString());
+    }
+    QCOMPARE(sandbox.boxes.boxes.size(), 2);
+    QVERIFY(sandbox.boxes.texts()[0].contains("The unsent text kept in it is not shown."));
 }
 
 void TestChat::namesAreCompleted_data() {

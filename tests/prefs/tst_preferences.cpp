@@ -1,21 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences: kivo.ini, its damaged forms, and the dialog used from the keyboard.
 #include "Form1.h"
+#include "FormChat.h"
 #include "OptionalFeatures.h"
 #include "TestSupport.h"
+#include "UnsentText.h"
 #include "WindowPlaces.h"
 #include "frmPreferences.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QRegularExpression>
-#include <QTranslator>
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <QTranslator>
 
 using namespace kivo;
 
@@ -25,6 +28,7 @@ private Q_SLOTS:
     void valuesRoundTripAndBadOnesGiveDefaults();
     void aPlaceIsNoLargerThanTheScreen();
     void zoomStepsAreWrittenOnceTheySettle();
+    void unsentTextIsKeptOnlyWhileSwitchedOn();
     void theDialogByKeyboard();
     void eachAccessKeyIsUsedOnce_data();
     void eachAccessKeyIsUsedOnce();
@@ -106,6 +110,24 @@ void TestPreferences::zoomStepsAreWrittenOnceTheySettle() {
     // Nor did any step remove old lines from the history again.
     history->flush();
     QCOMPARE(removals, 0);
+}
+
+void TestPreferences::unsentTextIsKeptOnlyWhileSwitchedOn() {
+    test::Sandbox sandbox;
+    sandbox.writeFile("settings.dat", "False\r\n");
+    sandbox.writeFile("kivo.ini", "[General]\nkeepUnsentText=true\n");
+    {
+        Form1 form;
+        form.OpenChatWindow("bob")->txtMessage->setText("typed before quitting");
+    }
+    {
+        Form1 form;
+        QCOMPARE(form.OpenChatWindow("bob")->txtMessage->text(), QString("typed before quitting"));
+    }
+    sandbox.writeFile("kivo.ini", "[General]\nkeepUnsentText=false\n");
+    Form1 form;
+    QVERIFY(!sandbox.exists(UnsentText::FileName));
+    QCOMPARE(form.OpenChatWindow("bob")->txtMessage->text(), QString());
 }
 
 void TestPreferences::theDialogByKeyboard() {
