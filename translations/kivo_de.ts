@@ -921,10 +921,6 @@ An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertraue
         <translation>Schrift der Unterhaltungen</translation>
     </message>
     <message>
-        <source>Conversation &amp;text:</source>
-        <translation>Schrift der &amp;Unterhaltungen:</translation>
-    </message>
-    <message>
         <source>%1, %2 pt</source>
         <translation>%1, %2 pt</translation>
     </message>
@@ -967,6 +963,14 @@ An den Server wurde nichts gesendet. Diesem Zertifikat für %1 künftig vertraue
     <message>
         <source>Keep unsent text when a chat &amp;window closes</source>
         <translation>Nicht gesendeten Text beim Schließen eines Chatfensters aufbewah&amp;ren</translation>
+    </message>
+    <message>
+        <source>Show conversations as &amp;tabs in one window</source>
+        <translation>Unterhaltungen als Reiter in einem Fenster &amp;zeigen</translation>
+    </message>
+    <message>
+        <source>Conversation te&amp;xt:</source>
+        <translation>Schrift der &amp;Unterhaltungen:</translation>
     </message>
 </context>
 <context>

@@ -237,6 +237,7 @@ void OptionalFeatures::applySimplePreferences() {
                         : QString());
     applyTrayPreferences();
     form_.chats().setWindowPlaces(values.rememberPlaces ? &places_ : nullptr);
+    form_.chats().setTabs(values.conversationTabs);
     applyUnsentText(values.keepUnsentText);
     const int zoom = values.textZoom;
     form_.chats().setTextZoom(zoom);

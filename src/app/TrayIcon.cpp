@@ -69,7 +69,7 @@ void TrayIcon::fillConversations() {
         // Titles come from the network: no access key may be made of them.
         QString title = chat->windowTitle();
         conversations_->addAction(title.replace(u'&', QStringLiteral("&&")), chat,
-                                  [chat] { kivo::bringToFront(chat); });
+                                  [this, chat] { form_.chats().restore(chat); });
     }
     conversations_->setEnabled(!open.isEmpty());
 }

@@ -3,6 +3,7 @@
 
 #include "Clock.h"
 #include "ConnectionController.h"
+#include "ConversationTabs.h"
 #include "FormChat.h"
 #include "SpellChecker.h"
 #include "SpellingUnderline.h"
@@ -44,7 +45,8 @@ bool ChatRegistry::userIsTyping() const {
     if (active == lastKeyWindow_ && lastKey_.isValid() &&
         lastKey_.msecsTo(Clock::current().now()) < TypingPause)
         return true;
-    const auto* chat = qobject_cast<const FormChat*>(active);
+    const auto* chat =
+        tabs_ && active == tabs_ ? tabs_->current() : qobject_cast<const FormChat*>(active);
     return chat && !chat->txtMessage->text().isEmpty();
 }
 
@@ -98,6 +100,9 @@ void ChatRegistry::noteFocus() {
     if (focusNoted_)
         return;
     focusNoted_ = true;
+    // A batch ends with the events of the moment, whether a window was brought up or not
+    // (an echo of "/pm" only opens one): the next message notes the focus afresh.
+    QTimer::singleShot(0, this, [this] { focusNoted_ = false; });
     focusBefore_ = QApplication::activeWindow();
     typing_ = userIsTyping();
 }
@@ -106,20 +111,98 @@ FormChat* ChatRegistry::open(const QString& contactName, bool activate) {
     if (FormChat* open = window(contactName)) {
         // The user asked for it: at once, whatever was being typed.
         if (activate)
-            kivo::bringToFront(open);
+            kivo::bringToFront(frontOf(open));
         else
-            open->show();
+            showQuietly(open);
         return open;
     }
     FormChat* chat = make();
     chat->SetContact(contactName);
-    if (places_)
+    if (places_ && !tabsOn_)
         places_->restore(chat, placeName(contactName));
     OpenChats.insert(keyOf(contactName), chat);
-    chat->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
-    chat->show();
-    chat->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    present(chat, activate);
     return chat;
+}
+
+void ChatRegistry::present(FormChat* chat, bool activate) {
+    QWidget* window = chat;
+    if (tabsOn_) {
+        if (!tabs_)
+            newTabs();
+        tabs_->add(chat, activate);
+        window = tabs_;
+        if (window->isVisible()) {
+            if (activate)
+                kivo::activate(window);
+            return;
+        }
+    }
+    window->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    window->show();
+    window->setAttribute(Qt::WA_ShowWithoutActivating, false);
+}
+
+void ChatRegistry::showQuietly(FormChat* chat) {
+    if (!tabs_ || !tabs_->holds(chat))
+        return chat->show();
+    if (tabs_->isVisible())
+        return;
+    tabs_->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    tabs_->show();
+    tabs_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+}
+
+ConversationTabs* ChatRegistry::tabs() const {
+    return tabs_;
+}
+
+void ChatRegistry::newTabs() {
+    static const QString PlaceName = QStringLiteral("tabs");
+    tabs_ = new ConversationTabs;
+    if (places_)
+        places_->restore(tabs_, PlaceName);
+    connect(tabs_, &ConversationTabs::closed, this, [this] {
+        if (places_)
+            places_->keep(tabs_, PlaceName);
+        tabs_ = nullptr;
+    });
+}
+
+QWidget* ChatRegistry::frontOf(FormChat* chat) {
+    if (tabs_ && tabs_->holds(chat))
+        tabs_->select(chat);
+    return chat->window();
+}
+
+void ChatRegistry::setTabs(bool on) {
+    if (std::exchange(tabsOn_, on) == on)
+        return;
+    if (!on) {
+        if (tabs_) {
+            for (FormChat* chat : tabs_->conversations()) {
+                tabs_->release(chat);
+                chat->show();
+            }
+            delete tabs_;
+        }
+        return;
+    }
+    const QList<FormChat*> open = windows();
+    if (open.isEmpty())
+        return;
+    newTabs();
+    tabs_->move(open.first()->pos());
+    FormChat* front = nullptr;
+    for (FormChat* chat : open) {
+        if (chat->isActiveWindow())
+            front = chat;
+    }
+    for (FormChat* chat : open)
+        tabs_->add(chat, chat == front);
+    tabs_->show();
+    if (front)
+        kivo::activate(tabs_);
 }
 
 void ChatRegistry::bringToFront(FormChat* chat) {
@@ -132,7 +215,6 @@ void ChatRegistry::bringToFront(FormChat* chat) {
     QTimer::singleShot(0, this, [this] {
         frontScheduled_ = false;
         const QList<QPointer<FormChat>> requests = std::exchange(frontRequests_, {});
-        focusNoted_ = false;
         // Words meant for one person never go to another: while the user types, the focus
         // stays where it was when the message came.
         const QPointer<QWidget> keep =
@@ -140,16 +222,16 @@ void ChatRegistry::bringToFront(FormChat* chat) {
         for (const QPointer<FormChat>& request : requests) {
             // Activation is asynchronous: a window that looks active may have been asked to
             // give way to another one a moment ago, so only the last one asked is skipped.
-            if (!request || (request == lastFront_ && request->isActiveWindow()))
+            if (!request || (request == lastFront_ && request->inFront()))
                 continue;
-            request->show();
+            showQuietly(request);
             // Not even raised while the user types: some window managers (xfwm4) give the
             // keyboard to a window that raises itself.
             if (!messagesBringToFront_ || (typing_ && focusBefore_ != request)) {
                 QApplication::alert(request);
                 continue;
             }
-            activate(request);
+            activate(frontOf(request));
             lastFront_ = request;
         }
         // Where showing a window gives it the focus whatever it was asked (Wayland, some
@@ -160,7 +242,7 @@ void ChatRegistry::bringToFront(FormChat* chat) {
 }
 
 void ChatRegistry::restore(FormChat* chat, const QString& activationToken) {
-    kivo::bringToFront(chat, activationToken);
+    kivo::bringToFront(frontOf(chat), activationToken);
 }
 
 FormChat* ChatRegistry::window(const QString& contactName) const {
@@ -183,7 +265,7 @@ void ChatRegistry::forget(const FormChat* chat) {
     if (OpenChats.value(key) != chat)
         return;
     OpenChats.remove(key);
-    if (places_)
+    if (places_ && chat->isWindow())
         places_->keep(chat, placeName(chat->ContactName));
 }
 
@@ -237,7 +319,7 @@ FormChat* ChatRegistry::openConference(const QString& conferenceAddress) {
     };
     ServerChatWindow = chat;
     chat->SetServer(conferenceAddress);
-    chat->show();
+    present(chat, true);
     return chat;
 }
 
@@ -255,6 +337,7 @@ void ChatRegistry::closeAll() {
         if (auto* chat = qobject_cast<FormChat*>(widget); chat && &chat->registry() == this)
             delete chat;
     }
+    delete tabs_;
 }
 
 } // namespace kivo

@@ -15,6 +15,7 @@
 namespace kivo {
 
 class ConnectionController;
+class ConversationTabs;
 class UnsentText;
 class FormChat;
 class HistoryStore;
@@ -98,6 +99,12 @@ public:
     void setUnsentText(UnsentText* unsent) { unsent_ = unsent; }
     UnsentText* unsentText() const { return unsent_; }
 
+    // Conversations as tabs of one window instead of windows of their own; switching moves
+    // the open ones, their lines and what is typed in them.
+    void setTabs(bool on);
+    // The window of the tabs; none while conversations have windows of their own.
+    ConversationTabs* tabs() const;
+
     // Closes every chat window, each through its own unload; the program is ending, so the
     // conference window does not reconnect.
     void closeAll();
@@ -119,6 +126,13 @@ private:
         return QStringLiteral("chat/") + keyOf(contactName);
     }
     FormChat* open(const QString& contactName, bool activate);
+    // Shows a new conversation: its window, or its tab, given the focus or not.
+    void present(FormChat* chat, bool activate);
+    // Shows an open conversation without giving it the focus.
+    void showQuietly(FormChat* chat);
+    // The window to raise for a conversation, its tab chosen there.
+    QWidget* frontOf(FormChat* chat);
+    void newTabs();
     FormChat* make();
     void noteFocus();
 
@@ -137,6 +151,8 @@ private:
     bool strangerWindows_ = false;
     QList<QPointer<FormChat>> strangers_;
     WindowPlaces* places_ = nullptr;
+    bool tabsOn_ = false;
+    QPointer<ConversationTabs> tabs_; // deletes itself as it closes
     std::unique_ptr<SpellChecker> spelling_;
     QDateTime lastKey_;
     QPointer<QWidget> lastKeyWindow_;

@@ -107,14 +107,31 @@ void FormChat::lineAppended() {
     if (HistoryStore* history = registry_.history())
         history->append(conversation(), conversationTitle(), line);
     noteSpeaker(line);
-    unread_.arrived(transcript().dropped() + index, isActiveWindow());
+    const bool waiting = unread_.waiting();
+    unread_.arrived(transcript().dropped() + index, inFront());
     txtChat->setUnreadMarker(unread_.line());
+    if (unread_.waiting() != waiting)
+        Q_EMIT unreadChanged();
 }
 
-void FormChat::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        unread_.looked();
+bool FormChat::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // Sent to a window and to what it holds: a tab learns of it too.
+    if (event->type() == QEvent::WindowActivate)
+        looked();
+    return handled;
+}
+
+void FormChat::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    looked(); // a tab chosen in an active window
+}
+
+void FormChat::looked() {
+    if (!inFront() || !unread_.waiting())
+        return;
+    unread_.looked();
+    Q_EMIT unreadChanged();
 }
 
 void FormChat::noteSpeaker(const ChatLine& line) {

@@ -47,6 +47,9 @@ public:
     ChatRegistry& registry() const { return registry_; }
     // Lines came while the window was not active, and it has not been since.
     bool hasUnread() const { return unread_.waiting(); }
+    // The user sees this conversation: its window is the active one, and where it is a tab,
+    // the tab shown.
+    bool inFront() const { return isActiveWindow() && isVisible(); }
 
     void cmdSend_Click();
 
@@ -54,11 +57,13 @@ Q_SIGNALS:
     // Ctrl+F: the history of this conversation is to be searched.
     void searchRequested(FormChat* chat);
     void zoomRequested(int change);
+    void unreadChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -67,6 +72,7 @@ private:
     void returnToHomeServer();
     void applyGeometry();
     void showHistory();
+    void looked();
     void restoreUnsent();
     // Every new line of the transcript is stored, noted for Tab and for the unread marker.
     void lineAppended();

@@ -33,6 +33,7 @@ constexpr std::array Switches{
     Switch{QLatin1StringView("strangerWindows"), &V::strangerWindows},
     Switch{QLatin1StringView("rememberPlaces"), &V::rememberPlaces},
     Switch{QLatin1StringView("keepUnsentText"), &V::keepUnsentText},
+    Switch{QLatin1StringView("conversationTabs"), &V::conversationTabs},
     Switch{QLatin1StringView("spelling"), &V::spelling},
     Switch{QLatin1StringView("trayIcon"), &V::trayIcon},
     Switch{QLatin1StringView("keepRunning"), &V::keepRunning},

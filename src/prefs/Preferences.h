@@ -35,6 +35,7 @@ public:
         bool strangerWindows = false;   // messages from people not in the contacts open windows
         bool rememberPlaces = false;    // windows reopen where they were
         bool keepUnsentText = false;    // what was typed and not sent stays for next time
+        bool conversationTabs = false;  // conversations as tabs of one window
         bool spelling = true;           // check the spelling of the message line, when a
                                         // dictionary is installed
         QString spellingLanguage;       // its dictionary; empty: the locale's

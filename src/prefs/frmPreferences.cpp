@@ -37,6 +37,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     , chkStrangerWindows(new QCheckBox(
           tr("Open a chat window for messages from people not in my &contacts"), this))
     , chkRememberPlaces(new QCheckBox(tr("Remember window si&zes and positions"), this))
+    , chkConversationTabs(new QCheckBox(tr("Show conversations as &tabs in one window"), this))
     , chkKeepUnsentText(new QCheckBox(tr("Keep unsent text when a chat &window closes"), this))
     , chkSpelling(new QCheckBox(tr("Check &spelling while typing"), this))
     , cboSpellingLanguage(new QComboBox(this))
@@ -59,6 +60,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkStrangerWindows->setObjectName(QStringLiteral("chkStrangerWindows"));
     chkRememberPlaces->setObjectName(QStringLiteral("chkRememberPlaces"));
     chkKeepUnsentText->setObjectName(QStringLiteral("chkKeepUnsentText"));
+    chkConversationTabs->setObjectName(QStringLiteral("chkConversationTabs"));
     chkSpelling->setObjectName(QStringLiteral("chkSpelling"));
     chkTrayIcon->setObjectName(QStringLiteral("chkTrayIcon"));
     chkKeepRunning->setObjectName(QStringLiteral("chkKeepRunning"));
@@ -83,6 +85,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     chkStrangerWindows->setChecked(values.strangerWindows);
     chkRememberPlaces->setChecked(values.rememberPlaces);
     chkKeepUnsentText->setChecked(values.keepUnsentText);
+    chkConversationTabs->setChecked(values.conversationTabs);
     const QStringList languages = SpellChecker::installedLanguages();
     for (const QString& language : languages)
         cboSpellingLanguage->addItem(languageName(language), language);
@@ -132,7 +135,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     layout->addWidget(chkBringToFront);
     layout->addWidget(chkHighlightMentions);
     auto* font = new QHBoxLayout;
-    auto* fontLabel = new QLabel(tr("Conversation &text:"), this);
+    auto* fontLabel = new QLabel(tr("Conversation te&xt:"), this);
     fontLabel->setBuddy(cmdTranscriptFont);
     font->addWidget(fontLabel);
     font->addWidget(cmdTranscriptFont);
@@ -140,6 +143,7 @@ frmPreferences::frmPreferences(Preferences& preferences, QWidget* parent)
     font->addStretch();
     layout->addLayout(font);
     layout->addWidget(chkStrangerWindows);
+    layout->addWidget(chkConversationTabs);
     layout->addWidget(chkRememberPlaces);
     layout->addWidget(chkKeepUnsentText);
     auto* spelling = new QHBoxLayout;
@@ -174,6 +178,7 @@ void frmPreferences::accept() {
     values.strangerWindows = chkStrangerWindows->isChecked();
     values.rememberPlaces = chkRememberPlaces->isChecked();
     values.keepUnsentText = chkKeepUnsentText->isChecked();
+    values.conversationTabs = chkConversationTabs->isChecked();
     // Without a dictionary the box says nothing of what the user wants.
     if (chkTrayIcon->isEnabled()) {
         values.trayIcon = chkTrayIcon->isChecked();

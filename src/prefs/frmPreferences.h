@@ -33,6 +33,7 @@ public:
     QPushButton* cmdDefaultFont;
     QCheckBox* chkStrangerWindows;
     QCheckBox* chkRememberPlaces;
+    QCheckBox* chkConversationTabs;
     QCheckBox* chkKeepUnsentText;
     // Off and disabled, saying why, when no dictionary is installed.
     QCheckBox* chkSpelling;

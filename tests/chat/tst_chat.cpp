@@ -3,6 +3,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
+#include "ConversationTabs.h"
 #include "CursorRest.h"
 #include "FormChat.h"
 #include "NameCompletion.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleHints>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -38,6 +40,8 @@ struct Session {
     ConnectionController connection;
     ChatRegistry chats{connection};
 
+    // The same tests again with conversations as tabs (CTest's tst_chat_tabs).
+    Session() { chats.setTabs(!qEnvironmentVariableIsEmpty("KIVO_TEST_TABS")); }
     bool logIn() { return test::logInAt(server, connection, "ann", "pw"); }
 };
 
@@ -58,6 +62,8 @@ private Q_SLOTS:
     void upAndDownWalkThroughWhatWasSent();
     void unsentTextOutlivesTheWindowAndKivo();
     void keptTextIsBounded();
+    void conversationsAsTabs();
+    void switchingTabsKeepsEverything();
     void namesAreCompleted_data();
     void namesAreCompleted();
     void tabCompletesFromTheRoomThenContacts();
@@ -240,6 +246,91 @@ void TestChat::keptTextIsBounded() {
     }
     QCOMPARE(sandbox.boxes.boxes.size(), 2);
     QVERIFY(sandbox.boxes.texts()[0].contains("The unsent text kept in it is not shown."));
+}
+
+void TestChat::conversationsAsTabs() {
+    Session s;
+    QVERIFY(s.logIn());
+    s.chats.setTabs(true);
+    FormChat* bob = s.chats.OpenChatWindow("bob");
+    ConversationTabs* tabs = s.chats.tabs();
+    QVERIFY(QTest::qWaitForWindowActive(tabs));
+    QTabWidget* pages = tabs->tabs();
+    // A name from the network makes no access key, and "[*]" shows as it is.
+    FormChat* odd = s.chats.openForMessage("a&b[*]");
+    QTest::qWait(10); // the message's moment passes
+    QCOMPARE(pages->count(), 2);
+    QCOMPARE(pages->tabText(1), QString("a&&b[*] - Chat"));
+    QCOMPARE(tabs->current(), bob);
+    QCOMPARE(tabs->windowHandle()->title(), QString("bob - Chat"));
+
+    // A line where the user is not looking makes its tab bold until it is chosen.
+    odd->ReceiveMessage("a&b[*]", "psst");
+    QVERIFY(pages->tabBar()->tabData(1).toBool());
+    QVERIFY(!pages->tabBar()->tabData(0).toBool());
+    QTest::keyClick(bob->txtMessage, Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(tabs->current(), odd);
+    QVERIFY(!pages->tabBar()->tabData(1).toBool());
+    QCOMPARE(odd->txtChat->unreadMarker(), 0);
+    QCOMPARE(tabs->windowHandle()->title(), QString("a&b[*] - Chat"));
+    QVERIFY(odd->txtMessage->hasFocus());
+    QTest::keyClick(odd->txtMessage, Qt::Key_PageDown, Qt::ControlModifier); // round again
+    QCOMPARE(tabs->current(), bob);
+    QTest::keyClick(bob->txtMessage, Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(tabs->current(), odd);
+    QTest::keyClick(odd->txtMessage, Qt::Key_1, Qt::AltModifier);
+    QCOMPARE(tabs->current(), bob);
+    QTest::keyClick(bob->txtMessage, Qt::Key_9, Qt::AltModifier); // no ninth: stays
+    QCOMPARE(tabs->current(), bob);
+
+    // While the user types in one tab, a message does not take the keyboard to another.
+    QTest::keyClicks(bob->txtMessage, "half");
+    s.chats.bringToFront(s.chats.openForMessage("carl"));
+    QTest::qWait(50);
+    QCOMPARE(tabs->current(), bob);
+    QCOMPARE(pages->count(), 3);
+    bob->txtMessage->clear();
+    s.sandbox.clock.advanceMs(ChatRegistry::TypingPause);
+    s.chats.bringToFront(odd);
+    QTRY_COMPARE(tabs->current(), odd);
+
+    // Ctrl+W closes the conversation shown, and only that one; the last closes the window.
+    QTest::keyClick(odd->txtMessage, Qt::Key_W, Qt::ControlModifier);
+    QTRY_COMPARE(pages->count(), 2);
+    QVERIFY(!s.chats.window("a&b[*]"));
+    QPointer<ConversationTabs> gone = tabs;
+    pages->tabCloseRequested(0);
+    QTRY_COMPARE(pages->count(), 1);
+    pages->tabCloseRequested(0);
+    QTRY_VERIFY(!gone);
+    QVERIFY(!s.chats.tabs());
+    QVERIFY(s.chats.OpenChatWindow("bob")->window() == s.chats.tabs());
+}
+
+void TestChat::switchingTabsKeepsEverything() {
+    Session s;
+    QVERIFY(s.logIn());
+    s.chats.setTabs(false);
+    FormChat* bob = s.chats.OpenChatWindow("bob");
+    FormChat* carl = s.chats.OpenChatWindow("carl");
+    bob->ReceiveMessage("bob", "one");
+    bob->txtMessage->setText("typed for bob");
+    carl->txtMessage->setText("typed for carl");
+    QVERIFY(QTest::qWaitForWindowActive(carl));
+    s.chats.setTabs(true);
+    ConversationTabs* tabs = s.chats.tabs();
+    QCOMPARE(tabs->conversations().size(), 2);
+    QVERIFY(tabs->holds(bob) && tabs->holds(carl));
+    QCOMPARE(tabs->current(), carl); // the window the user was in
+    QVERIFY(QTest::qWaitForWindowActive(tabs));
+    s.chats.setTabs(false);
+    QVERIFY(!s.chats.tabs());
+    for (FormChat* chat : {bob, carl})
+        QVERIFY(chat->isWindow() && chat->isVisible());
+    QCOMPARE(bob->txtMessage->text(), QString("typed for bob"));
+    QCOMPARE(carl->txtMessage->text(), QString("typed for carl"));
+    QCOMPARE(test::transcriptText(bob), QString("[09:05:07] <bob> one\n"));
+    QCOMPARE(s.chats.window("bob"), bob);
 }
 
 void TestChat::namesAreCompleted_data() {
@@ -557,7 +648,7 @@ void TestChat::markupIsShownLiterally() {
     QCOMPARE(chat->lblContact->textFormat(), Qt::PlainText);
     chat->ReceiveMessage("<i>bob</i>", "<b>x</b> <img src=\"a.png\"> &amp;");
     FormChat* marked = s.chats.OpenChatWindow("a[*]b");
-    QCOMPARE(marked->windowHandle()->title(), QString("a[*]b - Chat"));
+    QCOMPARE(marked->window()->windowHandle()->title(), QString("a[*]b - Chat"));
     QCOMPARE(test::transcriptRuns(chat),
              (QStringList{StampRun, "<<i>bob</i>>  {#ff0000}",
                           "<b>x</b> <img src=\"a.png\"> &amp; {#000000}", LineEnd}));
@@ -768,8 +859,8 @@ void TestChat::aWindowClosesUnderItsMenusAndBoxes() {
     kivo::activate(asking);
     QVERIFY(QTest::qWaitForWindowActive(asking));
     test::whenModal([&](QWidget* box) {
-        QCOMPARE(box->parentWidget(), asking.data());
-        delete asking.data();
+        QCOMPARE(box->parentWidget(), asking->window()); // where it is a tab, the tabs' window
+        delete asking->window();
     });
     QVERIFY(!ask("Still there?"));
     QVERIFY(!asking);
