@@ -162,11 +162,32 @@ void ChatRegistry::newTabs() {
     tabs_ = new ConversationTabs;
     if (places_)
         places_->restore(tabs_, PlaceName);
+    tabs_->dropped = [this](const QString& conversation) { attach(conversation); };
+    tabs_->draggedOut = [this](FormChat* chat, const QPoint& at) { detach(chat, at); };
     connect(tabs_, &ConversationTabs::closed, this, [this] {
         if (places_)
             places_->keep(tabs_, PlaceName);
         tabs_ = nullptr;
     });
+}
+
+void ChatRegistry::detach(FormChat* chat, const QPoint& at) {
+    if (!tabs_ || !tabs_->holds(chat))
+        return;
+    tabs_->release(chat);
+    chat->move(at);
+    chat->show();
+    kivo::activate(chat);
+}
+
+void ChatRegistry::attach(const QString& conversation) {
+    const QList<FormChat*> open = windows();
+    const auto chat = std::find_if(open.begin(), open.end(), [&](const FormChat* chat) {
+        return chat->conversation() == conversation;
+    });
+    if (chat == open.end() || !tabsOn_ || (tabs_ && tabs_->holds(*chat)))
+        return;
+    present(*chat, true);
 }
 
 QWidget* ChatRegistry::frontOf(FormChat* chat) {

@@ -104,6 +104,10 @@ public:
     void setTabs(bool on);
     // The window of the tabs; none while conversations have windows of their own.
     ConversationTabs* tabs() const;
+    // A tab dragged out becomes a window of its own there; a conversation dropped on the tabs
+    // (by its key) becomes a tab again.
+    void detach(FormChat* chat, const QPoint& at);
+    void attach(const QString& conversation);
 
     // Closes every chat window, each through its own unload; the program is ending, so the
     // conference window does not reconnect.

@@ -4,8 +4,14 @@
 #include "FormChat.h"
 
 #include <QCloseEvent>
+#include <QCursor>
+#include <QDrag>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QShortcut>
 #include <QStyleOptionTab>
@@ -22,8 +28,11 @@ bool unseen(const QTabBar* bar, int index) {
 
 class UnseenTabBar final : public QTabBar {
 public:
-    explicit UnseenTabBar(QWidget* parent)
-        : QTabBar(parent) {}
+    explicit UnseenTabBar(ConversationTabs* owner, QWidget* parent)
+        : QTabBar(parent)
+        , owner_(owner) {
+        setAcceptDrops(true);
+    }
 
 protected:
     // Room for the bold title, so a tab keeps its width as lines come and are seen.
@@ -36,6 +45,45 @@ protected:
             QFontMetrics(bold).horizontalAdvance(text) - fontMetrics().horizontalAdvance(text);
         return size;
     }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        // The conversation, not its index: moving a tab along the bar changes the indices.
+        pressed_ =
+            event->button() == Qt::LeftButton
+                ? static_cast<FormChat*>(owner_->tabs()->widget(tabAt(event->position().toPoint())))
+                : nullptr;
+        QTabBar::mousePressEvent(event);
+    }
+
+    // Sideways a tab moves along the bar; well off the bar it leaves it.
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const int away = std::abs(event->position().toPoint().y() - height() / 2);
+        if (!pressed_ || !(event->buttons() & Qt::LeftButton) || away < 2 * height())
+            return QTabBar::mouseMoveEvent(event);
+        FormChat* chat = std::exchange(pressed_, nullptr);
+        // The bar's own moving of the tab ends here.
+        QMouseEvent release(QEvent::MouseButtonRelease, event->position(), event->globalPosition(),
+                            Qt::LeftButton, Qt::NoButton, event->modifiers());
+        QTabBar::mouseReleaseEvent(&release);
+        if (ConversationTabs::dragConversation(this, chat))
+            owner_->draggedOut(chat, QCursor::pos());
+    }
+
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (event->mimeData()->hasFormat(ConversationTabs::DragFormat))
+            event->acceptProposedAction();
+    }
+
+    void dropEvent(QDropEvent* event) override {
+        if (!event->mimeData()->hasFormat(ConversationTabs::DragFormat))
+            return;
+        event->acceptProposedAction();
+        owner_->dropped(QString::fromUtf8(event->mimeData()->data(ConversationTabs::DragFormat)));
+    }
+
+private:
+    ConversationTabs* owner_;
+    QPointer<FormChat> pressed_;
 };
 
 class UnseenTabStyle final : public QProxyStyle {
@@ -67,10 +115,10 @@ QString tabTitle(const FormChat* chat) {
 
 class TabsWidget final : public QTabWidget {
 public:
-    TabsWidget(QWidget* parent, std::function<void()> emptied)
+    TabsWidget(ConversationTabs* parent, std::function<void()> emptied)
         : QTabWidget(parent)
         , emptied_(std::move(emptied)) {
-        setTabBar(new UnseenTabBar(this));
+        setTabBar(new UnseenTabBar(parent, this));
     }
 
 protected:
@@ -123,6 +171,14 @@ ConversationTabs::ConversationTabs(QWidget* parent)
                         tabs_->setCurrentIndex(n - 1);
                 });
     }
+}
+
+bool ConversationTabs::dragConversation(QWidget* source, const FormChat* chat) {
+    auto* drag = new QDrag(source);
+    auto* data = new QMimeData;
+    data->setData(DragFormat, chat->conversation().toUtf8());
+    drag->setMimeData(data);
+    return drag->exec(Qt::MoveAction) == Qt::IgnoreAction;
 }
 
 void ConversationTabs::add(FormChat* chat, bool select) {

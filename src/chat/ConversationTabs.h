@@ -3,6 +3,7 @@
 
 #include <QTabWidget>
 #include <QWidget>
+#include <functional>
 
 namespace kivo {
 
@@ -11,7 +12,9 @@ class FormChat;
 // One window holding conversations as tabs: each tab a chat window's contents, titled with
 // the caption its window would have, bold while it holds lines not seen. Ctrl+PgUp, Ctrl+PgDn
 // and Alt+1..9 move between tabs; a tab's close button closes its conversation as closing its
-// window would, and closing this window closes them all. It goes once its last tab has.
+// window would, and closing this window closes them all. It goes once its last tab has. A tab
+// dragged off the tab bar becomes a window of its own; a conversation dropped on the bar (a tab
+// of another window, or a window's name dragged) becomes a tab.
 class ConversationTabs : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +30,16 @@ public:
     QList<FormChat*> conversations() const;
 
     QTabWidget* tabs() const { return tabs_; }
+
+    // What a drag carries: the conversation's key (FormChat::conversation()).
+    static inline const QString DragFormat = QStringLiteral("application/x-kivo-conversation");
+    // Starts dragging a conversation from `source`; whether it was dropped where nothing took
+    // it (outside Kivo, or on the desktop).
+    static bool dragConversation(QWidget* source, const FormChat* chat);
+    // A conversation dropped on the tab bar, and one dragged off it to the place given.
+    std::function<void(const QString& conversation)> dropped = [](const QString&) {};
+    std::function<void(FormChat* chat, const QPoint& at)> draggedOut = [](FormChat*,
+                                                                          const QPoint&) {};
 
 Q_SIGNALS:
     // The window closed: it takes no more tabs, and is deleted soon.

@@ -4,6 +4,7 @@
 #include "ChatRegistry.h"
 #include "ConnectionController.h"
 #include "ConnectionFile.h"
+#include "ConversationTabs.h"
 #include "HistoryStore.h"
 #include "Protocol.h"
 #include "SpellingUnderline.h"
@@ -12,11 +13,13 @@
 #include "UnsentText.h"
 #include "Widgets.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -71,6 +74,7 @@ FormChat::FormChat(ChatRegistry& registry)
     new SpellingUnderline(txtMessage, [this] { return registry_.spelling(); });
     txtChat->installEventFilter(this);
     txtMessage->installEventFilter(this);
+    lblContact->installEventFilter(this);
     connect(&transcript(), &TranscriptModel::appended, this, &FormChat::lineAppended);
     auto* search = new QShortcut(QKeySequence::Find, this);
     connect(search, &QShortcut::activated, this, [this] { Q_EMIT searchRequested(this); });
@@ -226,6 +230,18 @@ void FormChat::cmdSend_Click() {
 }
 
 bool FormChat::eventFilter(QObject* watched, QEvent* event) {
+    // While conversations are tabs, a window's name dragged onto the tab bar makes it a tab.
+    if (watched == lblContact && isWindow() && registry_.tabs()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+            dragFrom_ = mouse->position().toPoint();
+        if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton) &&
+            (mouse->position().toPoint() - dragFrom_).manhattanLength() >=
+                QApplication::startDragDistance()) {
+            ConversationTabs::dragConversation(lblContact, this);
+            return true;
+        }
+    }
     if (watched == txtChat && event->type() == QEvent::FocusIn) {
         // The transcript never keeps the keyboard, except for a screen reader's user who
         // moves into it to read it line by line.

@@ -82,6 +82,7 @@ private:
 
     ChatRegistry& registry_;
     QString conferenceAddress_;
+    QPoint dragFrom_; // where the name was pressed
     ChatGeometry geometry_ = ChatGeometry::design();
     SentLines sent_;
     NameCompletion completion_;

@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleHints>
@@ -64,6 +66,7 @@ private Q_SLOTS:
     void keptTextIsBounded();
     void conversationsAsTabs();
     void switchingTabsKeepsEverything();
+    void aTabIsDraggedOutAndBack();
     void namesAreCompleted_data();
     void namesAreCompleted();
     void tabCompletesFromTheRoomThenContacts();
@@ -331,6 +334,59 @@ void TestChat::switchingTabsKeepsEverything() {
     QCOMPARE(carl->txtMessage->text(), QString("typed for carl"));
     QCOMPARE(test::transcriptText(bob), QString("[09:05:07] <bob> one\n"));
     QCOMPARE(s.chats.window("bob"), bob);
+}
+
+void TestChat::aTabIsDraggedOutAndBack() {
+    Session s;
+    QVERIFY(s.logIn());
+    s.chats.setTabs(true);
+    FormChat* bob = s.chats.OpenChatWindow("bob");
+    FormChat* carl = s.chats.OpenChatWindow("carl");
+    bob->txtMessage->setText("typed");
+    ConversationTabs* tabs = s.chats.tabs();
+    QVERIFY(QTest::qWaitForWindowExposed(tabs));
+    QTabBar* bar = tabs->tabs()->tabBar();
+
+    // Pressed on bob's tab, moved along the bar past carl's (the tabs change places), pulled
+    // well below the bar, then let go where nothing takes it.
+    const QPoint onBob = bar->tabRect(0).center();
+    QTest::mousePress(bar, Qt::LeftButton, {}, onBob);
+    for (int x = onBob.x(); x < bar->tabRect(1).right(); x += 5) {
+        QMouseEvent along(QEvent::MouseMove, QPointF(x, onBob.y()),
+                          bar->mapToGlobal(QPointF(x, onBob.y())), Qt::NoButton, Qt::LeftButton,
+                          {});
+        QApplication::sendEvent(bar, &along);
+    }
+    QTRY_COMPARE(tabs->tabs()->widget(1), bob);
+    QTimer::singleShot(100, bar, [bar] {
+        QTest::mouseRelease(bar->window(), Qt::LeftButton, {}, QPoint(5, 300));
+    });
+    QMouseEvent away(QEvent::MouseMove, QPointF(onBob.x(), 10 * bar->height()),
+                     bar->mapToGlobal(QPointF(onBob.x(), 10 * bar->height())), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(bar, &away);
+    QTRY_VERIFY(bob->isWindow());
+    QVERIFY(bob->isVisible());
+    QCOMPARE(tabs->conversations(), QList<FormChat*>{carl});
+    QCOMPARE(bob->txtMessage->text(), QString("typed"));
+
+    // Dropped on the bar (its name dragged there), it is a tab again.
+    QMimeData data;
+    data.setData(ConversationTabs::DragFormat, bob->conversation().toUtf8());
+    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(bar, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(bar, &drop);
+    QVERIFY(tabs->holds(bob));
+    QCOMPARE(tabs->current(), bob);
+    QCOMPARE(bob->txtMessage->text(), QString("typed"));
+    // Anything else dropped there is not taken.
+    QMimeData other;
+    other.setText("private:carl");
+    QDragEnterEvent stranger(QPoint(5, 5), Qt::MoveAction, &other, Qt::LeftButton, {});
+    QApplication::sendEvent(bar, &stranger);
+    QVERIFY(!stranger.isAccepted());
 }
 
 void TestChat::namesAreCompleted_data() {
