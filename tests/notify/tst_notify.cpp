@@ -2,6 +2,7 @@
 // Desktop notifications through a private D-Bus session bus started here, with a notification
 // service of the test's own that records every call.
 #include "ChatRegistry.h"
+#include "ConversationTabs.h"
 #include "Form1.h"
 #include "FormChat.h"
 #include "OptionalFeatures.h"
@@ -100,6 +101,7 @@ private Q_SLOTS:
     void aPrivateMessageInTheBackground();
     void aBurstIsOneNotification();
     void activationRaisesThatConversation();
+    void activationChoosesThatTab();
     void mentionsInTheRoom();
     void switchedOff();
     void noService();
@@ -151,6 +153,21 @@ void TestNotify::activationRaisesThatConversation() {
     service.click(aliceCall->id);
     QTRY_COMPARE(activated.size(), 2);
     QCOMPARE(activated[1][1], QVariant(QString()));
+}
+
+void TestNotify::activationChoosesThatTab() {
+    FakeNotifications service;
+    Session s("[General]\nconversationTabs=true\n");
+    s.deliver("(Private) alice:from alice\r\n(Private) bob:from bob\r\n");
+    QTRY_COMPARE(service.shown().size(), 2);
+    ConversationTabs* tabs = s.form->chats().tabs();
+    QTRY_VERIFY(tabs && tabs->isActiveWindow());
+    QCOMPARE(tabs->current(), s.form->chats().window("bob")); // the last to arrive
+    const auto aliceCall = std::find_if(service.calls.begin(), service.calls.end(),
+                                        [](const auto& call) { return call.summary == "alice"; });
+    service.click(aliceCall->id);
+    QTRY_COMPARE(tabs->current(), s.form->chats().window("alice"));
+    QTRY_VERIFY(tabs->isActiveWindow());
 }
 
 void TestNotify::mentionsInTheRoom() {
