@@ -231,7 +231,8 @@ void FormChat::cmdSend_Click() {
 
 bool FormChat::eventFilter(QObject* watched, QEvent* event) {
     // While conversations are tabs, a window's name dragged onto the tab bar makes it a tab.
-    if (watched == lblContact && isWindow() && registry_.tabs()) {
+    if (watched == lblContact && isWindow() && registry_.tabs() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
             dragFrom_ = mouse->position().toPoint();
