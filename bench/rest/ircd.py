@@ -1,10 +1,14 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The least IRC server that lets a client log in and sit in a channel: for measuring HexChat
-# at rest beside Kivo.
-import asyncio, sys
+# at rest beside Kivo. On SIGUSR1, 20 people (u1 to u20) each send every client a private
+# message.
+import asyncio, signal, sys
+
+clients = []
 
 async def client(reader, writer):
     nick = "ann"
+    clients.append(writer)
     def send(line):
         writer.write((line + "\r\n").encode())
     while line := await reader.readline():
@@ -31,7 +35,13 @@ async def client(reader, writer):
         await writer.drain()
     writer.close()
 
+def private_messages():
+    for writer in clients:
+        for number in range(1, 21):
+            writer.write(f":u{number}!u{number}@localhost PRIVMSG ann :hello there\r\n".encode())
+
 async def main(port):
+    asyncio.get_running_loop().add_signal_handler(signal.SIGUSR1, private_messages)
     server = await asyncio.start_server(client, "127.0.0.1", port)
     async with server:
         await server.serve_forever()

@@ -5,8 +5,10 @@
 # the same windows (the floor any Qt client stands on); HexChat, when installed, in one channel
 # of a stub IRC server. Each gets SECONDS of quiet to settle, then its wake-ups (voluntary
 # context switches of all its threads) are counted over SECONDS; its resident memory and
-# threads are read at the end. With --where, the mappings where Kivo holds more resident
-# memory than the floor are listed.
+# threads are read at the end. Then 20 people send a private message each, and what each
+# conversation that opens costs is printed (resident after minus before, over 20): Kivo with
+# windows, Kivo with tabs (a second start, "Show conversations as tabs"), HexChat. With
+# --where, the mappings where Kivo holds more resident memory than the floor are listed.
 #   bench/rest/measure.sh KIVO DEVSERVER FLOOR [SECONDS] [--where]
 #                                      (needs xvfb, openbox, xdotool, python3; hexchat optional)
 set -u
@@ -45,24 +47,63 @@ mappings() {
          END {for (k in r) print k, r[k]}' /proc/"$1"/smaps | sort
 }
 active() { xdotool search --sync --name "$1" windowactivate --sync >/dev/null 2>&1; }
+# NAME PID COMMAND...: resident memory before and after COMMAND brings 20 private messages.
+conversations() {
+    local name=$1 pid=$2 before
+    shift 2
+    sleep 2
+    before=$(resident "$pid")
+    "$@"
+    sleep 10
+    printf '%-10s %6.0f KiB resident for each of 20 private conversations\n' "$name" \
+        "$(echo "($(resident "$pid") - $before) / 20" | bc -l)"
+}
+# Twenty people of the development server, u1 to u20, each send ann a line (and stay until
+# leave_all).
+people=()
+twenty_messages() {
+    for number in $(seq 20); do
+        exec {person}<>"/dev/tcp/127.0.0.1/$PORT"
+        people+=("$person")
+        printf '/login u%d pw\r\n/pm ann hello there\r\n' "$number" >&$person
+        sleep 0.2
+    done
+}
+leave_all() {
+    for person in "${people[@]}"; do exec {person}>&-; done
+    people=()
+    sleep 1
+}
+# STATE: Kivo logged in as ann with the room "general" open; its process id in $kivo.
+start_kivo() {
+    local state=$1
+    printf 'True\r\n' >"$state/settings.dat"
+    printf 'ann\r\npw\r\n127.0.0.1\r\n%s\r\n' $PORT >"$state/connection.dat"
+    {
+        printf 'C|general|General|\r\nU|general_contact_bob|bob|general\r\nU|general_contact_carl|carl|general\r\n'
+        for number in $(seq 20); do printf 'U|general_contact_u%d|u%d|general\r\n' $number $number; done
+    } >"$state/contacts.dat"
+    "$KIVO" --state-folder "$state" >/dev/null 2>&1 & kivo=$!
+    active '^Login$'
+    xdotool key Tab Tab Tab space # to OK, and press it
+    sleep 1
+    active '^Kivo'
+    xdotool key alt+f j
+    active '^Join Conference$'
+    xdotool key Tab Return # from Cancel, where the dialog opens, to OK
+    active '^general Room$'
+}
 
-state="$work/kivo"
-mkdir "$state"
-printf 'True\r\n' >"$state/settings.dat"
-printf 'ann\r\npw\r\n127.0.0.1\r\n%s\r\n' $PORT >"$state/connection.dat"
-printf 'C|general|General (2)|\r\nU|general_contact_bob|bob|general\r\nU|general_contact_carl|carl|general\r\n' \
-    >"$state/contacts.dat"
-"$KIVO" --state-folder "$state" >/dev/null 2>&1 & kivo=$!
-active '^Login$'
-xdotool key Tab Tab Tab space # to OK, and press it
-sleep 1
-active '^Kivo'
-xdotool key alt+f j
-active '^Join Conference$'
-xdotool key Return
-active '^general Room$'
+mkdir "$work/kivo" "$work/tabs"
+start_kivo "$work/kivo"
 measure Kivo $kivo
 [ "$WHERE" = --where ] && mappings $kivo >"$work/kivo.map"
+conversations Kivo $kivo twenty_messages
+kill $kivo
+leave_all
+printf '[General]\nconversationTabs=true\n' >"$work/tabs/kivo.ini"
+start_kivo "$work/tabs"
+conversations 'Kivo, tabs' $kivo twenty_messages
 kill $kivo
 
 "$FLOOR" & floor=$!
@@ -90,6 +131,7 @@ if command -v hexchat >/dev/null; then
     done
     active 'general'
     measure HexChat $hexchat
+    conversations HexChat $hexchat kill -USR1 $ircd
     kill $hexchat
 else
     echo "HexChat    not installed: only Kivo and the floor were measured"
